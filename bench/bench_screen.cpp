@@ -1,0 +1,53 @@
+// Speed of the two things every frame needs: drawing glyphs into video
+// memory and turning a window into a picture.
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+#include "platform/headless_platform.h"
+#include "platform/log.h"
+#include "runtime/glyph.h"
+#include "runtime/memory.h"
+#include "runtime/window.h"
+
+namespace {
+
+void OpenMainScreen(Int lines) {
+    ResetRuntime();
+    auto platform = std::make_unique<HeadlessPlatform>();
+    platform->SetResourceFolder(TABRONA_BENCH_RESOURCES);
+    InstallPlatform(std::move(platform));
+    SetLogToStdout(false);
+    t_InitWindow(0, 24, 121, lines, 8, DefaultFontName);
+    t_WindowVisible(0, true);
+}
+
+// A screen full of text in changing colours, so the picture is not uniform.
+void FillScreen(Int lines) {
+    for (Int y = 1; y <= lines; ++y)
+        for (Int x = 1; x <= 121; ++x)
+            t_PrintSymbol(0, static_cast<UInt8>(32 + (x * 7 + y) % 224), static_cast<UInt8>((x + y) % 256), x, y);
+}
+
+void BM_WindowImage(benchmark::State& state) {
+    const Int lines = state.range(0);
+    OpenMainScreen(lines);
+    FillScreen(lines);
+    for (auto _ : state) {
+        std::optional<ArgbImage> image = t_WindowImage(0);
+        benchmark::DoNotOptimize(image->bytes.get());
+    }
+    ResetRuntime();
+}
+BENCHMARK(BM_WindowImage)->Arg(50)->Arg(80)->Unit(benchmark::kMillisecond);
+
+void BM_FullScreenOfGlyphs(benchmark::State& state) {
+    OpenMainScreen(80);
+    for (auto _ : state) FillScreen(80);
+    ResetRuntime();
+}
+BENCHMARK(BM_FullScreenOfGlyphs)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

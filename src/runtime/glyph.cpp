@@ -1,0 +1,400 @@
+#include "runtime/glyph.h"
+
+#include <array>
+#include <bit>
+#include <chrono>
+#include <cstring>
+#include <new>
+#include <string>
+
+#include "platform/log.h"
+#include "runtime/font.h"
+#include "runtime/memory.h"
+#include "runtime/program.h"
+#include "runtime/window.h"
+
+namespace {
+
+// What a glyph byte g becomes on every kind of pixel for one ink/paper pair.
+struct Blend {
+    UInt8 red, green, blue;  // 24 and 32 bit
+    UInt8 grey;              // 8 and 16 bit
+    UInt8 nibble;            // 4 bit palette index
+    UInt8 bit;               // 1 bit
+};
+
+int Distance(const t_RGBColor& c, int r, int g, int b) {
+    const int dr = c.Red - r, dg = c.Green - g, db = c.Blue - b;
+    return dr * dr + dg * dg + db * db;
+}
+
+UInt8 NearestPaletteIndex(int r, int g, int b) {
+    if (r == g && g == b) {
+        const int sum = r + g + b;
+        return sum < 192 ? 0 : sum < 384 ? 5 : sum < 576 ? 10 : 15;
+    }
+    UInt8 best = 0;
+    int bestDistance = 65535;
+    for (int i = 0; i < PaletteSize; ++i) {
+        const int d = Distance(PaletteColor(i), r, g, b);
+        if (d < bestDistance) {
+            bestDistance = d;
+            best = static_cast<UInt8>(i);
+        }
+    }
+    return best;
+}
+
+int Mix(int paper, int ink, int g) { return (255 - g) * paper / 255 + g * ink / 255; }
+
+Blend MakeBlend(int ink, int paper, int g) {
+    const t_RGBColor i = PaletteColor(ink);
+    const t_RGBColor p = PaletteColor(paper);
+    const int r = Mix(p.Red, i.Red, g);
+    const int gr = Mix(p.Green, i.Green, g);
+    const int b = Mix(p.Blue, i.Blue, g);
+    const int inkGrey = (i.Red + i.Green + i.Blue) / 3;
+    const int paperGrey = (p.Red + p.Green + p.Blue) / 3;
+    Blend e{};
+    e.red = static_cast<UInt8>(r);
+    e.green = static_cast<UInt8>(gr);
+    e.blue = static_cast<UInt8>(b);
+    e.grey = static_cast<UInt8>(Mix(paperGrey, inkGrey, g));
+    e.nibble = NearestPaletteIndex(r, gr, b);
+    e.bit = (r + gr + b) / 3 >= 128 ? 1 : 0;
+    return e;
+}
+
+using BlendRow = std::array<Blend, 256>;
+
+// One row of 256 blends for each colour byte (ink * 16 + paper), built once.
+const BlendRow& BlendFor(UInt8 colour) {
+    static const std::array<BlendRow, 256> table = [] {
+        std::array<BlendRow, 256> t{};
+        for (int c = 0; c < 256; ++c)
+            for (int g = 0; g < 256; ++g) t[c][g] = MakeBlend(c >> 4, c & 15, g);
+        return t;
+    }();
+    return table[colour];
+}
+
+void NotGraphic(const char* op) { LogLine(std::string(op) + ": Window is not a graphic window."); }
+
+void NotInitialized(const char* op, UInt8 w) {
+    LogLine(std::string(op) + ": Window #" + std::to_string(w) + " not initialized.");
+}
+
+// Colour operations need an initialised graphic window.
+t_Window* ColorWindow(const char* op, UInt8 w) {
+    if (w >= GraphicWindowCount) {
+        NotGraphic(op);
+        return nullptr;
+    }
+    if (!WindowReady(w)) {
+        NotInitialized(op, w);
+        return nullptr;
+    }
+    return &Screen().WindowTable[w];
+}
+
+bool TextReady(UInt8 w) { return WindowReady(w) && Screen().WindowTable[w].HasText(); }
+
+std::string Utf8OfCode(UInt8 c) {
+    std::string s;
+    if (c < 0x80) {
+        s += static_cast<char>(c);
+    } else {
+        s += static_cast<char>(0xC0 | (c >> 6));
+        s += static_cast<char>(0x80 | (c & 0x3F));
+    }
+    return s;
+}
+
+// Writes the glyph's pixels; the caller has checked that the cell lies
+// inside the window and that the glyph lies inside the font data.
+void DrawGlyph(t_Window& win, const UInt8* glyph, UInt8 colour, Int x, Int y) {
+    const BlendRow& blend = BlendFor(colour);
+    const Int fw = win.Font.Width, fh = win.Font.Height;
+    const Int width = win.Width;
+    const Int left = (x - 1) * fw, top = (y - 1) * fh;
+    UInt8* base = Screen().VideoMemory.data() + win.MemoryStart.Load();
+    const Int depth = win.BitDepth;
+    for (Int gy = 0; gy < fh; ++gy) {
+        const UInt8* src = glyph + gy * fw;
+        const Int py = top + gy;
+        switch (depth) {
+            case 24: {
+                UInt8* dst = base + (py * width + left) * 3;
+                for (Int gx = 0; gx < fw; ++gx, dst += 3) {
+                    const Blend& e = blend[src[gx]];
+                    dst[0] = e.red;
+                    dst[1] = e.green;
+                    dst[2] = e.blue;
+                }
+                break;
+            }
+            case 32: {
+                UInt8* dst = base + (py * width + left) * 4;
+                for (Int gx = 0; gx < fw; ++gx, dst += 4) {
+                    const Blend& e = blend[src[gx]];
+                    dst[1] = e.red;
+                    dst[2] = e.green;
+                    dst[3] = e.blue;
+                }
+                break;
+            }
+            case 8: {
+                UInt8* dst = base + py * width + left;
+                for (Int gx = 0; gx < fw; ++gx) dst[gx] = blend[src[gx]].grey;
+                break;
+            }
+            case 16: {
+                UInt8* dst = base + (py * width + left) * 2;
+                for (Int gx = 0; gx < fw; ++gx) dst[gx * 2 + 1] = blend[src[gx]].grey;
+                break;
+            }
+            case 4: {
+                UInt8* row = base + py * (width / 2);
+                for (Int gx = 0; gx < fw; ++gx) {
+                    const Int px = left + gx;
+                    UInt8& b = row[px / 2];
+                    const UInt8 index = blend[src[gx]].nibble;
+                    b = (px % 2 == 0) ? static_cast<UInt8>((b & 0x0F) | (index << 4))
+                                      : static_cast<UInt8>((b & 0xF0) | index);
+                }
+                break;
+            }
+            case 1: {
+                UInt8* row = base + py * (width / 8);
+                for (Int gx = 0; gx < fw; ++gx) {
+                    const Int px = left + gx;
+                    const UInt8 mask = static_cast<UInt8>(0x80 >> (px % 8));
+                    if (blend[src[gx]].bit)
+                        row[px / 8] |= mask;
+                    else
+                        row[px / 8] &= static_cast<UInt8>(~mask);
+                }
+                break;
+            }
+            default: return;
+        }
+    }
+}
+
+}  // namespace
+
+void t_Color(UInt8 w, Int foreground) {
+    t_Window* win = ColorWindow("t_Color", w);
+    if (!win) return;
+    win->TextColor = static_cast<UInt8>(foreground * 16 + (win->TextColor & 15));
+    win->RGBColor = PaletteColor(foreground & 15);
+}
+
+void t_Color(UInt8 w, Int foreground, Int background) {
+    t_Window* win = ColorWindow("t_Color", w);
+    if (!win) return;
+    win->TextColor = static_cast<UInt8>(foreground * 16 + (background & 15));
+    win->RGBColor = PaletteColor(foreground & 15);
+}
+
+void t_Color(UInt8 w, ColorByte colour) {
+    t_Window* win = ColorWindow("t_Color", w);
+    if (!win) return;
+    win->TextColor = colour.Value;
+    win->RGBColor = PaletteColor(colour.Value / 16);
+}
+
+UInt8 t_GetColor(UInt8 w) {
+    const t_Window* win = ColorWindow("t_GetColor", w);
+    return win ? win->TextColor : 0;
+}
+
+void t_ColorBorder(UInt8 w, Int colour) {
+    t_Window* win = ColorWindow("t_ColorBorder", w);
+    if (!win) return;
+    const t_RGBColor c = PaletteColor(colour & 15);
+    win->RGBColorBorder = c;
+    const HostColor host{c.Red / 255.0, c.Green / 255.0, c.Blue / 255.0, c.Alpha / 255.0};
+    Platform& p = CurrentPlatform();
+    p.RunOnGui([&] { p.SetWindowBackground(w, host); });
+}
+
+void t_PrintSymbol(UInt8 w, UInt8 c, UInt8 colour, Int x, Int y) {
+    if (w >= GraphicWindowCount) {
+        NotGraphic("t_PrintSymbol");
+        return;
+    }
+    t_Window& win = Screen().WindowTable[w];
+    const Int redirect = win.TextRedirectOutput;
+    if (redirect == 2) {
+        ConsoleWrite(Utf8OfCode(c));
+        return;
+    }
+    if (redirect != 1) return;
+    if (!TextReady(w) || !win.Font.HasGlyphs()) {
+        NotInitialized("t_PrintSymbol", w);
+        return;
+    }
+    UInt8 ink = colour >> 4, paper = colour & 15;
+    if (win.TextInverse) std::swap(ink, paper);
+    const t_Font& font = win.Font;
+    // Cells left of or above the window would be drawn outside it as well.
+    if (x < 1 || y < 1 || font.Width * x > win.Width || font.Height * y > win.Height) {
+        LogLine("t_PrintSymbol: Window #" + std::to_string(w) + " illegal coordinates (x = " + std::to_string(x) +
+                ", y = " + std::to_string(y) + ").");
+        return;
+    }
+    const UInt8 drawn = static_cast<UInt8>(ink * 16 + paper);
+    if (c >= font.Start && c <= font.End) {
+        const Int glyphSize = font.Width * font.Height;
+        if (font.Format == FontFormatGrey) {
+            // A font shorter than it claims simply lacks the glyph.
+            if (static_cast<Int>(font.Data.size()) >= (c + 1) * glyphSize)
+                DrawGlyph(win, font.Data.data() + c * glyphSize, drawn, x, y);
+        } else if (font.Format == FontFormatPlain || font.Format == FontFormatPlainCompressed ||
+                   font.Format == FontFormatGreyCompressed) {
+            LogLine("t_PrintSymbol: Font format must be uncompressed grey for text-printing.");
+        } else {
+            LogLine("t_PrintSymbol: Illegal font format.");
+        }
+    }
+    UInt8* text = Screen().VideoMemory.data() + win.TextMemoryStart;
+    const Int half = (win.TextMemoryEnd - win.TextMemoryStart + 1) / 2;
+    const Int offset = (y - 1) * win.TextWidth + (x - 1);
+    text[offset] = c;
+    text[half + offset] = drawn;
+}
+
+void t_PrintSymbol(UInt8 w, UInt8 c) {
+    if (w >= GraphicWindowCount) {
+        NotGraphic("t_PrintSymbol");
+        return;
+    }
+    if (!TextReady(w)) {
+        NotInitialized("t_PrintSymbol", w);
+        return;
+    }
+    const t_Window& win = Screen().WindowTable[w];
+    t_PrintSymbol(w, c, win.TextColor, win.TextHpos, win.TextVpos);
+}
+
+void t_PrintSymbol(UInt8 w, UInt8 c, Int x, Int y) {
+    if (w >= GraphicWindowCount) {
+        NotGraphic("t_PrintSymbol");
+        return;
+    }
+    if (!TextReady(w)) {
+        NotInitialized("t_PrintSymbol", w);
+        return;
+    }
+    t_PrintSymbol(w, c, Screen().WindowTable[w].TextColor, x, y);
+}
+
+namespace {
+
+// A pixel as the 32-bit word whose bytes in memory are alpha, red, green, blue.
+constexpr std::uint32_t Argb(UInt8 r, UInt8 g, UInt8 b) {
+    if constexpr (std::endian::native == std::endian::little)
+        return 0xFFu | (std::uint32_t{r} << 8) | (std::uint32_t{g} << 16) | (std::uint32_t{b} << 24);
+    else
+        return 0xFF000000u | (std::uint32_t{r} << 16) | (std::uint32_t{g} << 8) | b;
+}
+
+std::array<std::uint32_t, 16> PaletteWords() {
+    std::array<std::uint32_t, 16> words{};
+    for (int i = 0; i < PaletteSize; ++i) {
+        const t_RGBColor c = PaletteColor(i);
+        words[i] = Argb(c.Red, c.Green, c.Blue);
+    }
+    return words;
+}
+
+Int RowBytes(Int depth, Int width) {
+    switch (depth) {
+        case 1: return width / 8;
+        case 4: return width / 2;
+        case 8: return width;
+        case 16: return width * 2;
+        case 24: return width * 3;
+        case 32: return width * 4;
+        default: return -1;
+    }
+}
+
+void Store(std::uint32_t* out, std::uint32_t word) { std::memcpy(out, &word, sizeof word); }
+
+void ConvertPixels(const UInt8* src, std::uint32_t* out, Int depth, Int pixels) {
+    static const std::array<std::uint32_t, 16> palette = PaletteWords();
+    switch (depth) {
+        case 24:
+            for (Int i = 0; i < pixels; ++i, src += 3) Store(out + i, Argb(src[0], src[1], src[2]));
+            break;
+        case 32:
+            for (Int i = 0; i < pixels; ++i, src += 4) Store(out + i, Argb(src[1], src[2], src[3]));
+            break;
+        case 8:
+            for (Int i = 0; i < pixels; ++i) Store(out + i, Argb(src[i], src[i], src[i]));
+            break;
+        case 16:
+            for (Int i = 0; i < pixels; ++i) Store(out + i, Argb(src[2 * i + 1], src[2 * i + 1], src[2 * i + 1]));
+            break;
+        case 4:
+            for (Int i = 0; i < pixels; ++i) {
+                const UInt8 b = src[i / 2];
+                Store(out + i, palette[(i % 2 == 0) ? b >> 4 : b & 15]);
+            }
+            break;
+        case 1:
+            for (Int i = 0; i < pixels; ++i) Store(out + i, palette[(src[i / 8] & (0x80 >> (i % 8))) ? 15 : 0]);
+            break;
+        default: break;
+    }
+}
+
+}  // namespace
+
+std::optional<ArgbImage> t_WindowImage(UInt8 w) {
+    if (w >= GraphicWindowCount) {
+        NotGraphic("t_WindowImage");
+        return std::nullopt;
+    }
+    if (!Runtime().MemoryInitialized) return std::nullopt;
+    const t_Window& win = Screen().WindowTable[w];
+    if (!win.Initialized) {
+        LogLine("t_WindowImage: Graphic window #" + std::to_string(w) + " not initialized.");
+        return std::nullopt;
+    }
+    if (!win.Visible) return std::nullopt;
+    const auto started = std::chrono::steady_clock::now();
+    const Int depth = win.BitDepth, width = win.Width, height = win.Height, start = win.MemoryStart;
+    const Int rowBytes = RowBytes(depth, width);
+    if (rowBytes < 0) {
+        LogLine("t_WindowImage: Illegal bit depth.");
+        return std::nullopt;
+    }
+    const std::vector<UInt8>& memory = Screen().VideoMemory;
+    ArgbImage image;
+    image.width = static_cast<int>(width);
+    image.height = static_cast<int>(height);
+    // The program thread may re-initialise the window meanwhile; never read
+    // outside the video memory.
+    bool collected = start >= 0 && start + rowBytes * height <= static_cast<Int>(memory.size());
+    if (collected) {
+        try {
+            image.bytes = std::make_unique_for_overwrite<std::uint8_t[]>(image.Size());
+        } catch (const std::bad_alloc&) {
+            collected = false;
+        }
+    }
+    if (!collected) {
+        LogLine("t_WindowImage: Data could not be collected, image could not be created.");
+        return std::nullopt;
+    }
+    auto* out = reinterpret_cast<std::uint32_t*>(image.bytes.get());
+    for (Int row = 0; row < height; ++row)
+        ConvertPixels(memory.data() + start + row * rowBytes, out + row * width, depth, width);
+    Screen().WindowTable[w].UpdateDuration =
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started).count();
+    Screen().WindowTable[w].UpdateFinished = NowMilliseconds();
+    return image;
+}

@@ -1,0 +1,72 @@
+#include "runtime/memory.h"
+
+#include <time.h>
+
+#include "platform/log.h"
+#include "platform/no_destructor.h"
+#include "platform/platform.h"
+#include "runtime/program.h"
+#include "runtime/window.h"
+
+namespace {
+
+void Sleep10ms() {
+    const timespec pause{0, 10'000'000};
+    nanosleep(&pause, nullptr);
+}
+
+std::vector<t_MenuAction> DefaultMenuActions() {
+    std::vector<t_MenuAction> table;
+    for (Int tag = 200; tag <= 231; ++tag) table.push_back({tag, tag, {}, {}, {}, {}, {}});
+    for (Int tag = 110; tag <= 114; ++tag) table.push_back({tag, tag, {}, {}, {}, {}, {}});
+    return table;
+}
+
+}  // namespace
+
+RuntimeState& Runtime() {
+    static NoDestructor<RuntimeState> state;
+    return *state;
+}
+
+void t_InitMemory() {
+    RuntimeState& rt = Runtime();
+    if (rt.MemoryInitStarted) return;
+    LogLine("t_InitMemory: Start.");
+    rt.MemoryInitStarted = true;
+    Platform& platform = CurrentPlatform();
+    if (currentthreadnumber() == 2) platform.SetCurrentThreadName("Main Program");
+
+    WindowMemory& screen = Screen();
+    screen.HighMemory = InitialHighMemory;
+    screen.VideoMemory.assign(static_cast<std::size_t>(VideoMemorySize), 0xFF);
+    for (t_Window& window : screen.WindowTable) window = t_Window{};
+
+    rt.MenuActionTable = DefaultMenuActions();
+    CleanMenuBar();
+    platform.RunOnGui([&platform] { platform.PreparePasteboardView(); });
+
+    rt.MemoryInitialized = true;
+    LogLine("t_InitMemory: End.");
+}
+
+void t_CheckMemory() {
+    RuntimeState& rt = Runtime();
+    if (!rt.MemoryInitStarted) t_InitMemory();
+    while (!rt.MemoryInitialized) Sleep10ms();
+}
+
+void ResetRuntime() {
+    RuntimeState& rt = Runtime();
+    WindowMemory& screen = Screen();
+    rt.MemoryInitialized = false;
+    // The auto-update thread leaves its loop once the memory is gone.
+    while (screen.AutoUpdateStarted) Sleep10ms();
+    rt.MemoryInitStarted = false;
+    rt.MenuActionTable.clear();
+    screen.VideoMemory.clear();
+    screen.VideoMemory.shrink_to_fit();
+    screen.HighMemory = InitialHighMemory;
+    for (t_Window& window : screen.WindowTable) window = t_Window{};
+    screen.DefaultWindow = NoWindow;
+}

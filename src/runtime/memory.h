@@ -1,0 +1,28 @@
+// Runtime initialisation: the flags that gate every window operation, the
+// title-bar height and the menu-action table.
+#pragma once
+
+#include <vector>
+
+#include "runtime/menus.h"
+#include "runtime/shared_value.h"
+#include "runtime/types.h"
+
+struct RuntimeState {
+    SharedValue<bool> MemoryInitStarted = false;
+    SharedValue<bool> MemoryInitialized = false;
+    SharedValue<Int> TitleBarHeight = 0;
+    std::vector<t_MenuAction> MenuActionTable;
+};
+
+RuntimeState& Runtime();
+
+// Runs once, on the first t_InitWindow: video memory, window table, menu
+// actions, menu clean-up.
+void t_InitMemory();
+// Runs t_InitMemory if nobody has, and waits until it has finished.
+void t_CheckMemory();
+
+// Stops the auto-update thread and returns the runtime to its state before
+// t_InitMemory (video memory released, default window records). For tests.
+void ResetRuntime();

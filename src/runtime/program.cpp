@@ -1,0 +1,151 @@
+#include "runtime/program.h"
+
+#include <time.h>
+
+#include <cstdlib>
+#include <mutex>
+
+#include "platform/log.h"
+#include "platform/no_destructor.h"
+#include "platform/platform.h"
+#include "runtime/memory.h"
+
+namespace {
+
+struct ProgramStartSlot {
+    std::mutex mutex;
+    std::function<void()> entry;
+    Int stackSize = 0;
+    SharedValue<bool> busy = false;
+};
+
+ProgramStartSlot& StartSlot() {
+    static NoDestructor<ProgramStartSlot> slot;
+    return *slot;
+}
+
+void SleepNanoseconds(long ns) {
+    const timespec pause{0, ns};
+    nanosleep(&pause, nullptr);
+}
+
+bool InRange(int value, int low, int high) { return value >= low && value <= high; }
+
+// Body of a program thread: take the waiting entry, free the slot, run it.
+void RunProgramThread() {
+    ProgramStartSlot& slot = StartSlot();
+    std::function<void()> entry;
+    {
+        std::lock_guard lock(slot.mutex);
+        entry = std::move(slot.entry);
+        slot.entry = nullptr;
+    }
+    slot.busy = false;
+    if (entry) entry();
+}
+
+}  // namespace
+
+ToolTables& Tools() {
+    static NoDestructor<ToolTables> tables;
+    return *tables;
+}
+
+void initoxtools() {
+    LogLine("initoxtools: Start.");
+    ToolTables& t = Tools();
+    for (int i = 0; i < 256; ++i) {
+        const bool lower = InRange(i, 97, 122) || InRange(i, 224, 228) || InRange(i, 231, 246) || InRange(i, 249, 252);
+        const bool upper = InRange(i, 65, 90) || InRange(i, 192, 196) || InRange(i, 199, 214) || InRange(i, 217, 220);
+        t.UpperCaseTable[i] = static_cast<UInt8>(lower ? i - 32 : i);
+        t.LowerCaseTable[i] = static_cast<UInt8>(upper ? i + 32 : i);
+        t.HexValueTable[i] = -1;
+    }
+    for (int d = 0; d < 16; ++d) {
+        const UInt8 digit = static_cast<UInt8>(d <= 9 ? '0' + d : 'A' + (d - 10));
+        t.HexDigitTable[d] = digit;
+        t.HexValueTable[t.UpperCaseTable[digit]] = d;
+        t.HexValueTable[t.LowerCaseTable[digit]] = d;
+    }
+    std::srand(static_cast<unsigned>(::time(nullptr)));
+    t.ToolsReady = true;
+    LogLine("initoxtools: End.");
+}
+
+void startprocess(std::function<void()> entry, Int stackSize) {
+    ProgramStartSlot& slot = StartSlot();
+    // Claim the slot; a start still waiting for its thread keeps it busy.
+    while (true) {
+        {
+            std::lock_guard lock(slot.mutex);
+            if (!slot.busy) {
+                slot.busy = true;
+                slot.stackSize = stackSize;
+                slot.entry = std::move(entry);
+                break;
+            }
+        }
+        SleepNanoseconds(1'000'000);
+    }
+    SleepNanoseconds(10'000'000);
+    Platform& platform = CurrentPlatform();
+    auto create = [&platform, stackSize] {
+        if (!platform.StartThread(static_cast<std::size_t>(stackSize), RunProgramThread)) {
+            LogLine("startprocess: Thread could not be started.");
+            StartSlot().busy = false;
+        }
+    };
+    if (platform.IsGuiThread())
+        create();
+    else
+        platform.RunOnGui(create);
+}
+
+Int ThreadNumberFromDescription(const std::string& description) {
+    const std::string marker = "number = ";
+    const std::size_t at = description.find(marker);
+    if (at == std::string::npos) return 0;
+    const std::size_t from = at + marker.size();
+    const std::size_t comma = description.find(',', from);
+    if (comma == std::string::npos) return 0;
+    std::size_t i = from;
+    while (i < comma && description[i] == ' ') ++i;
+    bool negative = false;
+    if (i < comma && description[i] == '-') {
+        negative = true;
+        ++i;
+    }
+    if (i == comma) return 0;
+    Int value = 0;
+    for (; i < comma; ++i) {
+        const char c = description[i];
+        if (c < '0' || c > '9' || value > (Int{1} << 40)) return 0;
+        value = value * 10 + (c - '0');
+    }
+    return negative ? -value : value;
+}
+
+Int currentthreadnumber() {
+    return ThreadNumberFromDescription(CurrentPlatform().CurrentThreadDescription());
+}
+
+Int NowMilliseconds() { return static_cast<Int>(CurrentPlatform().AbsoluteTime() * 1000.0); }
+
+void ApplicationWillFinishLaunching() {
+    LogLine("applicationWillFinishLaunching: Called.");
+    if (currentthreadnumber() == 1) CurrentPlatform().SetCurrentThreadName("AppDelegate");
+}
+
+void ApplicationDidFinishLaunching(std::function<void()> mainProgram) {
+    LogLine("applicationDidFinishLaunching: Start.");
+    initoxtools();
+    Platform& platform = CurrentPlatform();
+    const double frame = platform.WindowFrame(8).height;
+    const double scroll = platform.ScrollViewFrame(8).height;
+    Runtime().TitleBarHeight = static_cast<Int>(frame - scroll - 20);
+    LogLine("Program: Start.");
+    startprocess(std::move(mainProgram), ProgramStackSize);
+    LogLine("applicationDidFinishLaunching: End.");
+}
+
+void ApplicationWillTerminate() { LogLine("applicationWillTerminate: Called."); }

@@ -1,0 +1,121 @@
+// Graphic windows 0-7: the window record, the shared video memory with its
+// block allocation, window initialisation and window management.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "runtime/font.h"
+#include "runtime/shared_value.h"
+#include "runtime/types.h"
+
+inline constexpr int GraphicWindowCount = 8;
+inline constexpr UInt8 NoWindow = 255;
+
+// Video memory: 2^24 + 15 bytes; blocks are taken from the top down and the
+// lowest 64 KiB are never handed out.
+inline constexpr Int VideoMemorySize = (Int{1} << 24) + 15;
+inline constexpr Int InitialHighMemory = 0xFFFFFF;
+inline constexpr Int ReservedLowMemory = 65536;
+
+struct t_DrawingRect {
+    double X = 0, Y = 0, Width = 0, Height = 0;
+};
+
+// Host window and view references are the window's number while the host
+// has them, -1 otherwise.
+using HostRef = Int;
+inline constexpr HostRef NoHostRef = -1;
+
+struct t_Window {
+    SharedValue<bool> Initialized = false;
+    SharedValue<bool> Visible = false;
+    SharedValue<bool> IgnoreEvents = false;
+    SharedValue<bool> AutoUpdate = false;
+    SharedValue<bool> QuickUpdate = false;
+    bool ScrollLock = false;
+    SharedValue<bool> VerticalBlank = true;
+    SharedValue<Int> UpdateStarted = 0;
+    SharedValue<Int> UpdateFinished = 0;
+    SharedValue<Int> UpdateDuration = 0;
+    SharedValue<Int> RefreshRate = 30;
+    SharedValue<HostRef> Window = NoHostRef;
+    SharedValue<HostRef> View = NoHostRef;
+    t_DrawingRect DrawingRect;
+    Int TitleHeight = 0;
+    Int BorderWidth = 0;
+    Int BorderHeight = 0;
+    t_RGBColor RGBColorBorder;
+    SharedValue<Int> BitDepth = 0;
+    SharedValue<Int> Width = 0;
+    SharedValue<Int> Height = 0;
+    t_RGBColor RGBColor;
+    Int DrawingMode = 0;
+    Int PositionX = 0;
+    Int PositionY = 0;
+    SharedValue<Int> MemoryStart = -1;
+    SharedValue<Int> MemoryEnd = -1;
+    t_Font Font;
+    Int TextWidth = 0;
+    Int TextHeight = 0;
+    Int TextFirstColumn = 0;
+    Int TextLastColumn = 0;
+    Int TextFirstLine = 0;
+    Int TextLastLine = 0;
+    Int TextHpos = 0;
+    Int TextVpos = 0;
+    UInt8 TextColor = 0;
+    bool TextInverse = false;
+    Int TextDisplayMode = 0;
+    Int TextCursorLevel = 0;
+    Int TextRedirectOutput = 1;
+    std::string InputString;
+    bool InputFinished = false;
+    Int InputMode = 0;
+    Int InputHpos = 0;
+    Int InputVpos = 0;
+    Int InputCursorPos = 0;
+    Int InputMaxCharacters = 0;
+    Int LoResOffsetX = 0;
+    Int LoResOffsetY = 0;
+    Int LoResMode = 0;
+    Int TextMemoryStart = -1;
+    Int TextMemoryEnd = -1;
+
+    bool HasText() const { return TextMemoryStart >= 0; }
+};
+
+// The window table and the video memory, owned by the program thread.
+struct WindowMemory {
+    std::vector<UInt8> VideoMemory;  // created by t_InitMemory
+    Int HighMemory = InitialHighMemory;
+    t_Window WindowTable[GraphicWindowCount];
+    SharedValue<UInt8> DefaultWindow = NoWindow;
+    SharedValue<bool> AutoUpdateStarted = false;
+};
+
+WindowMemory& Screen();
+
+// True when w is a graphic window number that has memory and a view.
+bool WindowReady(UInt8 w);
+
+// Grid form: loads the font and sizes the window in character cells.
+void t_InitWindow(UInt8 w, Int bitDepth, Int columns, Int lines, Int border, const std::string& fontName);
+// Pixel form. A negative border is derived from the screen size.
+void t_InitWindow(UInt8 w, Int bitDepth, bool autoUpdate, Int width, Int height, Int borderWidth,
+                  Int borderHeight, const t_Font& font, bool titleVisible);
+
+void t_ClearWindowMemory(UInt8 w);
+Int t_WindowPos(UInt8 w, Int selector);
+void t_WindowSize(UInt8 w, Int x, Int y, Int width, Int height);
+void t_WindowTitle(UInt8 w, const std::string& title);
+void t_WindowTitleVisible(UInt8 w, bool visible);
+void t_WindowCenter(UInt8 w);
+void t_WindowFront(UInt8 w);
+void t_WindowVisible(UInt8 w, bool visible);
+void t_WindowUpdate(UInt8 w, bool deferred);
+HostRef t_WindowView(UInt8 w);
+HostRef t_WindowHost(UInt8 w);
+
+// Body of the auto-update thread that paces view refreshes.
+void t_WindowAutoUpdateProcess();

@@ -1,0 +1,29 @@
+// A fresh runtime on a fresh headless platform for each test.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "platform/headless_platform.h"
+#include "platform/log.h"
+#include "runtime/memory.h"
+
+class RuntimeTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetRuntime();
+        auto platform = std::make_unique<HeadlessPlatform>();
+        host = platform.get();
+        host->SetResourceFolder(TABRONA_TEST_RESOURCES);
+        InstallPlatform(std::move(platform));
+        Runtime().TitleBarHeight = static_cast<Int>(HeadlessPlatform::DefaultTitleBarHeight);
+        SetLogToStdout(false);
+    }
+    void TearDown() override {
+        ResetRuntime();
+        SetLogToStdout(true);
+    }
+
+    HeadlessPlatform* host = nullptr;
+};
