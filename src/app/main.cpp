@@ -40,17 +40,17 @@ bool ParseOptions(int argc, char** argv, Options& options) {
     return true;
 }
 
-// Every glyph of the font in all sixteen colours on dark grey.
+// Every glyph of the font in all sixteen colours, three lines per colour.
 void ShowCharacterSet(int lines) {
     t_InitWindow(0, 24, 121, lines, 8, DefaultFontName);
     t_InitWindow(1, 4, true, 200, 368, 0, 0, EmptyFont(), true);
     t_WindowVisible(0, true);
-    for (int code = 0; code < 256; ++code) {
-        const int row = code / 64, column = code % 64;
-        for (int colour = 0; colour < 16; ++colour) {
-            const int line = 2 + colour * 4 + row;
-            if (line > lines) break;
-            t_PrintSymbol(0, static_cast<UInt8>(code), static_cast<UInt8>(colour * 16 + 5), 2 + column, line);
+    for (int colour = 0; colour < 16; ++colour) {
+        const int paper = colour == 0 ? 15 : 0;
+        for (int code = 0; code < 256; ++code) {
+            const int line = 2 + colour * 3 + code / 120;
+            if (line > lines) return;
+            t_PrintSymbol(0, static_cast<UInt8>(code), static_cast<UInt8>(colour * 16 + paper), 1 + code % 120, line);
         }
     }
 }
