@@ -123,23 +123,16 @@ void DrawGlyph(t_Window& win, const UInt8* glyph, UInt8 colour, Int x, Int y) {
         const UInt8* src = glyph + gy * fw;
         const Int py = top + gy;
         switch (depth) {
-            case 24: {
-                UInt8* dst = base + (py * width + left) * 3;
-                for (Int gx = 0; gx < fw; ++gx, dst += 3) {
+            case 24:
+            case 32: {
+                // 32-bit pixels lead with an alpha byte that stays as it is.
+                const Int size = depth / 8;
+                UInt8* dst = base + (py * width + left) * size + (size - 3);
+                for (Int gx = 0; gx < fw; ++gx, dst += size) {
                     const Blend& e = blend[src[gx]];
                     dst[0] = e.red;
                     dst[1] = e.green;
                     dst[2] = e.blue;
-                }
-                break;
-            }
-            case 32: {
-                UInt8* dst = base + (py * width + left) * 4;
-                for (Int gx = 0; gx < fw; ++gx, dst += 4) {
-                    const Blend& e = blend[src[gx]];
-                    dst[1] = e.red;
-                    dst[2] = e.green;
-                    dst[3] = e.blue;
                 }
                 break;
             }
@@ -323,15 +316,33 @@ Int RowBytes(Int depth, Int width) {
 
 void Store(std::uint32_t* out, std::uint32_t word) { std::memcpy(out, &word, sizeof word); }
 
+std::uint32_t Load(const UInt8* src) {
+    std::uint32_t word;
+    std::memcpy(&word, src, sizeof word);
+    return word;
+}
+
+// On little-endian machines a pixel is one word load, shift and store. The
+// 24-bit load reads one byte past the pixel; the video memory has spare
+// bytes after its last block for that.
+void ConvertTrueColour(const UInt8* src, std::uint32_t* out, Int depth, Int pixels) {
+    if constexpr (std::endian::native == std::endian::little) {
+        if (depth == 24)
+            for (Int i = 0; i < pixels; ++i, src += 3) Store(out + i, (Load(src) << 8) | 0xFFu);
+        else
+            for (Int i = 0; i < pixels; ++i, src += 4) Store(out + i, Load(src) | 0xFFu);
+    } else {
+        const Int skip = depth == 32 ? 1 : 0;
+        for (Int i = 0; i < pixels; ++i, src += depth / 8)
+            Store(out + i, Argb(src[skip], src[skip + 1], src[skip + 2]));
+    }
+}
+
 void ConvertPixels(const UInt8* src, std::uint32_t* out, Int depth, Int pixels) {
     static const std::array<std::uint32_t, 16> palette = PaletteWords();
     switch (depth) {
         case 24:
-            for (Int i = 0; i < pixels; ++i, src += 3) Store(out + i, Argb(src[0], src[1], src[2]));
-            break;
-        case 32:
-            for (Int i = 0; i < pixels; ++i, src += 4) Store(out + i, Argb(src[1], src[2], src[3]));
-            break;
+        case 32: ConvertTrueColour(src, out, depth, pixels); break;
         case 8:
             for (Int i = 0; i < pixels; ++i) Store(out + i, Argb(src[i], src[i], src[i]));
             break;
@@ -378,7 +389,7 @@ std::optional<ArgbImage> t_WindowImage(UInt8 w) {
     image.height = static_cast<int>(height);
     // The program thread may re-initialise the window meanwhile; never read
     // outside the video memory.
-    bool collected = start >= 0 && start + rowBytes * height <= static_cast<Int>(memory.size());
+    bool collected = start >= 0 && start + rowBytes * height + 1 <= static_cast<Int>(memory.size());
     if (collected) {
         try {
             image.bytes = std::make_unique_for_overwrite<std::uint8_t[]>(image.Size());

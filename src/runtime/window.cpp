@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 
 #include "platform/log.h"
 #include "platform/no_destructor.h"
@@ -417,13 +418,27 @@ Int t_WindowPos(UInt8 w, Int selector) {
     return HostWindowPos(w, selector);
 }
 
-void t_WindowSize(UInt8 w, Int x, Int y, Int width, Int height) {
+namespace {
+
+// Graphic windows are left alone until the runtime is initialised.
+bool GraphicBeforeInit(UInt8 w) { return w < GraphicWindowCount && !MemoryReady(); }
+
+// Runs work on the GUI thread if host window w exists; logs otherwise.
+void OnHostWindow(const char* operation, UInt8 w, const std::function<void(Platform&)>& work) {
     Platform& p = CurrentPlatform();
     p.RunOnGui([&] {
         if (w >= HostWindowCount || !p.HasWindow(w)) {
-            NotExist("t_WindowSize");
+            NotExist(operation);
             return;
         }
+        work(p);
+    });
+}
+
+}  // namespace
+
+void t_WindowSize(UInt8 w, Int x, Int y, Int width, Int height) {
+    OnHostWindow("t_WindowSize", w, [&](Platform& p) {
         const Int argWidth = width;
         const Int argHeight = height;
         if (x == -1) x = t_WindowPos(w, 13);
@@ -456,6 +471,7 @@ void t_WindowSize(UInt8 w, Int x, Int y, Int width, Int height) {
 }
 
 void t_WindowTitle(UInt8 w, const std::string& title) {
+    if (GraphicBeforeInit(w)) return;
     Platform& p = CurrentPlatform();
     auto apply = [&p, w, title] {
         if (w >= HostWindowCount || !p.HasWindow(w)) {
@@ -471,6 +487,7 @@ void t_WindowTitle(UInt8 w, const std::string& title) {
 }
 
 void t_WindowTitleVisible(UInt8 w, bool visible) {
+    if (GraphicBeforeInit(w)) return;
     if (w >= HostWindowCount || !HostWindowExists(w)) {
         NotExist("t_WindowTitleVisible");
         return;
@@ -482,25 +499,13 @@ void t_WindowTitleVisible(UInt8 w, bool visible) {
 }
 
 void t_WindowCenter(UInt8 w) {
-    Platform& p = CurrentPlatform();
-    p.RunOnGui([&] {
-        if (w >= HostWindowCount || !p.HasWindow(w)) {
-            NotExist("t_WindowCenter");
-            return;
-        }
-        p.CenterWindow(w);
-    });
+    if (GraphicBeforeInit(w)) return;
+    OnHostWindow("t_WindowCenter", w, [w](Platform& p) { p.CenterWindow(w); });
 }
 
 void t_WindowFront(UInt8 w) {
-    Platform& p = CurrentPlatform();
-    p.RunOnGui([&] {
-        if (w >= HostWindowCount || !p.HasWindow(w)) {
-            NotExist("t_WindowFront");
-            return;
-        }
-        p.MakeKeyAndFront(w);
-    });
+    if (GraphicBeforeInit(w)) return;
+    OnHostWindow("t_WindowFront", w, [w](Platform& p) { p.MakeKeyAndFront(w); });
 }
 
 namespace {
@@ -529,13 +534,8 @@ void ShowTextWindow(Platform& p, UInt8 w, bool visible) {
 }  // namespace
 
 void t_WindowVisible(UInt8 w, bool visible) {
-    if (w < GraphicWindowCount && !MemoryReady()) return;
-    Platform& p = CurrentPlatform();
-    p.RunOnGui([&] {
-        if (w >= HostWindowCount || !p.HasWindow(w)) {
-            NotExist("t_WindowVisible");
-            return;
-        }
+    if (GraphicBeforeInit(w)) return;
+    OnHostWindow("t_WindowVisible", w, [&](Platform& p) {
         if (w >= 8 && w <= 10) {
             ShowTextWindow(p, w, visible);
             return;
