@@ -2,6 +2,7 @@
 
 #include <time.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -48,6 +49,17 @@ void MoveBlockUp(Int start, Int end, Int shift) {
     std::memmove(memory + start + shift, memory + start, static_cast<std::size_t>(end - start + 1));
 }
 
+// Initialised windows whose graphic block lies below address, highest first.
+std::vector<int> WindowsBelow(Int address) {
+    const t_Window* table = Screen().WindowTable;
+    std::vector<int> windows;
+    for (int k = 0; k < GraphicWindowCount; ++k)
+        if (table[k].Initialized && table[k].MemoryStart < address) windows.push_back(k);
+    std::stable_sort(windows.begin(), windows.end(),
+                     [table](int a, int b) { return table[a].MemoryStart > table[b].MemoryStart; });
+    return windows;
+}
+
 // Frees the window's blocks and closes the gap by moving the blocks of the
 // windows allocated after it up.
 void ReleaseBlocks(UInt8 w) {
@@ -63,9 +75,10 @@ void ReleaseBlocks(UInt8 w) {
         LogLine(p + " high memory = $" + Hex8(end) + ", text block size to delete = $" + Hex8(textSize) + ".");
         shift += textSize;
     }
-    for (int k = 0; k < GraphicWindowCount; ++k) {
+    // Highest blocks first: a block moved up may land where a higher block
+    // of another window still is, so that one has to move before.
+    for (int k : WindowsBelow(end)) {
         t_Window& other = screen.WindowTable[k];
-        if (!other.Initialized || other.MemoryStart >= end) continue;
         LogLine(p + " moving graphic block for win #" + std::to_string(k) + "$" + Hex8(other.MemoryStart) + "..." +
                 Hex8(other.MemoryEnd) + " to" + "$" + Hex8(other.MemoryStart + shift) + "..." +
                 Hex8(other.MemoryEnd + shift));
@@ -85,6 +98,11 @@ void ReleaseBlocks(UInt8 w) {
         }
     }
     screen.HighMemory += shift;
+    // The freed addresses belong to other windows now.
+    win.MemoryStart = -1;
+    win.MemoryEnd = -1;
+    win.TextMemoryStart = -1;
+    win.TextMemoryEnd = -1;
 }
 
 void LogGraphicShortage(UInt8 w, Int freeBytes, Int width, Int height, Int depth, Int need) {
@@ -285,6 +303,7 @@ void t_InitWindow(UInt8 w, Int bitDepth, bool autoUpdate, Int width, Int height,
         win.Initialized = false;
         win.Font = EmptyFont();
         LogLine(p + " could not be initialized, resource undefined.");
+        LogLine(p + " End.");
         return;
     }
     win.View = view;
@@ -299,7 +318,7 @@ void t_InitWindow(UInt8 w, Int bitDepth, bool autoUpdate, Int width, Int height,
 }
 
 void t_ClearWindowMemory(UInt8 w) {
-    if (w >= GraphicWindowCount || !MemoryReady()) return;
+    if (!WindowReady(w)) return;
     WindowMemory& screen = Screen();
     t_Window& win = screen.WindowTable[w];
     UInt8* memory = screen.VideoMemory.data();
