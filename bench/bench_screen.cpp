@@ -2,25 +2,11 @@
 // memory and turning a window into a picture.
 #include <benchmark/benchmark.h>
 
-#include <memory>
-
-#include "platform/headless_platform.h"
-#include "platform/log.h"
+#include "bench_support.h"
 #include "runtime/glyph.h"
-#include "runtime/memory.h"
 #include "runtime/window.h"
 
 namespace {
-
-void OpenMainScreen(Int lines) {
-    ResetRuntime();
-    auto platform = std::make_unique<HeadlessPlatform>();
-    platform->SetResourceFolder(TABRONA_BENCH_RESOURCES);
-    InstallPlatform(std::move(platform));
-    SetLogToStdout(false);
-    t_InitWindow(0, 24, 121, lines, 8, DefaultFontName);
-    t_WindowVisible(0, true);
-}
 
 // A screen full of text in changing colours, so the picture is not uniform.
 void FillScreen(Int lines) {

@@ -11,6 +11,7 @@
 #include "runtime/font.h"
 #include "runtime/memory.h"
 #include "runtime/program.h"
+#include "runtime/text.h"
 #include "runtime/window.h"
 
 namespace {
@@ -99,16 +100,6 @@ t_Window* ColorWindow(const char* op, UInt8 w) {
 
 bool TextReady(UInt8 w) { return WindowReady(w) && Screen().WindowTable[w].HasText(); }
 
-std::string Utf8OfCode(UInt8 c) {
-    std::string s;
-    if (c < 0x80) {
-        s += static_cast<char>(c);
-    } else {
-        s += static_cast<char>(0xC0 | (c >> 6));
-        s += static_cast<char>(0x80 | (c & 0x3F));
-    }
-    return s;
-}
 
 // Writes the glyph's pixels; the caller has checked that the cell lies
 // inside the window and that the glyph lies inside the font data.
@@ -220,7 +211,7 @@ void t_PrintSymbol(UInt8 w, UInt8 c, UInt8 colour, Int x, Int y) {
     t_Window& win = Screen().WindowTable[w];
     const Int redirect = win.TextRedirectOutput;
     if (redirect == 2) {
-        ConsoleWrite(Utf8OfCode(c));
+        ConsoleWrite(Utf8(static_cast<char32_t>(c)));
         return;
     }
     if (redirect != 1) return;

@@ -1,0 +1,46 @@
+// The program's strings: Text holds 8-bit character codes; String is a
+// host string (UTF-8) whose length counts Unicode scalars.
+#pragma once
+
+#include <cstddef>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "runtime/types.h"
+
+using String = std::string;
+
+struct Text {
+    std::vector<UInt8> Elements;
+
+    Text() = default;
+    Text(std::initializer_list<UInt8> codes) : Elements(codes) {}
+    explicit Text(std::vector<UInt8> codes) : Elements(std::move(codes)) {}
+    // Each byte of the view becomes one code.
+    static Text FromBytes(std::string_view bytes) { return Text(std::vector<UInt8>(bytes.begin(), bytes.end())); }
+
+    std::size_t Size() const { return Elements.size(); }
+    bool Empty() const { return Elements.empty(); }
+    UInt8 operator[](std::size_t i) const { return Elements[i]; }
+    Text& operator+=(const Text& other) {
+        Elements.insert(Elements.end(), other.Elements.begin(), other.Elements.end());
+        return *this;
+    }
+    Text& operator+=(UInt8 code) {
+        Elements.push_back(code);
+        return *this;
+    }
+    friend Text operator+(Text a, const Text& b) { return a += b; }
+    friend bool operator==(const Text&, const Text&) = default;
+};
+
+// UTF-8 <-> Unicode scalars. Malformed UTF-8 decodes to U+FFFD per bad byte.
+std::u32string Scalars(std::string_view utf8);
+String Utf8(std::u32string_view scalars);
+String Utf8(char32_t scalar);
+// Number of Unicode scalars in a UTF-8 string.
+std::size_t ScalarCount(std::string_view utf8);
+// The codes of a Text as a String, each code the scalar of the same value.
+String TextToString(const Text& text);
