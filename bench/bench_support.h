@@ -15,4 +15,5 @@ inline void OpenMainScreen(Int lines) {
     InstallPlatform(std::move(platform));
     SetLogToStdout(false);
     t_InitWindow(0, 24, 121, lines, 8, DefaultFontName);
+    t_WindowVisible(0, true);
 }

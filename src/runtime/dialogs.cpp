@@ -166,7 +166,9 @@ void t_ProgramBanner(UInt8 w) {
 }
 
 void t_QuitProgram(UInt8 w) {
-    ConsoleWrite("t_QuitProgram: Quitting current thread");
+    // The log line is written in one piece at the end, so that lines of
+    // other threads cannot land inside it.
+    String line = "t_QuitProgram: Quitting current thread";
     if (t_WindowHost(w) != NoHostRef && WindowReady(w)) {
         t_FullArea(w);
         t_CursorEnd(w);
@@ -178,9 +180,8 @@ void t_QuitProgram(UInt8 w) {
         t_WindowUpdate(w, false);
         const timespec pause{0, 100'000'000};
         nanosleep(&pause, nullptr);
-        LogLine(" with message in window #" + std::to_string(w));
-    } else {
-        LogLine("");
+        line += " with message in window #" + std::to_string(w);
     }
+    LogLine(line);
     pthread_exit(nullptr);
 }

@@ -293,18 +293,6 @@ std::array<std::uint32_t, 16> PaletteWords() {
     return words;
 }
 
-Int RowBytes(Int depth, Int width) {
-    switch (depth) {
-        case 1: return width / 8;
-        case 4: return width / 2;
-        case 8: return width;
-        case 16: return width * 2;
-        case 24: return width * 3;
-        case 32: return width * 4;
-        default: return -1;
-    }
-}
-
 void Store(std::uint32_t* out, std::uint32_t word) { std::memcpy(out, &word, sizeof word); }
 
 std::uint32_t Load(const UInt8* src) {
@@ -369,7 +357,7 @@ std::optional<ArgbImage> t_WindowImage(UInt8 w) {
     if (!win.Visible) return std::nullopt;
     const auto started = std::chrono::steady_clock::now();
     const Int depth = win.BitDepth, width = win.Width, height = win.Height, start = win.MemoryStart;
-    const Int rowBytes = RowBytes(depth, width);
+    const Int rowBytes = GraphicRowBytes(depth, width);
     if (rowBytes < 0) {
         LogLine("t_WindowImage: Illegal bit depth.");
         return std::nullopt;

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/log.h"
 #include "runtime/window.h"
@@ -38,18 +39,6 @@ UInt8 Grey(const t_RGBColor& c) { return static_cast<UInt8>((c.Red + c.Green + c
 
 bool Inside(const t_Window& win, Int x, Int y) { return x >= 0 && y >= 0 && x < win.Width && y < win.Height; }
 
-Int RowBytes(Int depth, Int width) {
-    switch (depth) {
-        case 1: return width / 8;
-        case 4: return width / 2;
-        case 8: return width;
-        case 16: return width * 2;
-        case 24: return width * 3;
-        case 32: return width * 4;
-        default: return -1;
-    }
-}
-
 // Bytes a pixel touches: one shared byte below 8 bits.
 Int PixelBytes(Int depth) { return depth < 8 ? 1 : depth / 8; }
 
@@ -57,7 +46,7 @@ Int PixelBytes(Int depth) { return depth < 8 ? 1 : depth / 8; }
 // window; null when a damaged record would point outside the block.
 UInt8* PixelAddress(const t_Window& win, Int x, Int y) {
     const Int depth = win.BitDepth;
-    const Int rowBytes = RowBytes(depth, win.Width);
+    const Int rowBytes = GraphicRowBytes(depth, win.Width);
     if (rowBytes < 0) return nullptr;
     const Int inRow = depth < 8 ? x * depth / 8 : x * (depth / 8);
     const Int start = win.MemoryStart;
@@ -105,7 +94,7 @@ void WriteTrueColour(UInt8* p, Int depth, Int mode, const t_RGBColor& c) {
 void PlotPixel(t_Window& win, Int x, Int y) {
     if (!Inside(win, x, y)) return;
     const Int depth = win.BitDepth;
-    if (RowBytes(depth, win.Width) < 0) {
+    if (GraphicRowBytes(depth, win.Width) < 0) {
         LogLine("g_Plot: Illegal bit depth (" + std::to_string(depth) + ").");
         return;
     }
@@ -232,7 +221,7 @@ void g_ClearScreen(UInt8 w, Int colour, Int rows) {
     t_Window* win = GraphicWindow("g_ClearScreen", w);
     if (!win) return;
     const Int depth = win->BitDepth, height = win->Height;
-    const Int rowBytes = RowBytes(depth, win->Width);
+    const Int rowBytes = GraphicRowBytes(depth, win->Width);
     if (rowBytes < 0) return;
     if (rows < 1 || rows >= height) rows = height;
     const t_RGBColor c = PaletteColor(colour);

@@ -5,6 +5,7 @@
 #include "platform/log.h"
 #include "platform/no_destructor.h"
 #include "platform/platform.h"
+#include "runtime/events.h"
 #include "runtime/program.h"
 #include "runtime/window.h"
 
@@ -57,6 +58,7 @@ void t_CheckMemory() {
 }
 
 void ResetRuntime() {
+    ResetEvents();
     RuntimeState& rt = Runtime();
     WindowMemory& screen = Screen();
     rt.MemoryInitialized = false;

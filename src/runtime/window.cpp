@@ -177,6 +177,18 @@ WindowMemory& Screen() {
     return *memory;
 }
 
+Int GraphicRowBytes(Int depth, Int width) {
+    switch (depth) {
+        case 1: return width / 8;
+        case 4: return width / 2;
+        case 8: return width;
+        case 16: return width * 2;
+        case 24: return width * 3;
+        case 32: return width * 4;
+        default: return -1;
+    }
+}
+
 bool WindowReady(UInt8 w) {
     return w < GraphicWindowCount && MemoryReady() && Screen().WindowTable[w].Initialized;
 }

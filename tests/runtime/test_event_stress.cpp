@@ -15,19 +15,9 @@
 #include "runtime/text_output.h"
 #include "runtime/window.h"
 #include "runtime_fixture.h"
+#include "test_fonts.h"
 
 namespace {
-
-t_Font CellFont() {
-    t_Font font;
-    font.Format = FontFormatGrey;
-    font.Start = 0;
-    font.End = 255;
-    font.Width = 8;
-    font.Height = 16;
-    font.Data.assign(256 * 128, 0);
-    return font;
-}
 
 // The printable character a sequence number is typed as.
 char SequenceCharacter(Int n) { return static_cast<char>(32 + n % 95); }

@@ -17,6 +17,7 @@
 #include "runtime/text_output.h"
 #include "runtime/window.h"
 #include "runtime_fixture.h"
+#include "test_fonts.h"
 
 namespace {
 
@@ -27,17 +28,6 @@ using Clock = std::chrono::steady_clock;
 constexpr Int Width = 121 * 8;
 constexpr Int Height = 50 * 16;
 constexpr Int Border = 8;
-
-t_Font CellFont() {
-    t_Font font;
-    font.Format = FontFormatGrey;
-    font.Start = 0;
-    font.End = 255;
-    font.Width = 8;
-    font.Height = 16;
-    font.Data.assign(256 * 8 * 16, 0);
-    return font;
-}
 
 template <typename Predicate>
 bool WaitFor(Predicate done) {

@@ -12,7 +12,6 @@
 #include <utility>
 #include <vector>
 
-#include "runtime/glyph.h"
 #include "runtime/window.h"
 #include "runtime_fixture.h"
 
@@ -422,10 +421,14 @@ TEST_F(GraphicsTest, ScrnReadsEachDepthAsStored) {
         Int x;
         t_RGBColor seen;
     } cases[] = {
-        {1, {0x40}, 1, PaletteColor(15)},  {1, {0x40}, 2, PaletteColor(0)},
-        {4, {0x7B}, 0, PaletteColor(7)},   {4, {0x7B}, 1, PaletteColor(11)},
-        {8, {0x33}, 0, {0, 0x33, 0x33, 0x33}}, {16, {0x44, 0x99}, 0, {0x44, 0x99, 0x99, 0x99}},
-        {24, {1, 2, 3}, 0, {255, 1, 2, 3}}, {32, {4, 5, 6, 7}, 0, {4, 5, 6, 7}},
+        {1, {0x40}, 1, PaletteColor(15)},
+        {1, {0x40}, 2, PaletteColor(0)},
+        {4, {0x7B}, 0, PaletteColor(7)},
+        {4, {0x7B}, 1, PaletteColor(11)},
+        {8, {0x33}, 0, {0, 0x33, 0x33, 0x33}},
+        {16, {0x44, 0x99}, 0, {0x44, 0x99, 0x99, 0x99}},
+        {24, {1, 2, 3}, 0, {255, 1, 2, 3}},
+        {32, {4, 5, 6, 7}, 0, {4, 5, 6, 7}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE("depth " + std::to_string(c.depth) + " x " + std::to_string(c.x));

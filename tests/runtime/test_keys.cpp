@@ -11,6 +11,7 @@
 #include "runtime/memory.h"
 #include "runtime/window.h"
 #include "runtime_fixture.h"
+#include "test_fonts.h"
 
 namespace {
 
@@ -265,17 +266,6 @@ TEST(KeyTranslation, ModifierFlagsAndHostFields) {
 }
 
 // --- the key-down path --------------------------------------------------------
-
-t_Font CellFont() {
-    t_Font font;
-    font.Format = FontFormatGrey;
-    font.Start = 0;
-    font.End = 255;
-    font.Width = 8;
-    font.Height = 16;
-    font.Data.assign(256 * 8 * 16, 0);
-    return font;
-}
 
 // The log without the auto-update thread's lines, which arrive whenever
 // that thread gets to run.

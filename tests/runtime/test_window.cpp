@@ -20,6 +20,7 @@
 #include "runtime/program.h"
 #include "runtime/window.h"
 #include "runtime_fixture.h"
+#include "test_fonts.h"
 
 namespace {
 
@@ -27,18 +28,6 @@ using Clock = std::chrono::steady_clock;
 
 const std::string P0 = "t_InitWindow: GraphicWindow #0";
 const std::string P1 = "t_InitWindow: GraphicWindow #1";
-
-// A font held in memory: every code 0-255 has a (blank) glyph.
-t_Font CellFont(Int width, Int height) {
-    t_Font font;
-    font.Format = FontFormatGrey;
-    font.Start = 0;
-    font.End = 255;
-    font.Width = width;
-    font.Height = height;
-    font.Data.assign(static_cast<std::size_t>(256 * width * height), 0);
-    return font;
-}
 
 const t_Font& Font8x16() {
     static const t_Font font = CellFont(8, 16);
