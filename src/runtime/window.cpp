@@ -143,9 +143,12 @@ bool UsableFont(const t_Font& font) { return font.HasGlyphs() && font.Width > 0 
 void StartAutoUpdate() {
     WindowMemory& screen = Screen();
     if (screen.AutoUpdateStarted) return;
-    // Marked here already so that a second window does not start a second thread.
+    // Marked here already so that a second window does not start a second
+    // thread; the start is logged here too, so that it always comes before
+    // the lines of the window that started it.
     screen.AutoUpdateStarted = true;
-    if (!CurrentPlatform().StartThread(0, t_WindowAutoUpdateProcess)) screen.AutoUpdateStarted = false;
+    LogLine("t_WindowAutoUpdateProcess: Start.");
+    if (!CurrentPlatform().StartThread(0, AutoUpdateLoop)) screen.AutoUpdateStarted = false;
 }
 
 std::string WindowTitleFor(const t_Window& win) {
@@ -622,6 +625,10 @@ HostRef t_WindowHost(UInt8 w) {
 
 void t_WindowAutoUpdateProcess() {
     LogLine("t_WindowAutoUpdateProcess: Start.");
+    AutoUpdateLoop();
+}
+
+void AutoUpdateLoop() {
     Platform& p = CurrentPlatform();
     if (currentthreadnumber() > 2) p.SetCurrentThreadName("t_WindowAutoUpdate");
     WindowMemory& screen = Screen();

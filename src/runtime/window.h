@@ -122,3 +122,5 @@ HostRef t_WindowHost(UInt8 w);
 
 // Body of the auto-update thread that paces view refreshes.
 void t_WindowAutoUpdateProcess();
+// The same without its start line, which the starter logs.
+void AutoUpdateLoop();
