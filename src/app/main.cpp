@@ -1,38 +1,39 @@
-// Tabrona's entry point. The desktop host and the spreadsheet's main
-// program arrive with later work; for now the program starts the runtime
-// on the headless platform, shows the character set on the main screen and
-// can write a picture of it.
-#include <time.h>
-
-#include <atomic>
-#include <cstring>
-#include <iostream>
+// Tabrona's entry point. Until the desktop host exists, the program runs on
+// the headless platform: `tabrona --headless [--keys FILE] [--screen FILE]
+// [--screenshot FILE.png] [--lines 50|80] [--log FILE] [FILE]`.
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
-#include "app/png_writer.h"
-#include "platform/headless_platform.h"
-#include "platform/log.h"
-#include "runtime/font.h"
-#include "runtime/glyph.h"
-#include "runtime/program.h"
-#include "runtime/window.h"
+#include "app/headless_runner.h"
+#include "sheet/main_program.h"
 
 namespace {
 
-struct Options {
-    std::string screenshot;
-    int lines = 50;
-};
+void Usage() {
+    std::fprintf(stderr,
+                 "usage: tabrona --headless [--keys FILE] [--screen FILE] [--screenshot FILE.png]\n"
+                 "                          [--lines 50|80] [--log FILE] [FILE]\n");
+}
 
-bool ParseOptions(int argc, char** argv, Options& options) {
+bool ParseOptions(int argc, char** argv, RunnerOptions& options) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
         if (arg == "--headless") continue;
-        if (arg == "--screenshot" && i + 1 < argc) {
-            options.screenshot = argv[++i];
-        } else if (arg == "--lines" && i + 1 < argc) {
-            options.lines = std::atoi(argv[++i]);
-            if (options.lines != 50 && options.lines != 80) return false;
+        if (arg == "--keys" && hasValue) {
+            options.KeysFile = argv[++i];
+        } else if (arg == "--screen" && hasValue) {
+            options.ScreenFile = argv[++i];
+        } else if (arg == "--screenshot" && hasValue) {
+            options.ScreenshotFile = argv[++i];
+        } else if (arg == "--log" && hasValue) {
+            options.LogFile = argv[++i];
+        } else if (arg == "--lines" && hasValue) {
+            options.Lines = std::atoi(argv[++i]);
+            if (options.Lines != 50 && options.Lines != 80) return false;
+        } else if (!arg.empty() && arg[0] != '-' && options.OpenFile.empty()) {
+            options.OpenFile = arg;
         } else {
             return false;
         }
@@ -40,43 +41,17 @@ bool ParseOptions(int argc, char** argv, Options& options) {
     return true;
 }
 
-// Every glyph of the font in all sixteen colours, three lines per colour.
-void ShowCharacterSet(int lines) {
-    t_InitWindow(0, 24, 121, lines, 8, DefaultFontName);
-    t_InitWindow(1, 4, true, 200, 368, 0, 0, EmptyFont(), true);
-    t_WindowVisible(0, true);
-    for (int colour = 0; colour < 16; ++colour) {
-        const int paper = colour == 0 ? 15 : 0;
-        for (int code = 0; code < 256; ++code) {
-            const int line = 2 + colour * 3 + code / 120;
-            if (line > lines) return;
-            t_PrintSymbol(0, static_cast<UInt8>(code), static_cast<UInt8>(colour * 16 + paper), 1 + code % 120, line);
-        }
-    }
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    Options options;
+    RunnerOptions options;
     if (!ParseOptions(argc, argv, options)) {
-        std::cerr << "usage: tabrona [--headless] [--lines 50|80] [--screenshot FILE.png]\n";
+        Usage();
         return 2;
     }
-    InstallPlatform(std::make_unique<HeadlessPlatform>());
-    std::atomic<bool> finished{false};
-    ApplicationWillFinishLaunching();
-    ApplicationDidFinishLaunching([&finished, lines = options.lines] {
-        ShowCharacterSet(lines);
-        finished = true;
-    });
-    const timespec pause{0, 10'000'000};
-    while (!finished) nanosleep(&pause, nullptr);
-    int status = 0;
-    if (!options.screenshot.empty()) {
-        const std::optional<ArgbImage> image = t_WindowImage(0);
-        status = image && WritePng(*image, options.screenshot) ? 0 : 1;
-    }
-    ApplicationWillTerminate();
-    return status;
+    const int status = RunHeadless(options, MainProgram);
+    std::fflush(nullptr);
+    // The program thread may still wait for a key: leave without tearing
+    // down what it uses.
+    std::_Exit(status);
 }

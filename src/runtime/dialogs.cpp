@@ -9,6 +9,7 @@
 #include "platform/no_destructor.h"
 #include "runtime/events.h"
 #include "runtime/glyph.h"
+#include "runtime/memory.h"
 #include "runtime/text_output.h"
 #include "runtime/window.h"
 
@@ -183,5 +184,6 @@ void t_QuitProgram(UInt8 w) {
         line += " with message in window #" + std::to_string(w);
     }
     LogLine(line);
+    Runtime().ProgramEnded = true;
     pthread_exit(nullptr);
 }

@@ -455,6 +455,14 @@ void t_EventMenu() {
 
 // --- program side -----------------------------------------------------------------------
 
+namespace {
+std::atomic<bool> waitingForKey{false};
+}  // namespace
+
+bool ProgramWaitingForKey() { return waitingForKey.load(); }
+
+void SetWaitingForKey(bool waiting) { waitingForKey.store(waiting); }
+
 String t_WaitKey(UInt8 w) {
     t_Event e;
     while (true) {
@@ -462,7 +470,9 @@ String t_WaitKey(UInt8 w) {
         // typed-ahead keys are taken without flicker.
         if (!EventPendingFlag()) {
             t_CursorOn(w);
+            SetWaitingForKey(true);
             while (!EventPendingFlag()) Sleep10ms();
+            SetWaitingForKey(false);
             t_CursorOff(w);
         }
         if (!TakeKeyEvent(e)) continue;

@@ -65,6 +65,7 @@ void ResetRuntime() {
     // The auto-update thread leaves its loop once the memory is gone.
     while (screen.AutoUpdateStarted) Sleep10ms();
     rt.MemoryInitStarted = false;
+    rt.ProgramEnded = false;
     rt.MenuActionTable.clear();
     screen.VideoMemory.clear();
     screen.VideoMemory.shrink_to_fit();

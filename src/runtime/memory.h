@@ -12,6 +12,7 @@ struct RuntimeState {
     SharedValue<bool> MemoryInitStarted = false;
     SharedValue<bool> MemoryInitialized = false;
     SharedValue<Int> TitleBarHeight = 0;
+    SharedValue<bool> ProgramEnded = false;  // the program thread has quit
     std::vector<t_MenuAction> MenuActionTable;
 };
 

@@ -1,0 +1,13 @@
+#include "commands/settings.h"
+
+#include "platform/no_destructor.h"
+
+SearchSettings& Search() {
+    static NoDestructor<SearchSettings> settings;
+    return *settings;
+}
+
+PrintSettings& Printing() {
+    static NoDestructor<PrintSettings> settings;
+    return *settings;
+}

@@ -1,0 +1,135 @@
+#include "formula/function_table.h"
+
+#include <algorithm>
+
+#include "formula/names.h"
+
+namespace {
+
+constexpr ArgumentKind R = ArgumentKind::Real;
+constexpr ArgumentKind T = ArgumentKind::Text;
+constexpr ArgumentKind Any = ArgumentKind::Any;
+
+constexpr ResultKind RealResult = ResultKind::Real;
+constexpr ResultKind TextResult = ResultKind::Text;
+
+constexpr BuiltinFunction Builtins[] = {
+    {1, "Abs", 1, {R}, RealResult},
+    {2, "Sin", 1, {R}, RealResult},
+    {3, "Cos", 1, {R}, RealResult},
+    {4, "Tan", 1, {R}, RealResult},
+    {5, "Sqr", 1, {R}, RealResult},
+    {6, "ArcTan", 1, {R}, RealResult},
+    {7, "Ln", 1, {R}, RealResult},
+    {8, "Log", 1, {R}, RealResult},
+    {9, "Exp", 1, {R}, RealResult},
+    {10, "Exp10", 1, {R}, RealResult},
+    {11, "ArcCos", 1, {R}, RealResult},
+    {12, "ArcSin", 1, {R}, RealResult},
+    {13, "Sqrt", 1, {R}, RealResult},
+    {14, "e", 0, {}, RealResult},
+    {15, "Sgn", 1, {R}, RealResult},
+    {16, "Trunc", 1, {R}, RealResult},
+    {17, "Round", 2, {R, R}, RealResult},
+    {18, "LenVal", 1, {R}, RealResult},
+    {19, "UniqueID", 0, {}, TextResult},
+    {20, "Rnd", 1, {R}, RealResult},
+    {21, "GGT", 2, {R, R}, RealResult},
+    {22, "BinCoef", 2, {R, R}, RealResult},
+    {23, "Min", 2, {R, R}, RealResult},
+    {24, "Max", 2, {R, R}, RealResult},
+    {25, "Fact", 1, {R}, RealResult},
+    {26, "Result", 0, {}, ResultKind::PreviousResult},
+    {27, "Str$", 1, {R}, TextResult},
+    {28, "Mid$", 3, {T, R, R}, TextResult},
+    {29, "Left$", 2, {T, R}, TextResult},
+    {30, "Right$", 2, {T, R}, TextResult},
+    {31, "Hex$", 1, {R}, TextResult},
+    {32, "Chr$", 1, {R}, TextResult},
+    {33, "Asc", 1, {T}, RealResult},
+    {34, "Val", 1, {T}, RealResult},
+    {35, "Len", 1, {T}, RealResult},
+    {36, "Int", 1, {R}, RealResult},
+    {37, "Frac", 1, {R}, RealResult},
+    {38, "HiByte", 1, {R}, RealResult},
+    {39, "LoByte", 1, {R}, RealResult},
+    {40, "HiWord", 1, {R}, RealResult},
+    {41, "LoWord", 1, {R}, RealResult},
+    {42, "BinDist", 3, {R, R, R}, RealResult},
+    {43, "Dec", 1, {T}, RealResult},
+    {44, "Sum", 4, {R, R, R, R}, RealResult},
+    {45, "Var", 2, {T, Any}, RealResult},
+    {46, "CRC16", 2, {R, R}, RealResult},
+    {47, "Void", 1, {Any}, RealResult},
+    {48, "Void$", 1, {Any}, TextResult},
+    {49, "Repeat$", 2, {T, R}, TextResult},
+    {50, "Index", 1, {T}, RealResult},
+    {51, "IndCell", 1, {R}, ResultKind::CellValue},
+    {52, "Self", 0, {}, RealResult},
+};
+
+constexpr UInt8 Blank = 32;
+
+// "(A, B, C)" for three parameters; empty for none.
+Text ParameterPart(Int paramCount) {
+    Text part;
+    if (paramCount < 1) return part;
+    part += static_cast<UInt8>('(');
+    for (Int i = 1; i <= paramCount; ++i) {
+        if (i > 1) part += Text::FromBytes(", ");
+        part += static_cast<UInt8>(64 + i);
+    }
+    part += static_cast<UInt8>(')');
+    return part;
+}
+
+}  // namespace
+
+std::span<const BuiltinFunction> BuiltinFunctions() { return Builtins; }
+
+const BuiltinFunction* BuiltinFunctionByToken(Int token) {
+    for (const BuiltinFunction& row : Builtins) {
+        if (row.Token == token) return &row;
+    }
+    return nullptr;
+}
+
+void parser_InitFunctions() {
+    ParserState& parser = Parser();
+    parser.NumericVariables.assign(1, parser_VariableNumeric{});
+    parser.NumericVariableCount = 0;
+    parser.TextVariables.assign(1, parser_VariableText{});
+    parser.TextVariableCount = 0;
+    parser.FunctionTable.assign(1, parser_Function{});
+    for (const BuiltinFunction& row : Builtins) {
+        parser.FunctionTable.push_back({Text::FromBytes(row.Name), row.ParamCount, row.Token});
+    }
+    parser.FunctionCount = static_cast<Int>(parser.FunctionTable.size()) - 1;
+    parser_SortFunctions();
+}
+
+void parser_SortFunctions() { parser_SortByName(Parser().FunctionTable); }
+
+Int parser_FindFunction(const Text& writtenName) {
+    const ParserState& parser = Parser();
+    const Int last = std::min(parser.FunctionCount, static_cast<Int>(parser.FunctionTable.size()) - 1);
+    for (Int i = 1; i <= last; ++i) {
+        if (parser_CompareNames(parser.FunctionTable[static_cast<std::size_t>(i)].Name, writtenName) == 0) return i;
+    }
+    return 0;
+}
+
+Text parser_FunctionList(Int width) {
+    Text list;
+    if (width < 1) return list;
+    const ParserState& parser = Parser();
+    const Int last = std::min(parser.FunctionCount, static_cast<Int>(parser.FunctionTable.size()) - 1);
+    for (Int i = 1; i <= last; ++i) {
+        const parser_Function& function = parser.FunctionTable[static_cast<std::size_t>(i)];
+        Text entry = function.Name + ParameterPart(function.ParamCount);
+        // Padding with blanks and cutting to the width in one step.
+        entry.Elements.resize(static_cast<std::size_t>(width), Blank);
+        list += entry;
+    }
+    return list;
+}

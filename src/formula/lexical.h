@@ -1,0 +1,34 @@
+// Lexical pieces of a formula shared by the parser: character codes, the
+// name scanner and the digit-run scanner of numerals. Positions count from 1.
+#pragma once
+
+#include "runtime/text.h"
+#include "runtime/types.h"
+
+inline constexpr UInt8 BlankCharacter = 32;
+inline constexpr UInt8 QuoteCharacter = 34;
+// A primary of its own standing for pi.
+inline constexpr UInt8 PiCharacter = 240;
+inline constexpr double PiValue = 3.141592653589793;
+
+// The byte at a 1-based position, 0 outside the formula.
+UInt8 parser_CharacterAt(const Text& formula, Int position);
+
+bool parser_IsNameStart(UInt8 code);
+// Letters, digits and "_", tested after upper-casing (parser_UpperCaseByte).
+bool parser_IsNameCharacter(UInt8 code);
+
+// The position after the name starting at position; position itself when no
+// name starts there. A following "$" is left to the caller.
+Int parser_ScanName(const Text& formula, Int position);
+
+struct DigitRun {
+    Int StopPosition;       // the first position not taken
+    UInt8 StopCharacter;    // the byte there, 0 past the end
+    bool Hexadecimal;       // the run began with "0x"
+};
+
+// One run of a numeral: the character at position whatever it is, then an
+// "x" directly after it, then digits, stepping over blanks; the letters
+// A-F and a-f only when the run began with "0x".
+DigitRun parser_ScanDigitRun(const Text& formula, Int position);

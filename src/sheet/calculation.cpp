@@ -1,0 +1,257 @@
+#include "sheet/calculation.h"
+
+#include <cstdint>
+#include <limits>
+
+#include "platform/no_destructor.h"
+
+namespace {
+
+constexpr int KindShift = 0;
+constexpr int FontColorShift = 8;
+constexpr int BackgroundColorShift = 12;
+constexpr int DisplayFormatShift = 16;
+constexpr std::uint64_t KindMask = 0xFF;
+constexpr std::uint64_t ColorMask = 0xF;
+constexpr std::uint64_t DisplayFormatMask = 0xFF;
+constexpr std::uint64_t Bit63 = std::uint64_t{1} << 63;
+
+// Bit work on the unsigned pattern, because a word read from a file may be
+// negative.
+Int GetField(Int word, int shift, std::uint64_t mask) {
+    return static_cast<Int>((static_cast<std::uint64_t>(word) >> shift) & mask);
+}
+
+void SetField(Int& word, int shift, std::uint64_t mask, Int value) {
+    std::uint64_t bits = static_cast<std::uint64_t>(word);
+    bits &= ~(mask << shift);
+    bits |= (static_cast<std::uint64_t>(value) & mask) << shift;
+    bits &= ~Bit63;
+    word = static_cast<Int>(bits);
+}
+
+bool IsDigit(UInt8 code) { return code >= '0' && code <= '9'; }
+
+// TextToInteger over the codes from `start` on.
+Int ReadInteger(const Text& text, std::size_t start) {
+    const std::size_t size = text.Size();
+    std::size_t i = start;
+    while (i < size && text[i] == ' ') ++i;
+    bool negative = false;
+    if (i < size && text[i] == '-') {
+        negative = true;
+        ++i;
+        while (i < size && text[i] == ' ') ++i;
+    }
+    // Negatives accumulate below zero so that the lowest value is reachable;
+    // both directions stop at the end of the range instead of overflowing.
+    constexpr Int Max = std::numeric_limits<Int>::max();
+    constexpr Int Min = std::numeric_limits<Int>::min();
+    Int value = 0;
+    for (; i < size && IsDigit(text[i]); ++i) {
+        const Int digit = text[i] - '0';
+        if (negative) {
+            value = (value < (Min + digit) / 10) ? Min : value * 10 - digit;
+        } else {
+            value = (value > (Max - digit) / 10) ? Max : value * 10 + digit;
+        }
+    }
+    return value;
+}
+
+// Columns outside the width array take no room.
+Int WidthOf(const CalculationState& calc, Int column) {
+    if (column < 0 || column >= static_cast<Int>(calc.ColumnWidth.size())) return 0;
+    return calc.ColumnWidth[static_cast<std::size_t>(column)];
+}
+
+void AppendSpaces(Text& text, Int count) {
+    if (count > 0) text.Elements.insert(text.Elements.end(), static_cast<std::size_t>(count), ' ');
+}
+
+// The left column that shows `column` at the right edge of the grid, as many
+// columns to its left as fit.
+Int LeftColumnShowing(const CalculationState& calc, Int column) {
+    if (column <= 1) return column;
+    Int room = calc.ScreenColumns - calc.RowNumberWidth;
+    if (room < 1) return column;
+    for (Int k = column; k >= 1; --k) {
+        room -= WidthOf(calc, k);
+        if (room == 0) return k;
+        if (room < 0) return k + 1;
+    }
+    return 1;
+}
+
+}  // namespace
+
+CalculationState& Calculation() {
+    static NoDestructor<CalculationState> state;
+    return *state;
+}
+
+void ResetCalculation() {
+    Calculation() = CalculationState{};
+    ClearCalculation();
+}
+
+std::function<void()>& RedrawWholeScreenHook() {
+    static NoDestructor<std::function<void()>> hook;
+    return *hook;
+}
+
+Int CellKind(Int attributes) { return GetField(attributes, KindShift, KindMask); }
+Int FontColor(Int attributes) { return GetField(attributes, FontColorShift, ColorMask); }
+Int BackgroundColor(Int attributes) { return GetField(attributes, BackgroundColorShift, ColorMask); }
+Int DisplayFormat(Int attributes) { return GetField(attributes, DisplayFormatShift, DisplayFormatMask); }
+
+void SetCellKind(Int& attributes, Int kind) { SetField(attributes, KindShift, KindMask, kind); }
+void SetFontColor(Int& attributes, Int color) { SetField(attributes, FontColorShift, ColorMask, color); }
+void SetBackgroundColor(Int& attributes, Int color) {
+    SetField(attributes, BackgroundColorShift, ColorMask, color);
+}
+void SetDisplayFormat(Int& attributes, Int format) {
+    SetField(attributes, DisplayFormatShift, DisplayFormatMask, format);
+}
+
+Int CellIndex(Int row, Int column) { return (row - 1) * Calculation().ColumnCount + (column - 1); }
+
+Int CellIndexFromAddress(const Text& address) {
+    if (address.Empty() || (address[0] != 'Z' && address[0] != 'z')) return -2;
+    const Int row = ReadInteger(address, 1);
+    // The S must follow the row as written back in plain decimal, which
+    // rejects leading zeros and spaces.
+    const std::size_t s = IntegerToText(row).Size() + 1;
+    if (s >= address.Size() || (address[s] != 'S' && address[s] != 's')) return -3;
+    const Int column = ReadInteger(address, s + 1);
+    const CalculationState& calc = Calculation();
+    if (row < 1 || column < 1 || row > calc.RowCount || column > calc.ColumnCount) return -1;
+    return CellIndex(row, column);
+}
+
+void ClearCalculation() {
+    CalculationState& calc = Calculation();
+    calc.TopRow = 1;
+    calc.LeftColumn = 1;
+    calc.RowNumberWidth = 4;
+    calc.ColumnCount = SheetColumnCount;
+    calc.RowCount = SheetRowCount;
+
+    calc.ColumnWidth.assign(static_cast<std::size_t>(calc.ColumnCount + 1), DefaultColumnWidth);
+
+    // Emptying the texts in place keeps their buffers and the arrays, so a
+    // reset allocates nothing after the first one.
+    const std::size_t cells = static_cast<std::size_t>(calc.RowCount * calc.ColumnCount);
+    calc.CellText.resize(cells);
+    for (Text& text : calc.CellText) text.Elements.clear();
+    calc.CellAttributes.assign(cells, DefaultCellAttributes);
+    calc.CellFormula.resize(cells);
+    for (Text& formula : calc.CellFormula) formula.Elements.clear();
+
+    calc.SearchRow = 0;
+    calc.SearchColumn = 0;
+    calc.PrintStartRow = 1;
+    calc.PrintEndRow = calc.RowCount;
+    calc.PrintStartColumn = 1;
+    calc.PrintEndColumn = calc.ColumnCount;
+
+    calc.CalcFileName.clear();
+
+    BuildHeaderLine();
+
+    calc.SelectionStartRow = 0;
+    calc.SelectionStartColumn = 0;
+    calc.SelectionEndRow = 0;
+    calc.SelectionEndColumn = 0;
+
+    calc.CursorColumn = 1;
+    calc.CursorRow = 1;
+    calc.Modified = false;
+}
+
+Text HeaderPiece(Int column, Int width) {
+    const Text number = IntegerToText(column);
+    const Int digits = static_cast<Int>(number.Size());
+    Text piece;
+    if (width <= 1) {
+        piece += number[number.Size() - 1];
+    } else if (width == 2) {
+        piece = number;
+        if (digits == 1) piece += RightColumnRule;
+    } else if (width == 3) {
+        if (digits == 1) piece += LeftColumnRule;
+        piece += number;
+        piece += RightColumnRule;
+    } else {
+        const Int padding = width - digits - 2;
+        const Int left = padding < 2 ? 0 : padding / 2;
+        piece += LeftColumnRule;
+        AppendSpaces(piece, left);
+        piece += number;
+        AppendSpaces(piece, padding - left);
+        piece += RightColumnRule;
+    }
+    return piece;
+}
+
+void BuildHeaderLine() {
+    CalculationState& calc = Calculation();
+    Text& line = calc.HeaderLine;
+    line.Elements.clear();
+    if (calc.RowNumberWidth > 0) {
+        AppendSpaces(line, calc.RowNumberWidth - 1);
+        line += RightColumnRule;
+    }
+    const Int widthCount = static_cast<Int>(calc.ColumnWidth.size());
+    for (Int c = calc.LeftColumn; c >= 0 && c < widthCount && c <= calc.ColumnCount; ++c) {
+        const Int width = calc.ColumnWidth[static_cast<std::size_t>(c)];
+        if (static_cast<Int>(line.Size()) + width > calc.ScreenColumns) break;
+        line += HeaderPiece(c, width);
+        calc.RightColumn = c;
+    }
+    line += LeftColumnRule;
+    const Int length = calc.ScreenColumns < 0 ? 0 : calc.ScreenColumns;
+    line.Elements.resize(static_cast<std::size_t>(length), ' ');
+}
+
+void EnsureColumnVisible(Int column) {
+    CalculationState& calc = Calculation();
+    if (calc.LeftColumn <= column && column <= calc.RightColumn) return;
+    calc.LeftColumn = LeftColumnShowing(calc, column);
+    BuildHeaderLine();
+    if (const auto& redraw = RedrawWholeScreenHook()) redraw();
+}
+
+void EnsureCursorRowVisible() {
+    CalculationState& calc = Calculation();
+    if (calc.CursorRow > calc.RowCount) calc.CursorRow = calc.RowCount;
+    if (calc.CursorRow > calc.BottomRow) calc.TopRow = calc.CursorRow;
+    const Int maxTop = calc.RowCount - (calc.GridBottom - calc.GridTop) + 1;
+    if (calc.TopRow >= maxTop) calc.TopRow = maxTop;
+    if (calc.CursorRow < 1) {
+        calc.CursorRow = 1;
+        calc.TopRow = 1;
+    } else if (calc.CursorRow < calc.TopRow) {
+        calc.TopRow = calc.CursorRow;
+    }
+    if (calc.TopRow < 1) calc.TopRow = 1;
+}
+
+Text IntegerToText(Int value) {
+    // Digits come from the unsigned magnitude so that the lowest value works.
+    std::uint64_t magnitude =
+        value < 0 ? ~static_cast<std::uint64_t>(value) + 1 : static_cast<std::uint64_t>(value);
+    UInt8 digits[20];
+    int count = 0;
+    do {
+        digits[count++] = static_cast<UInt8>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    Text text;
+    text.Elements.reserve(static_cast<std::size_t>(count + 1));
+    if (value < 0) text += '-';
+    while (count > 0) text += digits[--count];
+    return text;
+}
+
+Int TextToInteger(const Text& text) { return ReadInteger(text, 0); }

@@ -1,0 +1,140 @@
+// The Calculation: the one sheet in memory (cell texts, formulas and
+// attribute words, column widths, cursor, view, selection, flags), cell
+// addressing, the reset to an empty sheet, the rules that keep the cursor
+// visible, and the column header line. Only the program thread touches it,
+// so nothing here is locked.
+#pragma once
+
+#include <functional>
+#include <vector>
+
+#include "runtime/text.h"
+#include "runtime/types.h"
+
+inline constexpr Int SheetRowCount = 999;
+inline constexpr Int SheetColumnCount = 100;
+inline constexpr Int DefaultColumnWidth = 9;
+inline constexpr Int MaxColumnWidth = 76;
+
+// Column rules of the program's font, used in the header line.
+inline constexpr UInt8 LeftColumnRule = 138;
+inline constexpr UInt8 RightColumnRule = 139;
+
+// Attribute word: bits 0-7 kind, 8-11 font colour, 12-15 background colour,
+// 16-23 display format, 24-63 unused (kept as read from a file).
+inline constexpr Int DefaultCellAttributes = 0xF000;
+
+inline constexpr Int CellKindEmpty = 0;
+inline constexpr Int CellKindUncomputed = 1;  // formula entered, not yet computed
+inline constexpr Int CellKindText = 2;
+inline constexpr Int CellKindNumber = 3;
+
+inline constexpr Int DisplayFormatStandard = 0;     // "Standard"
+inline constexpr Int DisplayFormatLeft = 1;         // "Linksbündig"
+inline constexpr Int DisplayFormatCentered = 2;     // "Zentriert"
+inline constexpr Int DisplayFormatRight = 3;        // "Rechtsbündig"
+inline constexpr Int DisplayFormatCurrency = 4;     // "Währung"
+
+struct CalculationState {
+    // Grid size, fixed at reset.
+    Int RowCount = SheetRowCount;
+    Int ColumnCount = SheetColumnCount;
+
+    // Parallel cell arrays, RowCount x ColumnCount entries, indexed by CellIndex.
+    std::vector<Text> CellText;
+    std::vector<Text> CellFormula;
+    std::vector<Int> CellAttributes;
+
+    // Width of column c at index c; entry 0 is unused.
+    std::vector<Int> ColumnWidth;
+
+    Int CursorRow = 1;
+    Int CursorColumn = 1;
+    Int TopRow = 1;
+    // Recomputed by the grid display after every redraw; this start value
+    // matches the start values of TopRow, GridTop and GridBottom.
+    Int BottomRow = 41;
+    Int LeftColumn = 1;
+    Int RightColumn = 0;
+    Int GridTop = 9;
+    Int GridBottom = 50;
+    Int ScreenColumns = 121;
+    Int RowNumberWidth = 4;
+    Text HeaderLine;
+
+    // 0 means "not set".
+    Int SelectionStartRow = 0;
+    Int SelectionStartColumn = 0;
+    Int SelectionEndRow = 0;
+    Int SelectionEndColumn = 0;
+
+    bool Modified = false;
+    String CalcFolder;
+    String CalcFileName;
+    bool AutoRecalculate = true;
+    bool FormulasInsteadOfContents = true;
+    bool CopyFormats = true;
+    Int MenuState = 0;
+    bool ColorMode = false;  // the main program turns it on at start
+    bool QuitRequested = false;
+
+    // Owned by search and by printing; here because the reset sets them.
+    Int SearchRow = 0;
+    Int SearchColumn = 0;
+    Int PrintStartRow = 1;
+    Int PrintEndRow = SheetRowCount;
+    Int PrintStartColumn = 1;
+    Int PrintEndColumn = SheetColumnCount;
+};
+
+// The process-wide Calculation, never destroyed.
+CalculationState& Calculation();
+
+// Returns every field to its program-start value and then runs
+// ClearCalculation, so the sheet is empty and usable. Leaves the redraw hook
+// alone. For tests.
+void ResetCalculation();
+
+// Redraws the whole screen. The grid display installs it at start; until
+// then it is empty and EnsureColumnVisible only rebuilds the header line.
+std::function<void()>& RedrawWholeScreenHook();
+
+// Attribute word fields. The setters store the value masked to its field
+// and clear bit 63, which a word read from a file may carry.
+Int CellKind(Int attributes);
+Int FontColor(Int attributes);
+Int BackgroundColor(Int attributes);
+Int DisplayFormat(Int attributes);
+void SetCellKind(Int& attributes, Int kind);
+void SetFontColor(Int& attributes, Int color);
+void SetBackgroundColor(Int& attributes, Int color);
+void SetDisplayFormat(Int& attributes, Int format);
+
+// (row - 1) x ColumnCount + (column - 1); rows and columns are 1-based.
+Int CellIndex(Int row, Int column);
+// "Z<row>S<column>" (either letter case) to a CellIndex; -1 outside the
+// sheet, -2 without a leading Z, -3 without an S right after the row digits.
+Int CellIndexFromAddress(const Text& address);
+
+// Empties the sheet, resets widths, view, cursor, selection, search and print
+// ranges and the file name, and rebuilds the header line. Does not redraw.
+void ClearCalculation();
+// Builds HeaderLine (exactly ScreenColumns characters) and RightColumn from
+// LeftColumn onward.
+void BuildHeaderLine();
+// The header piece of one column at one width; may be longer than the width
+// for two- and three-digit columns in narrow columns.
+Text HeaderPiece(Int column, Int width);
+// Scrolls the view sideways when the column is not shown, then rebuilds the
+// header line and redraws the whole screen.
+void EnsureColumnVisible(Int column);
+// Clamps CursorRow to the sheet and moves TopRow so that it is shown. Does
+// not redraw.
+void EnsureCursorRowVisible();
+
+// Plain decimal with a leading "-" for negatives.
+Text IntegerToText(Int value);
+// Leading spaces, one optional "-" with optional spaces after it, then
+// decimal digits up to the first non-digit; no digits gives 0. Values beyond
+// the 64-bit range saturate at its ends.
+Int TextToInteger(const Text& text);

@@ -1,0 +1,413 @@
+#include "sheet/main_program.h"
+
+#include <time.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "commands/settings.h"
+#include "formula/function_table.h"
+#include "platform/log.h"
+#include "platform/no_destructor.h"
+#include "platform/platform.h"
+#include "runtime/dialogs.h"
+#include "runtime/events.h"
+#include "runtime/file_events.h"
+#include "runtime/glyph.h"
+#include "runtime/text_output.h"
+#include "runtime/window.h"
+#include "sheet/calculation.h"
+#include "sheet/grid_display.h"
+
+namespace {
+
+constexpr UInt8 W = SheetWindow;
+constexpr UInt8 HorizontalRule = 154;  // fills the macro editor's header line
+
+CalculationState& C() { return Calculation(); }
+
+Int GridHeight() { return C().GridBottom - C().GridTop; }
+
+void SleepMs(long ms) {
+    const timespec pause{0, ms * 1'000'000};
+    nanosleep(&pause, nullptr);
+}
+
+// Column 1 into the cursor, and into view when it is not shown.
+void GoToColumnOne() {
+    CalculationState& c = C();
+    c.CursorColumn = 1;
+    if (c.LeftColumn > 1 || c.RightColumn < 1) {
+        c.LeftColumn = 1;
+        BuildHeaderLine();
+        RedrawScreen();
+    }
+}
+
+void RowUpWithoutScrolling() {
+    if (C().CursorRow >= 2)
+        --C().CursorRow;
+    else
+        GoToColumnOne();
+}
+
+void RowDown() {
+    CalculationState& c = C();
+    if (c.CursorRow < c.RowCount) {
+        if (++c.CursorRow > c.BottomRow) ++c.TopRow;
+        return;
+    }
+    c.CursorColumn = c.ColumnCount;
+    EnsureColumnVisible(c.CursorColumn);
+    if (c.CursorRow > c.BottomRow) ++c.TopRow;
+}
+
+void ColumnLeft() {
+    CalculationState& c = C();
+    if (c.CursorColumn < 2) return;
+    const Int old = c.CursorColumn--;
+    if (old <= c.LeftColumn || c.CursorColumn > c.RightColumn) {
+        c.LeftColumn = std::max<Int>(1, c.LeftColumn - 1);
+        BuildHeaderLine();
+        RedrawScreen();
+        EnsureColumnVisible(c.CursorColumn);
+    }
+}
+
+void ColumnRight() {
+    CalculationState& c = C();
+    if (c.CursorColumn < c.ColumnCount) {
+        ++c.CursorColumn;
+        EnsureColumnVisible(c.CursorColumn);
+        return;
+    }
+    if (c.CursorRow >= c.RowCount) return;
+    c.CursorColumn = 1;
+    RowDown();
+    GoToColumnOne();
+}
+
+void PageDown() {
+    CalculationState& c = C();
+    const Int h = GridHeight();
+    if (c.CursorRow != c.RowCount) {
+        c.CursorRow = std::min(c.CursorRow + h, c.RowCount);
+        c.TopRow = std::min(c.TopRow + h, c.RowCount - h + 1);
+        return;
+    }
+    c.CursorColumn = c.ColumnCount;
+    EnsureColumnVisible(c.CursorColumn);
+}
+
+void PageUp() {
+    CalculationState& c = C();
+    const Int h = GridHeight();
+    if (c.CursorRow == 1) {
+        GoToColumnOne();
+        return;
+    }
+    c.CursorRow = std::max<Int>(1, c.CursorRow - h);
+    c.TopRow = std::max<Int>(1, c.TopRow - h);
+}
+
+void PageRight() {
+    CalculationState& c = C();
+    const Int n = c.CursorColumn + (c.RightColumn - c.LeftColumn + 1);
+    if (n <= c.ColumnCount) {
+        c.CursorColumn = n;
+        c.LeftColumn = std::min(c.RightColumn + 1, c.ColumnCount);
+    } else {
+        c.CursorColumn = c.ColumnCount;
+    }
+    EnsureColumnVisible(c.CursorColumn);
+    BuildHeaderLine();
+    RedrawScreen();
+}
+
+void PageLeft() {
+    CalculationState& c = C();
+    const Int k = c.RightColumn - c.LeftColumn + 1;
+    c.CursorColumn -= k;
+    if (c.CursorColumn < 1)
+        c.CursorColumn = 1;
+    else
+        c.LeftColumn = std::max<Int>(1, c.LeftColumn - k);
+    EnsureColumnVisible(c.CursorColumn);
+    BuildHeaderLine();
+    RedrawScreen();
+}
+
+void ScrollUp() {
+    CalculationState& c = C();
+    if (c.TopRow >= 2) {
+        --c.TopRow;
+        RedrawGrid();
+    }
+    RowUpWithoutScrolling();
+}
+
+void ScrollDown() {
+    CalculationState& c = C();
+    const Int h = GridHeight();
+    if (c.RowCount > h) {
+        c.TopRow = std::min(c.TopRow + 1, c.RowCount - h + 1);
+        RedrawGrid();
+    }
+    if (c.CursorRow < c.RowCount) {
+        ++c.CursorRow;
+    } else {
+        c.CursorColumn = c.ColumnCount;
+        EnsureColumnVisible(c.CursorColumn);
+    }
+}
+
+// Enters menu 1-4: its state, its help in help mode 9, the status line.
+Int EnterMenu(Int menu, Int key) {
+    C().MenuState = menu;
+    if (C().GridTop == 9) ShowMenuHelp(menu);
+    RedrawScreen();
+    return key;
+}
+
+// " Macro Editor " centred in the header line, filled with rules.
+Text MacroHeaderLine() {
+    const String title = " Macro Editor ";
+    const Int width = C().ScreenColumns;
+    const Int length = static_cast<Int>(title.size());
+    Text line;
+    const Int front = width - length >= 2 ? (width - length) / 2 : 0;
+    line.Elements.assign(static_cast<std::size_t>(front), HorizontalRule);
+    line += Text::FromBytes(title);
+    line.Elements.resize(static_cast<std::size_t>(width), HorizontalRule);
+    return line;
+}
+
+Int EnterMacroMenu(Int key) {
+    CalculationState& c = C();
+    c.MenuState = 5;
+    c.HeaderLine = MacroHeaderLine();
+    if (c.GridTop == 9) ShowMenuHelp(5);
+    RedrawScreen();
+    return key;
+}
+
+Int HandleMenuKey(Int key) {
+    switch (C().MenuState) {
+        case 0: return MainMenuKey(key);
+        default: return PlainMenuKey(key);
+    }
+}
+
+void SetProgramTitle() { t_WindowTitle(W, String("Tabrona ") + ProductInformation); }
+
+void EnsurePreferencesFolder() {
+    const std::string folder = CurrentPlatform().Folder(StandardFolder::Preferences);
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (error) LogLine("createdirectory: Error #" + std::to_string(error.value()) + " " + error.message() + ": " + folder);
+}
+
+void StartSettings() {
+    CalculationState& c = C();
+    c.GridTop = 9;
+    Printing() = PrintSettings{};
+    Search() = SearchSettings{};
+}
+
+void OpenRequestedFile() {
+    t_Event request;
+    if (TakeFileEvent(request)) OpenCalculationHook()(request.Description);
+}
+
+// Waits for a key or a file-open request; the key's code, or -1 when a
+// file-open request came first.
+Int NextKey() {
+    SetWaitingForKey(true);
+    while (KeyQueueLength() == 0) {
+        if (FileEventPendingFlag()) {
+            SetWaitingForKey(false);
+            return -1;
+        }
+        SleepMs(10);
+    }
+    SetWaitingForKey(false);
+    t_Event event;
+    if (!TakeKeyEvent(event)) return -1;
+    Int key = event.Value;
+    // Command with a key selects a macro; the macros come with their menu.
+    if (key > 0 && key <= 127 && event.CommandPressed) key = 0;
+    return key;
+}
+
+void StartUp() {
+    CalculationState& c = C();
+    SetFileEventLog(true);
+    ConnectDocumentRequests();
+    c.ColorMode = true;
+    c.ScreenColumns = 121;
+    c.GridBottom = t_WindowPos(W, 16) > 1400 ? 80 : 50;
+    t_InitWindow(W, 24, c.ScreenColumns, c.GridBottom, 8, DefaultFontName);
+    t_Color(W, 0, 15);
+    t_InitWindow(1, 4, true, 200, 368, 16, 16, EmptyFont(), true);
+    t_WindowCenter(W);
+    t_WindowFront(W);
+    t_WindowVisible(W, true);
+    ProgramBanner() = {"Tabrona", 144, "Calculation", ProductInformation};
+    t_CursorHome(W);
+    t_ClearEndOfWindow(W);
+    t_ProgramBanner(W);
+    SetProgramTitle();
+    EnsurePreferencesFolder();
+    StartSettings();
+    parser_InitFunctions();
+    InstallGridDisplay();
+    if (FileEventPendingFlag()) {
+        OpenRequestedFile();
+    } else {
+        t_Cr(W);
+        t_Print(W, String("Bitte irgendeine Taste drücken "));
+        t_WaitKey(W);
+        ClearCalculation();
+    }
+    ReturnToMainMenu();
+}
+
+}  // namespace
+
+std::function<void(const String& path)>& OpenCalculationHook() {
+    static NoDestructor<std::function<void(const String&)>> hook(
+        [](const String& path) { LogLine("MainProgram: Opening Calculation files is not built yet: " + path); });
+    return *hook;
+}
+
+void CycleHelpMode() {
+    CalculationState& c = C();
+    switch (c.GridTop) {
+        case 9:
+            c.GridTop = 2;
+            c.RowNumberWidth = 4;
+            break;
+        case 2:
+            c.GridTop = 1;
+            c.RowNumberWidth = 0;
+            break;
+        case 1:
+            c.GridTop = 0;
+            c.RowNumberWidth = 0;
+            break;
+        default:
+            c.GridTop = 9;
+            c.RowNumberWidth = 4;
+            if (c.CursorRow > c.BottomRow - 9) c.TopRow += c.CursorRow - c.BottomRow + 9;
+            break;
+    }
+}
+
+void ReturnToMainMenu() {
+    NormalColors();
+    CalculationState& c = C();
+    c.MenuState = 0;
+    if (c.GridTop == 9) ShowMenuHelp(0);
+    EnsureColumnVisible(c.CursorColumn);
+    EnsureCursorRowVisible();
+    RedrawScreen();
+    RedrawGrid();
+}
+
+Int MainMenuKey(Int key) {
+    switch (key) {
+        // Cell editing, the pasteboard, search, recalculation and the demo
+        // data come with their own work; their keys are consumed meanwhile.
+        case 7:
+        case 9:
+        case 12:
+        case 13:
+        case 14:
+        case 20:
+        case 22:
+        case 24:
+        case 30:
+        case 31:
+        case 127: return 0;
+        case 15: return EnterMenu(2, key);
+        case 16: return EnterMenu(4, key);
+        case 17: return EnterMenu(1, key);
+        case 26: return EnterMenu(3, key);
+        case 27:
+            CycleHelpMode();
+            ReturnToMainMenu();
+            return key;
+        case 28: return EnterMacroMenu(key);
+        default: return key;
+    }
+}
+
+Int PlainMenuKey(Int key) {
+    if (key != 0 && key != 13 && key != 27) return key;
+    // The macro menu replaced the header line with its own.
+    if (C().MenuState == 5) BuildHeaderLine();
+    ReturnToMainMenu();
+    return 0;
+}
+
+bool MoveCursor(Int key) {
+    CalculationState& c = C();
+    switch (key) {
+        case 1: GoToColumnOne(); break;
+        case 2:
+            c.TopRow = 1;
+            c.CursorRow = 1;
+            GoToColumnOne();
+            break;
+        case 3: PageDown(); break;
+        case 4: PageRight(); break;
+        case 5:
+            c.CursorRow = c.RowCount;
+            c.TopRow = std::max<Int>(1, c.RowCount - GridHeight() + 1);
+            c.CursorColumn = c.ColumnCount;
+            EnsureColumnVisible(c.CursorColumn);
+            break;
+        case 6:
+            c.CursorColumn = c.ColumnCount;
+            EnsureColumnVisible(c.CursorColumn);
+            break;
+        case 8:
+        case 20:
+        case 127: ColumnLeft(); break;
+        case 9:
+        case 21: ColumnRight(); break;
+        case 10: RowDown(); break;
+        case 11:
+            RowUpWithoutScrolling();
+            if (c.CursorRow < c.TopRow) --c.TopRow;
+            break;
+        case 18: PageUp(); break;
+        case 19: PageLeft(); break;
+        case 23: ScrollUp(); break;
+        case 25: ScrollDown(); break;
+        default: return false;
+    }
+    RedrawGrid();
+    return true;
+}
+
+void MainProgram() {
+    StartUp();
+    CalculationState& c = C();
+    while (!c.QuitRequested) {
+        StatusColors();
+        Int key = NextKey();
+        if (FileEventPendingFlag()) OpenRequestedFile();
+        NormalColors();
+        key = HandleMenuKey(key);
+        if (key != 0 && c.MenuState != 5) {
+            MoveCursor(key);
+            RedrawScreen();
+        }
+        if (c.QuitRequested) break;
+        DrawStatusLine();
+    }
+    SetProgramTitle();
+    t_QuitProgram(W);
+}

@@ -1,0 +1,280 @@
+#include "sheet/number_format.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "sheet/calculation.h"
+
+namespace {
+
+// Widths and decimal counts beyond this are taken as this, so that a wild
+// argument cannot ask for more memory than exists.
+constexpr Int MaximumPadding = 65536;
+
+// Exponents are read up to this magnitude and larger ones taken as this:
+// far beyond where every finite double has become 0 or an infinity.
+constexpr Int MaximumExponent = 100000;
+
+// Plain notation ends here: beyond it doubles lie more than 2 apart, and a
+// long plain integer would claim digits the value does not have.
+constexpr double LargestPlainMagnitude = 0x1p54;
+
+bool IsDigit(UInt8 c) { return c >= '0' && c <= '9'; }
+
+Text TextOf(std::string_view ascii) { return Text::FromBytes(ascii); }
+
+std::string_view DigitsOf(std::uint64_t value, char (&buffer)[24]) {
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return {buffer, static_cast<std::size_t>(result.ptr - buffer)};
+}
+
+// Appends digits, with a "." before each digit (but the first) that has a
+// multiple of three digits from it to the end.
+void AppendDigits(std::vector<UInt8>& out, std::string_view digits, bool grouping) {
+    for (std::size_t k = 0; k < digits.size(); ++k) {
+        if (grouping && k > 0 && (digits.size() - k) % 3 == 0) out.push_back('.');
+        out.push_back(static_cast<UInt8>(digits[k]));
+    }
+}
+
+// body with fill codes in front up to width.
+std::vector<UInt8> PadInFront(std::vector<UInt8> body, Int fill, Int width) {
+    const auto wanted = static_cast<std::size_t>(std::clamp<Int>(width, 0, MaximumPadding));
+    if (fill < 0 || fill > 255 || body.size() >= wanted) return body;
+    body.insert(body.begin(), wanted - body.size(), static_cast<UInt8>(fill));
+    return body;
+}
+
+// Shortest round-trip digits of a finite value laid out with a decimal
+// point, before the point becomes a comma. Returns the length written.
+std::size_t WriteShortest(double value, char* out) {
+    char scientific[32];  // "-1.7976931348623157e+308" is the longest
+    const auto written = std::to_chars(scientific, scientific + sizeof scientific, value,
+                                       std::chars_format::scientific);
+    const std::string_view text(scientific, static_cast<std::size_t>(written.ptr - scientific));
+    const std::size_t e = text.find('e');
+    int exponent = 0;
+    std::from_chars(text.data() + e + (text[e + 1] == '+' ? 2 : 1), text.data() + text.size(), exponent);
+
+    // The digits of to_chars' "d.ddde±xx" form; value = d.ddd x 10^exponent.
+    std::size_t n = 0;
+    std::size_t start = 0;
+    if (text[0] == '-') {
+        out[n++] = '-';
+        start = 1;
+    }
+    if (exponent < -4 || std::fabs(value) > LargestPlainMagnitude) {
+        for (std::size_t k = start; k < text.size(); ++k) out[n++] = text[k];
+        return n;
+    }
+    char digits[20];
+    std::size_t count = 0;
+    for (std::size_t k = start; k < e; ++k)
+        if (text[k] != '.') digits[count++] = text[k];
+
+    if (exponent < 0) {
+        out[n++] = '0';
+        out[n++] = '.';
+        for (int k = 1; k < -exponent; ++k) out[n++] = '0';
+        for (std::size_t k = 0; k < count; ++k) out[n++] = digits[k];
+        return n;
+    }
+    const auto integerDigits = static_cast<std::size_t>(exponent) + 1;
+    for (std::size_t k = 0; k < integerDigits; ++k) out[n++] = k < count ? digits[k] : '0';
+    out[n++] = '.';
+    if (count <= integerDigits) out[n++] = '0';
+    for (std::size_t k = integerDigits; k < count; ++k) out[n++] = digits[k];
+    return n;
+}
+
+// Reads an optionally signed exponent from position p on; 0 without digits.
+Int ReadExponent(const std::vector<UInt8>& c, std::size_t p) {
+    bool negative = false;
+    if (p < c.size() && (c[p] == '+' || c[p] == '-')) negative = c[p++] == '-';
+    Int n = 0;
+    for (; p < c.size() && IsDigit(c[p]); ++p) n = std::min(n * 10 + (c[p] - '0'), MaximumExponent);
+    return negative ? -n : n;
+}
+
+// The magnitude integer.fraction x 10^exponent (decimal digits, either part
+// may be empty), rounded once to the nearest double. Beyond the largest
+// double it is an infinity, below half the smallest it is 0.
+double DecimalValue(std::string_view integer, std::string_view fraction, Int exponent) {
+    integer.remove_prefix(std::min(integer.find_first_not_of('0'), integer.size()));
+    const std::size_t fractionZeros = std::min(fraction.find_first_not_of('0'), fraction.size());
+    if (integer.empty() && fractionZeros == fraction.size()) return 0;
+    // The power of ten of the first significant digit: whether a value out
+    // of range is too large or too small.
+    const Int leading = integer.empty() ? exponent - 1 - static_cast<Int>(fractionZeros)
+                                        : exponent + static_cast<Int>(integer.size()) - 1;
+
+    // "integer.fraction" "e" exponent, the form from_chars reads the same
+    // in every locale, on the stack unless the digit runs are long.
+    char small[128];
+    std::vector<char> large;
+    char* text = small;
+    const std::size_t needed = integer.size() + fraction.size() + 32;
+    if (needed > sizeof small) {
+        large.resize(needed);
+        text = large.data();
+    }
+    char* end = std::copy(integer.begin(), integer.end(), text);
+    *end++ = '.';
+    end = std::copy(fraction.begin(), fraction.end(), end);
+    *end++ = 'e';
+    end = std::to_chars(end, text + needed, exponent).ptr;
+
+    double value = 0;
+    const auto read = std::from_chars(text, end, value);
+    if (read.ec == std::errc::result_out_of_range)
+        return leading >= 0 ? std::numeric_limits<double>::infinity() : 0.0;
+    return value;
+}
+
+}  // namespace
+
+Text FormulaNumberText(double value) {
+    if (std::isnan(value)) return TextOf("nan");
+    if (std::isinf(value)) return TextOf(value < 0 ? "-inf" : "inf");
+    char text[48];
+    std::size_t n = WriteShortest(value, text);
+    std::replace(text, text + n, '.', ',');
+    if (n >= 3 && text[n - 2] == ',' && text[n - 1] == '0') n -= 2;
+    return TextOf(std::string_view(text, n));
+}
+
+double TextToNumber(const Text& text) {
+    const std::vector<UInt8>& c = text.Elements;
+    const auto bytes = [&c](std::size_t from, std::size_t to) {
+        return std::string_view(reinterpret_cast<const char*>(c.data()) + from, to - from);
+    };
+    std::size_t p = 0;
+    const bool negative = !c.empty() && c[0] == '-';
+    if (negative) ++p;
+    const std::size_t rest = p;
+
+    while (p < c.size() && c[p] == ' ') ++p;
+    const bool integerNegative = p < c.size() && c[p] == '-';
+    if (integerNegative) ++p;
+    const std::size_t integerStart = p;
+    while (p < c.size() && IsDigit(c[p])) ++p;
+    const std::string_view integer = bytes(integerStart, p);
+
+    // The fraction is looked for right at the start of the rest, so a text
+    // starting with a blank (or a second "-") is read without its fraction.
+    // Where it is found, the integer digits are those right in front of it.
+    std::string_view fraction;
+    std::size_t j = rest;
+    while (j < c.size() && IsDigit(c[j])) ++j;
+    if (j < c.size() && (c[j] == '.' || c[j] == ',')) {
+        std::size_t end = j + 1;
+        while (end < c.size() && IsDigit(c[end])) ++end;
+        fraction = bytes(j + 1, end);
+        p = end;
+    }
+    if (integer.empty() && fraction.empty()) return 0;
+
+    const Int exponent = p < c.size() && (c[p] == 'e' || c[p] == 'E') ? ReadExponent(c, p + 1) : 0;
+    const double magnitude = DecimalValue(integer, fraction, exponent);
+    // Each "-" negates, so "--0" is +0 and "-0" or " -0" is -0.
+    return negative != integerNegative ? -magnitude : magnitude;
+}
+
+Text FormatNumber(Int fill, Int width, Int decimals, Int grouping, double value) {
+    Text shortest = FormulaNumberText(value);
+    if (shortest[0] >= 64) return shortest;
+    std::string_view s(reinterpret_cast<const char*>(shortest.Elements.data()), shortest.Size());
+
+    Int exponent = 0;
+    if (const std::size_t e = s.find('e'); e != std::string_view::npos) {
+        std::string_view exponentText = s.substr(e + 1);
+        if (!exponentText.empty() && exponentText[0] == '+') exponentText.remove_prefix(1);
+        std::from_chars(exponentText.data(), exponentText.data() + exponentText.size(), exponent);
+        s = s.substr(0, e);
+    }
+    const bool negative = !s.empty() && s[0] == '-';
+    if (negative) s.remove_prefix(1);
+    const std::size_t comma = s.find(',');
+    std::string integer(s.substr(0, comma));
+    std::string fraction(comma == std::string_view::npos ? std::string_view() : s.substr(comma + 1));
+
+    if (exponent < 0) {
+        std::string shifted(static_cast<std::size_t>(-exponent - 1), '0');
+        shifted += integer;
+        shifted += fraction;
+        fraction = std::move(shifted);
+        integer.assign(1, '0');
+    } else if (exponent > 0) {
+        const auto shift = static_cast<std::size_t>(exponent);
+        const std::size_t moved = std::min(shift, fraction.size());
+        integer += fraction.substr(0, moved);
+        integer.append(shift - moved, '0');
+        fraction.erase(0, moved);
+    }
+
+    std::vector<UInt8> body;
+    if (negative) body.push_back('-');
+    AppendDigits(body, integer, (grouping & 1) != 0);
+    std::vector<UInt8> out = PadInFront(std::move(body), fill, width);
+
+    if (decimals == 0) return Text(std::move(out));
+    const Int d = std::clamp(decimals, -MaximumPadding, MaximumPadding);
+    const auto count = static_cast<std::size_t>(d < 0 ? -d : d);
+    fraction.resize(count, '0');
+    if (decimals < 0) fraction.erase(fraction.find_last_not_of('0') + 1);
+    if (!fraction.empty()) {
+        out.push_back(',');
+        out.insert(out.end(), fraction.begin(), fraction.end());
+    }
+    return Text(std::move(out));
+}
+
+Text IntegerText(Int value, Int fill, Int width, bool grouping) {
+    // Unsigned negation, so that the most negative Int has a magnitude too.
+    const std::uint64_t magnitude = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+    char buffer[24];
+    std::vector<UInt8> body;
+    if (value < 0) body.push_back('-');
+    AppendDigits(body, DigitsOf(magnitude, buffer), grouping);
+    return Text(PadInFront(std::move(body), fill, width));
+}
+
+Text TimeText(Int milliseconds, Int fractionDigits, bool withHours) {
+    const auto twoDigits = [](Int v) { return IntegerText(v, '0', 2, false); };
+    const Int seconds = milliseconds / 1000 % 60;
+    Text out;
+    if (withHours) {
+        const Int hours = milliseconds / 3600000;
+        out = IntegerText(hours, '0', 1, false) + TextOf(":") + twoDigits(milliseconds / 60000 - 60 * hours);
+    } else {
+        out = twoDigits(milliseconds / 60000);
+    }
+    out += ':';
+    out += twoDigits(seconds);
+    const Int thousandths = milliseconds % 1000;
+    switch (fractionDigits) {
+        case 3: return out + TextOf(":") + IntegerText(thousandths, '0', 3, false);
+        case 2: return out + TextOf(":") + IntegerText(thousandths / 10, '0', 2, false);
+        case 1: return out + TextOf(":") + IntegerText(thousandths / 100, '0', 1, false);
+        default: return out;
+    }
+}
+
+CellTextAndKind OutcomeToCellText(const FormulaOutcome& outcome, Int previousKind) {
+    if (outcome.ErrorCode != 0) {
+        Text text = TextOf("(ERR#") + IntegerText(outcome.ErrorCode, -1, 0, false) + TextOf("@") +
+                    IntegerText(outcome.ErrorPosition, -1, 0, false) + TextOf(")");
+        return {std::move(text), previousKind};
+    }
+    const parser_UniversalType& value = outcome.Value;
+    if (value.ValueType == ValueTypeReal) return {FormulaNumberText(value.ValueNumeric), CellKindNumber};
+    if (value.ValueType == ValueTypeText) return {value.ValueText, CellKindText};
+    return {TextOf("(NAN)"), CellKindText};
+}
