@@ -18,32 +18,13 @@
 #include <thread>
 #include <vector>
 
+#include "test_support.h"
 #include "platform/headless_platform.h"
 #include "platform/platform.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-std::string RectText(const HostRect& r) {
-    auto n = [](double v) {
-        std::string s = std::to_string(v);
-        s.erase(s.find_last_not_of('0') + 1);
-        if (!s.empty() && s.back() == '.') s.pop_back();
-        return s;
-    };
-    return n(r.x) + "," + n(r.y) + "," + n(r.width) + "," + n(r.height);
-}
-
-template <typename Predicate>
-bool WaitFor(Predicate done) {
-    const auto limit = Clock::now() + std::chrono::seconds(5);
-    while (!done()) {
-        if (Clock::now() > limit) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
 
 class HeadlessPlatformTest : public ::testing::Test {
 protected:

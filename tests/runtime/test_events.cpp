@@ -6,6 +6,7 @@
 #include <thread>
 #include <vector>
 
+#include "test_support.h"
 #include "platform/headless_platform.h"
 #include "platform/log.h"
 #include "platform/platform.h"
@@ -28,16 +29,6 @@ using Clock = std::chrono::steady_clock;
 constexpr Int Width = 121 * 8;
 constexpr Int Height = 50 * 16;
 constexpr Int Border = 8;
-
-template <typename Predicate>
-bool WaitFor(Predicate done) {
-    const auto limit = Clock::now() + std::chrono::seconds(10);
-    while (!done()) {
-        if (Clock::now() > limit) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
 
 t_Event Key(Int value) {
     t_Event e;

@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "test_support.h"
 #include "platform/headless_platform.h"
 #include "platform/log.h"
 #include "runtime/font.h"
@@ -17,11 +18,6 @@
 namespace {
 
 class MemoryInitTest : public RuntimeTest {};
-
-std::string RectText(const HostRect& r) {
-    return std::to_string(r.x) + "," + std::to_string(r.y) + "," + std::to_string(r.width) + "," +
-           std::to_string(r.height);
-}
 
 // Every field of a record as a freshly created window table holds it.
 void ExpectDefaultRecord(const t_Window& w, int k) {

@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "test_support.h"
 #include "platform/headless_platform.h"
 #include "platform/log.h"
 #include "runtime/memory.h"
@@ -22,18 +23,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// Polls until done() holds or five seconds have passed; a generous limit so
-// that a loaded machine does not fail the test, while a hang still ends.
-template <typename Predicate>
-bool WaitFor(Predicate done) {
-    const auto limit = Clock::now() + std::chrono::seconds(5);
-    while (!done()) {
-        if (Clock::now() > limit) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
 
 // A headless platform that records what the runtime asks of threads, can
 // pretend to be any thread (by its description) and can hold a started

@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "test_support.h"
 #include "platform/headless_platform.h"
 #include "platform/log.h"
 #include "runtime/font.h"
@@ -41,26 +42,6 @@ std::vector<std::string> RuntimeLines(const LogCapture& log) {
     for (const std::string& l : log.Lines())
         if (l.rfind("t_WindowAutoUpdateProcess:", 0) != 0) lines.push_back(l);
     return lines;
-}
-
-std::string RectText(const HostRect& r) {
-    auto n = [](double v) {
-        std::string s = std::to_string(v);
-        s.erase(s.find_last_not_of('0') + 1);
-        if (!s.empty() && s.back() == '.') s.pop_back();
-        return s;
-    };
-    return n(r.x) + "," + n(r.y) + "," + n(r.width) + "," + n(r.height);
-}
-
-template <typename Predicate>
-bool WaitFor(Predicate done) {
-    const auto limit = Clock::now() + std::chrono::seconds(5);
-    while (!done()) {
-        if (Clock::now() > limit) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
 }
 
 t_Window& Record(UInt8 w) { return Screen().WindowTable[w]; }

@@ -1,0 +1,31 @@
+// Small helpers shared by the tests.
+#pragma once
+
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "platform/platform.h"
+
+// Polls until done() holds or five seconds have passed; a generous limit so
+// that a loaded machine does not fail the test, while a hang still ends.
+template <typename Predicate>
+bool WaitFor(Predicate done) {
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > limit) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+// "x,y,width,height" without trailing zeros, for readable comparisons.
+inline std::string RectText(const HostRect& r) {
+    auto n = [](double v) {
+        std::string s = std::to_string(v);
+        s.erase(s.find_last_not_of('0') + 1);
+        if (!s.empty() && s.back() == '.') s.pop_back();
+        return s;
+    };
+    return n(r.x) + "," + n(r.y) + "," + n(r.width) + "," + n(r.height);
+}
