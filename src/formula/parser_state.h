@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "formula/value.h"
 #include "runtime/text.h"
 #include "runtime/types.h"
 
@@ -39,6 +40,15 @@ struct ParserState {
     Int NumericVariableCount = 0;
     std::vector<parser_VariableText> TextVariables;
     Int TextVariableCount = 0;
+
+    // The evaluation under way (positions run from 1 to ParserTextEnd).
+    Text ParserText;
+    Int ParserTextEnd = 0;
+    parser_UniversalType ParserResult;  // the last completed evaluation
+    Int ParserErrorCode = 0;            // first error of the evaluation, 0 = none
+    Int ParserErrorPosition = 0;
+    Int ParserErrorCount = 0;
+    bool CellReferencesEnabled = false;  // the main program switches them on
 };
 
 ParserState& Parser();

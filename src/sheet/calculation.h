@@ -77,6 +77,8 @@ struct CalculationState {
     Int MenuState = 0;
     bool ColorMode = false;  // the main program turns it on at start
     bool QuitRequested = false;
+    // CellIndex of the cell whose formula is being evaluated.
+    Int ComputingCell = 0;
 
     // Owned by search and by printing; here because the reset sets them.
     Int SearchRow = 0;
