@@ -1,14 +1,40 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang and runs each for a bounded time
-# (seconds, default 30), seeded from the committed resources.
+# (seconds, default 30), seeded from the committed resources and from sample
+# formulas written below.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-30}"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DTABRONA_FUZZ=ON >/dev/null
-cmake --build build-fuzz --target fuzz_font
+cmake --build build-fuzz --target fuzz_font fuzz_formula
 corpus="$(mktemp -d)"
 trap 'rm -rf "$corpus"' EXIT
 mkdir -p "$corpus/font"
 cp resources/*.font "$corpus/font/"
 build-fuzz/fuzz/fuzz_font -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
   -print_final_stats=1 "$corpus/font" 2>&1 | tail -n 12
+
+# Formulas: one seed per line, covering every kind of primary and operator;
+# the dictionary hands the fuzzer whole tokens.
+mkdir -p "$corpus/formula"
+i=0
+while IFS= read -r seed; do
+  printf '%s' "$seed" >"$corpus/formula/seed$i"
+  i=$((i + 1))
+done <<'SEEDS'
+1+2*3-4/5%6\7^2
+-2^2 << 3 >> 1 & 6 | 3 ~ 5 && 1 || 0 ~~ 1
+1 < 2 =< 3 !> 4 >= 5 => 6 !< 7 = 8 == 9 !# 1 # 2 <> 3 >< 4 != 5
+!0 + !(-5) + -(0)
+0xffffffffffffffff + 0x10 + 1.5e-3 + .5 + 1 2 + 1.2.3
+"abc" + "def" < "abd" + "
+Mid$("abcdef", 2, 3) + Left$(Str$(Round(2.5, 0)), 1) + Hex$(255)
+Sum(1, Abs(-2), Max(3, Min(4, 5)), IndCell(0)) * e + e()
+Void(Var("x$", "ab")) + Len(x$ + x$) + Void(Var("y", 2)) + y
+Z1S1 * 2 + Len(Z1S2) + Z2S1 + z999s100 + Price + Len(Name$) + Result
+((((1)))) + (1,2) + Abs 1 + Round(1) + e( + unknown + 1 =# 2
+SEEDS
+printf '%s\n' '"<<"' '">>"' '"=<"' '"!#"' '"0x"' '"e+"' '"Z1S1"' '"Mid$("' '"Var("' \
+  '"Repeat$("' '"IndCell("' '"Price"' '"Name$"' '"\xF0"' '"(("' '"))"' >"$corpus/formula.dict"
+build-fuzz/fuzz/fuzz_formula -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=4096 \
+  -dict="$corpus/formula.dict" -print_final_stats=1 "$corpus/formula" 2>&1 | tail -n 12

@@ -6,6 +6,21 @@
 #include "runtime/text.h"
 #include "runtime/types.h"
 
+// Parentheses and argument lists may nest this deep. Formulas also come from
+// files and pastes of any length, and every level costs stack frames; 200 is
+// far beyond any formula a person writes and far below the stack's limit.
+inline constexpr Int MaxNestingDepth = 200;
+// Raised at the "(" that opens level MaxNestingDepth + 1; the evaluation then
+// reads no further. Code 9 was unused, so the cell's "(ERR#9@...)" cannot be
+// mistaken for another failure.
+inline constexpr Int NestingTooDeepError = 9;
+
+// Texts joined with "+" may grow to this many bytes. A longer result raises
+// error 4 (an argument or operand beyond the program's limits) and the left
+// text remains, so that a short formula cannot fill the memory by doubling.
+inline constexpr Int MaxTextLength = Int{1} << 20;
+inline constexpr Int TextTooLongError = 4;
+
 // Evaluates a formula (without its leading "="); afterwards
 // Parser().ParserErrorCode and ParserErrorPosition tell whether it failed.
 parser_UniversalType parser_Evaluate(const Text& formula);

@@ -8,6 +8,7 @@
 
 #include "commands/settings.h"
 #include "formula/function_table.h"
+#include "formula/parser_state.h"
 #include "platform/log.h"
 #include "platform/no_destructor.h"
 #include "platform/platform.h"
@@ -18,6 +19,7 @@
 #include "runtime/text_output.h"
 #include "runtime/window.h"
 #include "sheet/calculation.h"
+#include "sheet/cell_editing.h"
 #include "sheet/grid_display.h"
 
 namespace {
@@ -261,6 +263,7 @@ void StartUp() {
     EnsurePreferencesFolder();
     StartSettings();
     parser_InitFunctions();
+    Parser().CellReferencesEnabled = true;
     InstallGridDisplay();
     if (FileEventPendingFlag()) {
         OpenRequestedFile();
@@ -317,19 +320,22 @@ void ReturnToMainMenu() {
 
 Int MainMenuKey(Int key) {
     switch (key) {
-        // Cell editing, the pasteboard, search, recalculation and the demo
-        // data come with their own work; their keys are consumed meanwhile.
-        case 7:
-        case 9:
-        case 12:
+        case 7: DeleteCellInRow(); return 0;
+        case 9: InsertCellInRow(); return 0;
         case 13:
+            EditCell(C().CursorRow, C().CursorColumn, Text(), true);
+            RedrawGrid();
+            return 0;
+        case 20: InsertCellInColumn(); return 0;
+        case 24: DeleteCellInColumn(); return 0;
+        case 30: RecalculateAll(); return 0;
+        case 31: InsertDemoData(); return 0;
+        case 127: ClearCell(); return 0;
+        // The pasteboard and search come with their own work; their keys
+        // are consumed meanwhile.
+        case 12:
         case 14:
-        case 20:
-        case 22:
-        case 24:
-        case 30:
-        case 31:
-        case 127: return 0;
+        case 22: return 0;
         case 15: return EnterMenu(2, key);
         case 16: return EnterMenu(4, key);
         case 17: return EnterMenu(1, key);
@@ -339,7 +345,12 @@ Int MainMenuKey(Int key) {
             ReturnToMainMenu();
             return key;
         case 28: return EnterMacroMenu(key);
-        default: return key;
+        default:
+            if (key < 32) return key;
+            // Key codes are 8-bit; anything wider could not be a cell character.
+            EditCell(C().CursorRow, C().CursorColumn, Text{static_cast<UInt8>(key <= 255 ? key : 127)}, true);
+            RedrawGrid();
+            return key;
     }
 }
 

@@ -51,6 +51,26 @@ const Case Cases[] = {
     {"menu_macro", "x^Ö", 50},
     {"menu_macro_left", "x^Ö{Esc}", 50},
     {"menu_file_80_left", "x^Q{Esc}", 80},
+    // Cell editing: numbers, texts and formulas typed into empty cells.
+    {"typed_entries", "x12{Return}^U-5{Return}^U,5{Return}^U--{Return}^UAbc{Return}^U=1+2{Return}", 50},
+    {"kind_kept", "x12{Return}Abc{Return}^UAbc{Return}12{Return}", 50},
+    // Return opens the editor with the formula; the screen is taken while it edits.
+    {"editing_a_formula", "x=1+2{Return}{Return}", 50},
+    {"formula_edited_again", "x=1+2{Return}{Return}*3{Return}", 50},
+    {"escape_keeps_cell", "x12{Return}34{Esc}", 50},
+    {"delete_clears_cell", "x12{Return}^UAbc{Return}^U=1+2{Return}^H{Backspace}", 50},
+    {"formula_error", "x=1+2){Return}", 50},
+    // Shifts in row 5 at column 3, seen on the demonstration data.
+    {"insert_in_row", "x^_^J^J^J^J^U^U^I", 50},
+    {"delete_in_row", "x^_^J^J^J^J^U^U^G", 50},
+    {"insert_in_column", "x^_^J^J^J^J^U^U^T", 50},
+    {"delete_in_column", "x^_^J^J^J^J^U^U^X", 50},
+    {"demo_data_end", "x^_^E", 50},
+    // One pass per recalculation: a chain against the cell order settles
+    // one step later, a cycle moves one step each time.
+    {"chain_before_recalculation", "x=Z1S2+1{Return}^U=Z1S3*2{Return}^U5{Return}", 50},
+    {"chain_after_recalculation", "x=Z1S2+1{Return}^U=Z1S3*2{Return}^U5{Return}^^", 50},
+    {"cycle_recalculated", "x=Z1S2{Return}^U=Z1S1+1{Return}^^", 50},
 };
 
 std::string ReadAll(const fs::path& path) {

@@ -1,0 +1,67 @@
+// Speed of one recalculation pass over a full sheet: numbers in row 1 and,
+// below them, formulas that each refer to the cell above, or plain texts.
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+#include "bench_support.h"
+#include "formula/function_table.h"
+#include "formula/parser_state.h"
+#include "sheet/calculation.h"
+#include "sheet/cell_editing.h"
+
+namespace {
+
+enum class Filling { PlusOne, Functions, Texts };
+
+std::string Below(Int row, Int column) {
+    return "Z" + std::to_string(row - 1) + "S" + std::to_string(column);
+}
+
+std::string FormulaFor(Filling filling, Int row, Int column) {
+    const std::string above = Below(row, column);
+    if (filling == Filling::PlusOne) return "=" + above + "+1";
+    return "=Round(Sin(" + above + "),2)+Sqrt(Abs(" + above + "))+Val(Str$(" + above + "))/2";
+}
+
+// Filled in reading order, as typing or loading a file would.
+void FillSheet(Filling filling) {
+    ResetCalculation();
+    CalculationState& calc = Calculation();
+    for (Int column = 1; column <= calc.ColumnCount; ++column) {
+        const auto first = static_cast<std::size_t>(CellIndex(1, column));
+        calc.CellText[first] = Text::FromBytes(std::to_string(column) + ",25");
+        SetCellKind(calc.CellAttributes[first], CellKindNumber);
+    }
+    for (Int row = 2; row <= calc.RowCount; ++row) {
+        for (Int column = 1; column <= calc.ColumnCount; ++column) {
+            const auto index = static_cast<std::size_t>(CellIndex(row, column));
+            if (filling == Filling::Texts) {
+                calc.CellText[index] = Text::FromBytes("Text " + Below(row, column));
+                SetCellKind(calc.CellAttributes[index], CellKindText);
+            } else {
+                calc.CellFormula[index] = Text::FromBytes(FormulaFor(filling, row, column));
+                SetCellKind(calc.CellAttributes[index], CellKindUncomputed);
+            }
+        }
+    }
+}
+
+void BM_RecalculateAll(benchmark::State& state, Filling filling) {
+    OpenMainScreen(50);
+    ResetParser();
+    parser_InitFunctions();
+    Parser().CellReferencesEnabled = true;
+    FillSheet(filling);
+    for (auto _ : state) RecalculateAll();
+    const Text& last = Calculation().CellText.back();
+    state.SetLabel(std::string(last.Elements.begin(), last.Elements.end()));
+    ResetCalculation();
+    ResetParser();
+    ResetRuntime();
+}
+BENCHMARK_CAPTURE(BM_RecalculateAll, plus_one, Filling::PlusOne)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_RecalculateAll, functions, Filling::Functions)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_RecalculateAll, texts, Filling::Texts)->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -1,0 +1,86 @@
+// Hostile formulas: every input must be evaluated to the end without a crash,
+// leak, hang or touching memory it does not own, and must leave an error code
+// and position that the cell display can show.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+#include <vector>
+
+#include "formula/evaluator.h"
+#include "formula/function_table.h"
+#include "formula/parser_state.h"
+#include "formula/variables.h"
+#include "platform/log.h"
+#include "runtime/program.h"
+#include "sheet/calculation.h"
+
+namespace {
+
+struct Sheet {
+    std::vector<parser_VariableNumeric> NumericVariables;
+    Int NumericVariableCount = 0;
+    std::vector<parser_VariableText> TextVariables;
+    Int TextVariableCount = 0;
+};
+
+void SetCell(Int row, Int column, std::string_view text, Int kind, std::string_view formula = {}) {
+    CalculationState& calc = Calculation();
+    const auto index = static_cast<std::size_t>(CellIndex(row, column));
+    calc.CellText[index] = Text::FromBytes(text);
+    calc.CellFormula[index] = Text::FromBytes(formula);
+    SetCellKind(calc.CellAttributes[index], kind);
+}
+
+// Number, text, formula and empty cells, including the last cell, and a few
+// variables of both kinds.
+Sheet Setup() {
+    SetLogToStdout(false);
+    initoxtools();
+    ResetParser();
+    ResetCalculation();
+    parser_InitFunctions();
+    Parser().CellReferencesEnabled = true;
+    SetCell(1, 1, "2,5", CellKindNumber);
+    SetCell(1, 2, "abc", CellKindText);
+    SetCell(1, 3, "", CellKindUncomputed, "=Z1S1*2");
+    SetCell(1, 4, "5", CellKindNumber, "=2+3");
+    SetCell(2, 1, "-1e300", CellKindNumber);
+    SetCell(2, 2, "Mid$(\"x\",1,1)", CellKindText);
+    SetCell(2, 3, "nan", CellKindNumber);
+    SetCell(3, 1, "(ERR#8@3)", CellKindText, "=1 )");
+    SetCell(SheetRowCount, SheetColumnCount, "0x10", CellKindNumber);
+    parser_StoreNumericVariable(Text::FromBytes("Price"), 5);
+    parser_StoreNumericVariable(Text::FromBytes("Big"), 1e300);
+    parser_StoreTextVariable(Text::FromBytes("Name"), Text::FromBytes("Otto"));
+    const ParserState& parser = Parser();
+    return {parser.NumericVariables, parser.NumericVariableCount, parser.TextVariables, parser.TextVariableCount};
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const Sheet sheet = Setup();
+    // Var may change the variables; each input starts from the same ones so
+    // that a finding reproduces from its input alone.
+    ParserState& parser = Parser();
+    parser.NumericVariables = sheet.NumericVariables;
+    parser.NumericVariableCount = sheet.NumericVariableCount;
+    parser.TextVariables = sheet.TextVariables;
+    parser.TextVariableCount = sheet.TextVariableCount;
+    parser.ParserResult = parser_UniversalType{};
+
+    const Text formula(std::vector<UInt8>(data, data + size));
+    const parser_UniversalType value = parser_Evaluate(formula);
+
+    const Int end = static_cast<Int>(size) + 1;
+    const bool failed = parser.ParserErrorCode != 0;
+    if (failed != (parser.ParserErrorCount > 0)) std::abort();
+    if (failed && (parser.ParserErrorCode < 1 || parser.ParserErrorCode > 22)) std::abort();
+    if (failed && (parser.ParserErrorPosition < 1 || parser.ParserErrorPosition > end)) std::abort();
+    if (value.ValueType != ValueTypeNone && value.ValueType != ValueTypeText && value.ValueType != ValueTypeReal) {
+        std::abort();
+    }
+    if (value.ValueText.Size() > static_cast<std::size_t>(MaxTextLength)) std::abort();
+    return 0;
+}

@@ -1,0 +1,259 @@
+#include "sheet/cell_editing.h"
+
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "formula/evaluator.h"
+#include "formula/parser_state.h"
+#include "platform/log.h"
+#include "platform/no_destructor.h"
+#include "runtime/input.h"
+#include "runtime/text_output.h"
+#include "sheet/calculation.h"
+#include "sheet/grid_display.h"
+#include "sheet/number_format.h"
+
+namespace {
+
+constexpr Int StatusLine = 1;
+constexpr Int EditColumn = 20;  // where the status line shows cell contents
+// Status line columns in front of the contents; also what the entry length
+// leaves free of the screen width.
+constexpr Int EntryMargin = 20;
+constexpr UInt8 FormulaMark = '=';
+// Stands for a typed character the 8-bit cell texts cannot hold.
+constexpr UInt8 UnrepresentableCode = 127;
+
+CalculationState& C() { return Calculation(); }
+
+std::size_t At(Int index) { return static_cast<std::size_t>(index); }
+
+Int MaxEntryLength() { return std::max<Int>(C().ScreenColumns - EntryMargin, 0); }
+
+Text CutEntry(const Text& entry) {
+    const auto limit = static_cast<std::size_t>(MaxEntryLength());
+    if (entry.Size() <= limit) return entry;
+    return Text(std::vector<UInt8>(entry.Elements.begin(), entry.Elements.begin() + static_cast<long>(limit)));
+}
+
+bool IsDigit(UInt8 code) { return code >= '0' && code <= '9'; }
+
+bool IsNumberStart(UInt8 code) { return code == ',' || code == '-' || code == '.'; }
+
+// The text the editor starts with when Return opened it: the formula of a
+// formula cell, the text of any other.
+Text StoredEntry(Int index) {
+    const CalculationState& c = C();
+    const Text& formula = c.CellFormula[At(index)];
+    return CutEntry(formula.Empty() ? c.CellText[At(index)] : formula);
+}
+
+Text EditorResultToText(const String& result) {
+    Text text;
+    const std::u32string scalars = Scalars(result);
+    text.Elements.reserve(scalars.size());
+    for (char32_t scalar : scalars) text += static_cast<UInt8>(scalar <= 255 ? scalar : UnrepresentableCode);
+    return text;
+}
+
+// Lets the user edit on the status line, after the position and indicator
+// fields; returns the edited text, empty after Escape.
+Text EditOnStatusLine(const Text& initial) {
+    StatusColors();
+    t_Vtab(SheetWindow, StatusLine);
+    t_Htab(SheetWindow, static_cast<Int>(initial.Size()) + EditColumn);
+    t_ClearEndOfLine(SheetWindow);
+    t_Htab(SheetWindow, EditColumn);
+    const String result = t_InputForm(SheetWindow, String(), TextToString(initial), false, InputAny, MaxEntryLength());
+    NormalColors();
+    return EditorResultToText(result);
+}
+
+void StoreFormula(Int index, const Text& entry) {
+    C().CellText[At(index)].Elements.clear();
+    C().CellFormula[At(index)] = CutEntry(entry);
+}
+
+void StoreText(Int index, const Text& entry) {
+    C().CellText[At(index)] = CutEntry(entry);
+    C().CellFormula[At(index)].Elements.clear();
+}
+
+// Only the leading number counts, and its characters (blanks, signs, digits,
+// comma, point, "e") are ASCII, which UTF-8 and 8-bit codes write alike; so
+// reading the bytes directly gives the same value either way.
+void StoreNumber(Int index, const Text& entry) {
+    C().CellText[At(index)] = FormulaNumberText(TextToNumber(entry));
+    C().CellFormula[At(index)].Elements.clear();
+}
+
+// Stores the entry by the kind the cell has; a kind none of the known ones
+// stores nothing.
+void StoreEntry(Int index, const Text& entry) {
+    Int& attributes = C().CellAttributes[At(index)];
+    Int kind = CellKind(attributes);
+    if (kind == CellKindEmpty) {
+        kind = EntryKind(entry);
+        SetCellKind(attributes, kind);
+    }
+    const bool formula = entry[0] == FormulaMark;
+    switch (kind) {
+        case CellKindUncomputed: StoreFormula(index, entry); break;
+        case CellKindText: formula ? StoreFormula(index, entry) : StoreText(index, entry); break;
+        case CellKindNumber: formula ? StoreFormula(index, entry) : StoreNumber(index, entry); break;
+        default: break;
+    }
+}
+
+void CopyCell(Int to, Int from) {
+    CalculationState& c = C();
+    // The source is always overwritten or reset afterwards, so it may be
+    // moved from.
+    c.CellText[At(to)] = std::move(c.CellText[At(from)]);
+    c.CellFormula[At(to)] = std::move(c.CellFormula[At(from)]);
+    c.CellAttributes[At(to)] = c.CellAttributes[At(from)];
+}
+
+void EmptyCell(Int index) {
+    CalculationState& c = C();
+    c.CellText[At(index)].Elements.clear();
+    c.CellFormula[At(index)].Elements.clear();
+    c.CellAttributes[At(index)] = DefaultCellAttributes;
+}
+
+// What a shift leaves behind at the far end of the row or column.
+void EmptyLastCell(Int index) {
+    EmptyCell(index);
+    C().Modified = true;
+    RedrawGrid();
+}
+
+Text AddressText(Int row, Int column) {
+    return Text::FromBytes("Z" + std::to_string(row) + "S" + std::to_string(column));
+}
+
+}  // namespace
+
+Int EntryKind(const Text& entry) {
+    const UInt8 first = entry[0];
+    if (first == FormulaMark) return CellKindUncomputed;
+    if (IsDigit(first)) return CellKindNumber;
+    if (!IsNumberStart(first)) return CellKindText;
+    // A doubled sign or point ("--", "..") starts a text such as a rule.
+    if (entry.Size() == 1 || entry[1] != first) return CellKindNumber;
+    return CellKindText;
+}
+
+void EditCell(Int row, Int column, const Text& entry, bool interactive) {
+    CalculationState& c = C();
+    if (interactive && c.GridTop == 0) return;
+    if (row < 1 || row > c.RowCount || column < 1 || column > c.ColumnCount) {
+        LogLine("EditCell: Cell Z" + std::to_string(row) + "S" + std::to_string(column) + " is outside the sheet.");
+        return;
+    }
+    const Int index = CellIndex(row, column);
+    Text typed = entry;
+    if (interactive) typed = EditOnStatusLine(entry.Empty() ? StoredEntry(index) : CutEntry(entry));
+    // An empty result is Escape; non-interactive callers never pass one.
+    if (typed.Empty()) return;
+    StoreEntry(index, typed);
+    if (interactive && c.AutoRecalculate) {
+        RecalculateAll();
+    } else {
+        ComputeCell(index);
+    }
+    c.Modified = true;
+}
+
+void ComputeCell(Int index) {
+    CalculationState& c = C();
+    if (index < 0 || index >= static_cast<Int>(c.CellFormula.size())) return;
+    const Text& formula = c.CellFormula[At(index)];
+    if (formula.Empty()) return;
+    Parser().ParserErrorCount = 0;
+    c.ComputingCell = index;
+    // Reused between calls, so that a pass over the sheet does not allocate
+    // a formula body per cell.
+    static NoDestructor<Text> body;
+    body->Elements.assign(formula.Elements.begin() + 1, formula.Elements.end());
+    FormulaOutcome outcome;
+    outcome.Value = parser_Evaluate(*body);
+    outcome.ErrorCode = Parser().ParserErrorCode;
+    outcome.ErrorPosition = Parser().ParserErrorPosition;
+    Int& attributes = c.CellAttributes[At(index)];
+    CellTextAndKind shown = OutcomeToCellText(outcome, CellKind(attributes));
+    c.CellText[At(index)] = std::move(shown.CellText);
+    SetCellKind(attributes, shown.CellKind);
+}
+
+void RecalculateAll() {
+    // Most cells hold no formula; testing that here keeps the pass over
+    // them a tight loop.
+    const std::vector<Text>& formulas = C().CellFormula;
+    const Int count = static_cast<Int>(formulas.size());
+    for (Int index = 0; index < count; ++index) {
+        if (!formulas[At(index)].Empty()) ComputeCell(index);
+    }
+    RedrawGrid();
+}
+
+void ClearCell() {
+    CalculationState& c = C();
+    const Int index = CellIndex(c.CursorRow, c.CursorColumn);
+    c.CellText[At(index)].Elements.clear();
+    c.CellFormula[At(index)].Elements.clear();
+    SetCellKind(c.CellAttributes[At(index)], CellKindEmpty);
+    c.Modified = true;
+    RedrawGrid();
+}
+
+void ResetCell() {
+    CalculationState& c = C();
+    EmptyCell(CellIndex(c.CursorRow, c.CursorColumn));
+    c.Modified = true;
+    RedrawGrid();
+}
+
+void InsertCellInRow() {
+    const CalculationState& c = C();
+    for (Int k = c.ColumnCount; k >= c.CursorColumn + 1; --k)
+        CopyCell(CellIndex(c.CursorRow, k), CellIndex(c.CursorRow, k - 1));
+    ResetCell();
+}
+
+void DeleteCellInRow() {
+    const CalculationState& c = C();
+    for (Int k = c.CursorColumn; k <= c.ColumnCount - 1; ++k)
+        CopyCell(CellIndex(c.CursorRow, k), CellIndex(c.CursorRow, k + 1));
+    EmptyLastCell(CellIndex(c.CursorRow, c.ColumnCount));
+}
+
+void InsertCellInColumn() {
+    const CalculationState& c = C();
+    for (Int k = c.RowCount; k >= c.CursorRow + 1; --k)
+        CopyCell(CellIndex(k, c.CursorColumn), CellIndex(k - 1, c.CursorColumn));
+    ResetCell();
+}
+
+void DeleteCellInColumn() {
+    const CalculationState& c = C();
+    for (Int k = c.CursorRow; k <= c.RowCount - 1; ++k)
+        CopyCell(CellIndex(k, c.CursorColumn), CellIndex(k + 1, c.CursorColumn));
+    EmptyLastCell(CellIndex(c.RowCount, c.CursorColumn));
+}
+
+void InsertDemoData() {
+    CalculationState& c = C();
+    for (Int column = 1; column <= c.ColumnCount; ++column) {
+        for (Int row = 1; row <= c.RowCount; ++row) {
+            const Int index = CellIndex(row, column);
+            c.CellText[At(index)] = AddressText(row, column);
+            SetCellKind(c.CellAttributes[At(index)], CellKindText);
+            c.CellFormula[At(index)].Elements.clear();
+        }
+    }
+    RedrawGrid();
+    c.Modified = true;
+}

@@ -1,0 +1,41 @@
+// Changing cell contents: entering a cell (typed or passed in whole),
+// computing formulas, recalculating the sheet, clearing cells, shifting the
+// cursor's row or column, and the demonstration data.
+#pragma once
+
+#include "runtime/text.h"
+#include "runtime/types.h"
+
+// The kind an entry typed into an empty cell gets: 1 formula ("=" first),
+// 3 number (a digit first, or one of "," "-" "." not doubled), 2 text.
+// The entry must not be empty.
+Int EntryKind(const Text& entry);
+
+// Enters cell (row, column). Interactive: edits on the status line, starting
+// with entry or, when it is empty, with the cell's formula or text; Escape
+// leaves the cell unchanged. Otherwise entry is stored as it is. Formulas
+// are computed (all of them when interactive with AutoRecalculate). Does not
+// redraw the grid; the caller does.
+void EditCell(Int row, Int column, const Text& entry, bool interactive);
+
+// Evaluates the formula of the cell, if it has one, into its text and kind.
+// Neither redraws nor sets Modified.
+void ComputeCell(Int index);
+
+// One pass over every cell in CellIndex order, then RedrawGrid.
+void RecalculateAll();
+
+// Empties the cursor cell, keeping its colours and display format.
+void ClearCell();
+// Empties the cursor cell and gives it DefaultCellAttributes.
+void ResetCell();
+
+// Shift the cursor's row (InCellRow) or column (InCellColumn) away from the
+// cursor cell, which is then reset, or towards it over the cursor cell.
+void InsertCellInRow();
+void DeleteCellInRow();
+void InsertCellInColumn();
+void DeleteCellInColumn();
+
+// Every cell becomes a text cell holding its own address, "Z<row>S<column>".
+void InsertDemoData();
