@@ -110,12 +110,22 @@ void parser_InitFunctions() {
 
 void parser_SortFunctions() { parser_SortByName(Parser().FunctionTable); }
 
+// The table is sorted by the same folded comparison, so a binary search
+// finds the entry; every cell address and variable name passes through here.
 Int parser_FindFunction(const Text& writtenName) {
     const ParserState& parser = Parser();
-    const Int last = std::min(parser.FunctionCount, static_cast<Int>(parser.FunctionTable.size()) - 1);
-    for (Int i = 1; i <= last; ++i) {
-        if (parser_CompareNames(parser.FunctionTable[static_cast<std::size_t>(i)].Name, writtenName) == 0) return i;
+    Int low = 1;
+    Int high = std::min(parser.FunctionCount, static_cast<Int>(parser.FunctionTable.size()) - 1) + 1;
+    while (low < high) {
+        const Int middle = low + (high - low) / 2;
+        if (parser_CompareNames(parser.FunctionTable[static_cast<std::size_t>(middle)].Name, writtenName) < 0)
+            low = middle + 1;
+        else
+            high = middle;
     }
+    const Int last = std::min(parser.FunctionCount, static_cast<Int>(parser.FunctionTable.size()) - 1);
+    if (low <= last && parser_CompareNames(parser.FunctionTable[static_cast<std::size_t>(low)].Name, writtenName) == 0)
+        return low;
     return 0;
 }
 

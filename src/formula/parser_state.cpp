@@ -2,9 +2,6 @@
 
 #include "platform/no_destructor.h"
 
-ParserState& Parser() {
-    static NoDestructor<ParserState> state;
-    return *state;
-}
+NoDestructor<ParserState> parser_detail::State;
 
 void ResetParser() { Parser() = ParserState{}; }

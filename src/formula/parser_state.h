@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "formula/value.h"
+#include "platform/no_destructor.h"
 #include "runtime/text.h"
 #include "runtime/types.h"
 
@@ -51,7 +52,12 @@ struct ParserState {
     bool CellReferencesEnabled = false;  // the main program switches them on
 };
 
-ParserState& Parser();
+namespace parser_detail {
+extern NoDestructor<ParserState> State;
+}  // namespace parser_detail
+
+// Inline: the evaluator reaches the state for every character it reads.
+inline ParserState& Parser() { return *parser_detail::State; }
 
 // Returns the parser state to its state before parser_InitFunctions: empty
 // tables, counts 0. For tests.
