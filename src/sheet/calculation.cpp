@@ -116,12 +116,28 @@ void SetDisplayFormat(Int& attributes, Int format) {
 
 Int CellIndex(Int row, Int column) { return (row - 1) * Calculation().ColumnCount + (column - 1); }
 
+namespace {
+
+// Characters of a number written in plain decimal, sign included.
+std::size_t DecimalLength(Int value) {
+    std::size_t length = value < 0 ? 2 : 1;
+    // Counting on the magnitude as unsigned keeps the most negative value safe.
+    std::uint64_t magnitude = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+    while (magnitude >= 10) {
+        magnitude /= 10;
+        ++length;
+    }
+    return length;
+}
+
+}  // namespace
+
 Int CellIndexFromAddress(const Text& address) {
     if (address.Empty() || (address[0] != 'Z' && address[0] != 'z')) return -2;
     const Int row = ReadInteger(address, 1);
     // The S must follow the row as written back in plain decimal, which
     // rejects leading zeros and spaces.
-    const std::size_t s = IntegerToText(row).Size() + 1;
+    const std::size_t s = DecimalLength(row) + 1;
     if (s >= address.Size() || (address[s] != 'S' && address[s] != 's')) return -3;
     const Int column = ReadInteger(address, s + 1);
     const CalculationState& calc = Calculation();

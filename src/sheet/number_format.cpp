@@ -110,6 +110,20 @@ double DecimalValue(std::string_view integer, std::string_view fraction, Int exp
     integer.remove_prefix(std::min(integer.find_first_not_of('0'), integer.size()));
     const std::size_t fractionZeros = std::min(fraction.find_first_not_of('0'), fraction.size());
     if (integer.empty() && fractionZeros == fraction.size()) return 0;
+    // Fast path: up to 15 digits and a power of ten up to 22 are exact
+    // doubles, so one multiplication or division rounds just once.
+    if (integer.size() + fraction.size() <= 15) {
+        static constexpr double Powers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                            1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+        const Int scale = exponent - static_cast<Int>(fraction.size());
+        if (scale >= -22 && scale <= 22) {
+            std::uint64_t mantissa = 0;
+            for (const char d : integer) mantissa = mantissa * 10 + static_cast<std::uint64_t>(d - '0');
+            for (const char d : fraction) mantissa = mantissa * 10 + static_cast<std::uint64_t>(d - '0');
+            const double m = static_cast<double>(mantissa);
+            return scale < 0 ? m / Powers[-scale] : m * Powers[scale];
+        }
+    }
     // The power of ten of the first significant digit: whether a value out
     // of range is too large or too small.
     const Int leading = integer.empty() ? exponent - 1 - static_cast<Int>(fractionZeros)
