@@ -1,7 +1,5 @@
 #include "app/headless_runner.h"
 
-#include <time.h>
-
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -26,11 +24,6 @@ using Clock = std::chrono::steady_clock;
 // A step the program does not answer within this time counts as a hang.
 constexpr auto StepLimit = std::chrono::seconds(60);
 
-void SleepMs(long ms) {
-    const timespec pause{ms / 1000, (ms % 1000) * 1'000'000};
-    nanosleep(&pause, nullptr);
-}
-
 bool ProgramEnded() { return Runtime().ProgramEnded; }
 
 // Waits until the program has taken every queued key and waits for the
@@ -39,7 +32,7 @@ bool WaitUntilReady() {
     const auto limit = Clock::now() + StepLimit;
     while (!ProgramEnded() && !(ProgramWaitingForKey() && KeyQueueLength() == 0)) {
         if (Clock::now() > limit) return false;
-        SleepMs(1);
+        SleepMilliseconds(1);
     }
     return true;
 }
@@ -78,7 +71,7 @@ bool Perform(const ScriptStep& step) {
         case ScriptStep::Kind::Open: CurrentPlatform().OpenDocument(step.Path); return true;
         case ScriptStep::Kind::Screen: return WriteScreen(step.Path);
         case ScriptStep::Kind::Screenshot: return WriteScreenshot(step.Path);
-        case ScriptStep::Kind::Wait: SleepMs(static_cast<long>(step.Milliseconds)); return true;
+        case ScriptStep::Kind::Wait: SleepMilliseconds(static_cast<long>(step.Milliseconds)); return true;
     }
     return true;
 }

@@ -1,7 +1,6 @@
 #include "runtime/dialogs.h"
 
 #include <pthread.h>
-#include <time.h>
 
 #include <cstdio>
 
@@ -10,6 +9,7 @@
 #include "runtime/events.h"
 #include "runtime/glyph.h"
 #include "runtime/memory.h"
+#include "runtime/program.h"
 #include "runtime/text_output.h"
 #include "runtime/window.h"
 
@@ -179,8 +179,7 @@ void t_QuitProgram(UInt8 w) {
         t_Color(w, 1);
         t_Print(w, String("(Programm Ende)"));
         t_WindowUpdate(w, false);
-        const timespec pause{0, 100'000'000};
-        nanosleep(&pause, nullptr);
+        SleepMilliseconds(100);
         line += " with message in window #" + std::to_string(w);
     }
     LogLine(line);

@@ -1,9 +1,6 @@
 #include "runtime/events.h"
 
 #include <algorithm>
-
-#include <time.h>
-
 #include <atomic>
 #include <cstdio>
 #include <deque>
@@ -58,16 +55,6 @@ struct EventQueues {
 EventQueues& Queues() {
     static NoDestructor<EventQueues> queues;
     return *queues;
-}
-
-void Sleep10ms() {
-    const timespec pause{0, 10'000'000};
-    nanosleep(&pause, nullptr);
-}
-
-void Sleep1ms() {
-    const timespec pause{0, 1'000'000};
-    nanosleep(&pause, nullptr);
 }
 
 // Hooks are copied out under the lock and run without it, so that a hook
@@ -406,7 +393,7 @@ std::vector<t_MenuEvent> MenuEvents() {
 
 void ResetEvents() {
     EventQueues& q = Queues();
-    while (q.hooksRunning > 0) Sleep1ms();
+    while (q.hooksRunning > 0) SleepMilliseconds(1);
     std::lock_guard lock(q.mutex);
     q.keys.clear();
     q.mice.clear();
@@ -471,7 +458,7 @@ String t_WaitKey(UInt8 w) {
         if (!EventPendingFlag()) {
             t_CursorOn(w);
             SetWaitingForKey(true);
-            while (!EventPendingFlag()) Sleep10ms();
+            while (!EventPendingFlag()) SleepMilliseconds(10);
             SetWaitingForKey(false);
             t_CursorOff(w);
         }

@@ -1,7 +1,5 @@
 #include "runtime/memory.h"
 
-#include <time.h>
-
 #include "platform/log.h"
 #include "platform/no_destructor.h"
 #include "platform/platform.h"
@@ -10,11 +8,6 @@
 #include "runtime/window.h"
 
 namespace {
-
-void Sleep10ms() {
-    const timespec pause{0, 10'000'000};
-    nanosleep(&pause, nullptr);
-}
 
 std::vector<t_MenuAction> DefaultMenuActions() {
     std::vector<t_MenuAction> table;
@@ -54,7 +47,7 @@ void t_InitMemory() {
 void t_CheckMemory() {
     RuntimeState& rt = Runtime();
     if (!rt.MemoryInitStarted) t_InitMemory();
-    while (!rt.MemoryInitialized) Sleep10ms();
+    while (!rt.MemoryInitialized) SleepMilliseconds(10);
 }
 
 void ResetRuntime() {
@@ -63,7 +56,7 @@ void ResetRuntime() {
     WindowMemory& screen = Screen();
     rt.MemoryInitialized = false;
     // The auto-update thread leaves its loop once the memory is gone.
-    while (screen.AutoUpdateStarted) Sleep10ms();
+    while (screen.AutoUpdateStarted) SleepMilliseconds(10);
     rt.MemoryInitStarted = false;
     rt.ProgramEnded = false;
     rt.MenuActionTable.clear();

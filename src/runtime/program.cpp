@@ -24,11 +24,6 @@ ProgramStartSlot& StartSlot() {
     return *slot;
 }
 
-void SleepNanoseconds(long ns) {
-    const timespec pause{0, ns};
-    nanosleep(&pause, nullptr);
-}
-
 bool InRange(int value, int low, int high) { return value >= low && value <= high; }
 
 // Body of a program thread: take the waiting entry, free the slot, run it.
@@ -85,9 +80,9 @@ void startprocess(std::function<void()> entry, Int stackSize) {
                 break;
             }
         }
-        SleepNanoseconds(1'000'000);
+        SleepMilliseconds(1);
     }
-    SleepNanoseconds(10'000'000);
+    SleepMilliseconds(10);
     Platform& platform = CurrentPlatform();
     auto create = [&platform, stackSize] {
         if (!platform.StartThread(static_cast<std::size_t>(stackSize), RunProgramThread)) {
@@ -127,6 +122,11 @@ Int ThreadNumberFromDescription(const std::string& description) {
 
 Int currentthreadnumber() {
     return ThreadNumberFromDescription(CurrentPlatform().CurrentThreadDescription());
+}
+
+void SleepMilliseconds(long ms) {
+    const timespec pause{ms / 1000, (ms % 1000) * 1'000'000};
+    nanosleep(&pause, nullptr);
 }
 
 Int NowMilliseconds() { return static_cast<Int>(CurrentPlatform().AbsoluteTime() * 1000.0); }

@@ -32,6 +32,9 @@ void startprocess(std::function<void()> entry, Int stackSize);
 // read from its description; 0 when the description carries none.
 Int currentthreadnumber();
 
+// The program's waits are polls: sleeps of a few milliseconds.
+void SleepMilliseconds(long ms);
+
 // The platform clock in whole milliseconds.
 Int NowMilliseconds();
 Int ThreadNumberFromDescription(const std::string& description);

@@ -1,7 +1,5 @@
 #include "runtime/text_output.h"
 
-#include <time.h>
-
 #include <cstring>
 #include <string>
 
@@ -9,6 +7,7 @@
 #include "platform/platform.h"
 #include "runtime/events.h"
 #include "runtime/glyph.h"
+#include "runtime/program.h"
 #include "runtime/window.h"
 
 namespace {
@@ -181,11 +180,6 @@ bool PerformEscape(UInt8 w, t_Window& win, Int code, UInt8& colour) {
     }
     win.TextDisplayMode = 0;
     return true;
-}
-
-void SleepMs(long ms) {
-    const timespec pause{0, ms * 1'000'000};
-    nanosleep(&pause, nullptr);
 }
 
 }  // namespace
@@ -502,7 +496,7 @@ PauseResult t_CheckPause(Int key, bool wait) {
     ClearKeyQueue();
     if (!wait) return {true, 0};
     const std::size_t keys = KeyQueueLength(), menus = MenuQueueLength();
-    while (KeyQueueLength() == keys && MenuQueueLength() == menus) SleepMs(10);
+    while (KeyQueueLength() == keys && MenuQueueLength() == menus) SleepMilliseconds(10);
     Int resumedBy = 0;
     t_Event event;
     if (KeyQueueLength() > keys && TakeKeyEvent(event)) resumedBy = event.Value;

@@ -1,7 +1,5 @@
 #include "runtime/window.h"
 
-#include <time.h>
-
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
@@ -166,11 +164,6 @@ bool HostWindowExists(UInt8 w) {
     Platform& p = CurrentPlatform();
     p.RunOnGui([&] { exists = p.HasWindow(w); });
     return exists;
-}
-
-void Sleep1ms() {
-    const timespec pause{0, 1'000'000};
-    nanosleep(&pause, nullptr);
 }
 
 }  // namespace
@@ -651,7 +644,7 @@ void AutoUpdateLoop() {
             win.UpdateStarted = now;
             p.RunOnGui([&p, k] { p.SetNeedsDisplay(k); });
         }
-        if (!anyDue) Sleep1ms();
+        if (!anyDue) SleepMilliseconds(1);
     }
     screen.AutoUpdateStarted = false;
     LogLine("t_WindowAutoUpdateProcess: End.");

@@ -1,6 +1,5 @@
 #include "sheet/main_program.h"
-
-#include <time.h>
+#include "runtime/program.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -30,11 +29,6 @@ constexpr UInt8 HorizontalRule = 154;  // fills the macro editor's header line
 CalculationState& C() { return Calculation(); }
 
 Int GridHeight() { return C().GridBottom - C().GridTop; }
-
-void SleepMs(long ms) {
-    const timespec pause{0, ms * 1'000'000};
-    nanosleep(&pause, nullptr);
-}
 
 // Column 1 into the cursor, and into view when it is not shown.
 void GoToColumnOne() {
@@ -231,7 +225,7 @@ Int NextKey() {
             SetWaitingForKey(false);
             return -1;
         }
-        SleepMs(10);
+        SleepMilliseconds(10);
     }
     SetWaitingForKey(false);
     t_Event event;

@@ -12,17 +12,7 @@
 
 namespace {
 
-class DialogTest : public ScreenTest {
-protected:
-    void SetUp() override {
-        ScreenTest::SetUp();
-        ResetEvents();
-    }
-    void TearDown() override {
-        ResetEvents();
-        ScreenTest::TearDown();
-    }
-};
+class DialogTest : public ScreenTest {};
 
 std::string Repeat(char c, std::size_t n) { return std::string(n, c); }
 

@@ -9,14 +9,6 @@ namespace {
 
 class InputTest : public ScreenTest {
 protected:
-    void SetUp() override {
-        ScreenTest::SetUp();
-        ResetEvents();
-    }
-    void TearDown() override {
-        ResetEvents();
-        ScreenTest::TearDown();
-    }
     static void Keys(std::initializer_list<Int> codes) {
         for (Int code : codes) {
             t_Event e;

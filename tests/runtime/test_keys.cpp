@@ -278,14 +278,6 @@ std::vector<std::string> Lines(const LogCapture& log) {
 
 class KeyDownTest : public RuntimeTest {
 protected:
-    void SetUp() override {
-        RuntimeTest::SetUp();
-        ResetEvents();
-    }
-    void TearDown() override {
-        ResetEvents();
-        RuntimeTest::TearDown();
-    }
     static void OpenWindow(UInt8 w) {
         t_InitWindow(w, 24, false, 121 * 8, 50 * 16, 8, 8, CellFont(), true);
         ASSERT_TRUE(WindowReady(w));

@@ -26,7 +26,6 @@ class CellEditingTest : public ScreenTest {
 protected:
     void SetUp() override {
         ScreenTest::SetUp();
-        ResetEvents();
         ResetCalculation();
         ResetParser();
         parser_InitFunctions();
