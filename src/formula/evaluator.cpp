@@ -98,9 +98,9 @@ UInt8 CharacterAt(Int position) { return parser_CharacterAt(Parser().ParserText,
 bool AtEnd(Int position) { return position > Parser().ParserTextEnd; }
 
 // The bytes from position `from` up to, not including, position `to`.
-Text Slice(Int from, Int to) {
-    const std::vector<UInt8>& bytes = Parser().ParserText.Elements;
-    return Text(std::vector<UInt8>(bytes.begin() + (from - 1), bytes.begin() + (to - 1)));
+TextView View(Int from, Int to) {
+    return TextView(Parser().ParserText).subspan(static_cast<std::size_t>(from - 1),
+                                                 static_cast<std::size_t>(to - from));
 }
 
 // The first position from `position` on that holds no blank.
@@ -382,7 +382,7 @@ Int HexadecimalValue(Int first, Int last, Int numeralStart) {
     if (last - first >= 1 && CharacterAt(first) == '0' && CharacterAt(first + 1) == 'x') {
         return Real(static_cast<double>(HexadecimalValue(first + 2, last, start)));
     }
-    return Real(TextToNumber(Slice(first, last + 1)));
+    return Real(TextToNumber(View(first, last + 1)));
 }
 
 // string := '"' {byte} ['"' blanks]
@@ -395,7 +395,8 @@ Int HexadecimalValue(Int first, Int last, Int numeralStart) {
     }
     Int close = at.Position + 1;
     while (close <= end && CharacterAt(close) != QuoteCharacter) ++close;
-    Value value = TextValue(Slice(at.Position + 1, close));
+    const TextView literal = View(at.Position + 1, close);
+    Value value = TextValue(Text(std::vector<UInt8>(literal.begin(), literal.end())));
     // Without a closing quote the literal simply runs to the end.
     if (close <= end) {
         SkipBlanksFrom(at, close + 1);
@@ -449,10 +450,9 @@ struct FunctionName {
 
 [[gnu::noinline]] FunctionName ReadFunctionName(Int position) {
     const Int nameEnd = parser_ScanName(Parser().ParserText, position);
-    Text writtenName = Slice(position, nameEnd);
-    if (CharacterAt(nameEnd) != '$') return {parser_FindFunction(writtenName), nameEnd};
-    writtenName += static_cast<UInt8>('$');
-    return {parser_FindFunction(writtenName), nameEnd + 1};
+    // A "$" directly behind belongs to the name.
+    const Int end = CharacterAt(nameEnd) == '$' ? nameEnd + 1 : nameEnd;
+    return {parser_FindFunction(View(position, end)), end};
 }
 
 // call := name ["$"] blanks (["(" blanks ")" blanks] | arguments)
@@ -490,7 +490,7 @@ Value CellValue(Int index) {
 }
 
 // A cell index for the name, or -1 when it addresses no readable cell.
-Int ReferencedCell(const Text& name) {
+Int ReferencedCell(TextView name) {
     if (!Parser().CellReferencesEnabled) return -1;
     const Int index = CellIndexFromAddress(name);
     const CalculationState& calc = Calculation();
@@ -511,7 +511,7 @@ void RaiseUnknownName(Int variableCount, Int position) {
         parser_RaiseError(OperandExpectedError, start);
         return Value{};
     }
-    const Text name = Slice(start, nameEnd);
+    const TextView name = View(start, nameEnd);
     const ParserState& parser = Parser();
     Value value;
     if (CharacterAt(nameEnd) == '$') {

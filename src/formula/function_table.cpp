@@ -83,11 +83,29 @@ Text ParameterPart(Int paramCount) {
     return part;
 }
 
+Int LastFunction(const ParserState& parser) {
+    return std::min(parser.FunctionCount, static_cast<Int>(parser.FunctionTable.size()) - 1);
+}
+
+void IndexFunctionsByFirstByte(ParserState& parser) {
+    const Int last = LastFunction(parser);
+    Int entry = 1;
+    for (std::size_t b = 0; b < parser.FunctionStart.size(); ++b) {
+        while (entry <= last &&
+               parser_FoldedFirstByte(parser.FunctionTable[static_cast<std::size_t>(entry)].Name) < b)
+            ++entry;
+        parser.FunctionStart[b] = entry;
+    }
+}
+
 }  // namespace
 
 std::span<const BuiltinFunction> BuiltinFunctions() { return Builtins; }
 
 const BuiltinFunction* BuiltinFunctionByToken(Int token) {
+    // The rows are in token order; the search is only a safeguard.
+    constexpr auto rows = static_cast<Int>(std::size(Builtins));
+    if (token >= 1 && token <= rows && Builtins[token - 1].Token == token) return &Builtins[token - 1];
     for (const BuiltinFunction& row : Builtins) {
         if (row.Token == token) return &row;
     }
@@ -108,14 +126,23 @@ void parser_InitFunctions() {
     parser_SortFunctions();
 }
 
-void parser_SortFunctions() { parser_SortByName(Parser().FunctionTable); }
+void parser_SortFunctions() {
+    ParserState& parser = Parser();
+    parser_SortByName(parser.FunctionTable);
+    IndexFunctionsByFirstByte(parser);
+}
 
-// The table is sorted by the same folded comparison, so a binary search
-// finds the entry; every cell address and variable name passes through here.
-Int parser_FindFunction(const Text& writtenName) {
+// Every cell address and variable name passes through here, so the search
+// looks only at the functions with the name's first letter (none for the
+// "Z" of an address) and binary-searches those: the table is sorted by the
+// same folded comparison.
+Int parser_FindFunction(TextView writtenName) {
     const ParserState& parser = Parser();
-    Int low = 1;
-    Int high = std::min(parser.FunctionCount, static_cast<Int>(parser.FunctionTable.size()) - 1) + 1;
+    if (writtenName.empty()) return 0;
+    const UInt8 first = parser_FoldedFirstByte(writtenName);
+    Int low = parser.FunctionStart[first];
+    const Int end = parser.FunctionStart[first + 1u];
+    Int high = end;
     while (low < high) {
         const Int middle = low + (high - low) / 2;
         if (parser_CompareNames(parser.FunctionTable[static_cast<std::size_t>(middle)].Name, writtenName) < 0)
@@ -123,8 +150,7 @@ Int parser_FindFunction(const Text& writtenName) {
         else
             high = middle;
     }
-    const Int last = std::min(parser.FunctionCount, static_cast<Int>(parser.FunctionTable.size()) - 1);
-    if (low <= last && parser_CompareNames(parser.FunctionTable[static_cast<std::size_t>(low)].Name, writtenName) == 0)
+    if (low < end && parser_CompareNames(parser.FunctionTable[static_cast<std::size_t>(low)].Name, writtenName) == 0)
         return low;
     return 0;
 }
@@ -133,7 +159,7 @@ Text parser_FunctionList(Int width) {
     Text list;
     if (width < 1) return list;
     const ParserState& parser = Parser();
-    const Int last = std::min(parser.FunctionCount, static_cast<Int>(parser.FunctionTable.size()) - 1);
+    const Int last = LastFunction(parser);
     for (Int i = 1; i <= last; ++i) {
         const parser_Function& function = parser.FunctionTable[static_cast<std::size_t>(i)];
         Text entry = function.Name + ParameterPart(function.ParamCount);

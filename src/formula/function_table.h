@@ -44,7 +44,7 @@ void parser_SortFunctions();
 
 // The index in FunctionTable of the first entry from 1 upward whose folded
 // name equals the folded written name; 0 when there is none.
-Int parser_FindFunction(const Text& writtenName);
+Int parser_FindFunction(TextView writtenName);
 
 // The help listing: each function as Name(A, B, ...) padded with blanks and
 // cut to width, all FunctionCount entries in table order without line breaks.

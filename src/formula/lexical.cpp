@@ -10,27 +10,16 @@ bool IsHexLetter(UInt8 code) { return (code >= 'A' && code <= 'F') || (code >= '
 
 }  // namespace
 
-UInt8 parser_CharacterAt(const Text& formula, Int position) {
-    if (position < 1 || position > static_cast<Int>(formula.Size())) return 0;
-    return formula[static_cast<std::size_t>(position - 1)];
-}
-
-bool parser_IsNameStart(UInt8 code) { return (code >= 'A' && code <= 'Z') || (code >= 'a' && code <= 'z'); }
-
-bool parser_IsNameCharacter(UInt8 code) {
-    const UInt8 upper = parser_UpperCaseByte(code);
-    return (upper >= 'A' && upper <= 'Z') || IsDigit(upper) || upper == '_';
-}
-
-Int parser_ScanName(const Text& formula, Int position) {
+Int parser_ScanName(TextView formula, Int position) {
     if (!parser_IsNameStart(parser_CharacterAt(formula, position))) return position;
+    const auto length = static_cast<Int>(formula.size());
     Int end = position + 1;
-    while (end <= static_cast<Int>(formula.Size()) && parser_IsNameCharacter(parser_CharacterAt(formula, end))) ++end;
+    while (end <= length && parser_IsNameCharacter(formula[static_cast<std::size_t>(end - 1)])) ++end;
     return end;
 }
 
-DigitRun parser_ScanDigitRun(const Text& formula, Int position) {
-    const Int length = static_cast<Int>(formula.Size());
+DigitRun parser_ScanDigitRun(TextView formula, Int position) {
+    const Int length = static_cast<Int>(formula.size());
     if (position < 1 || position > length) return {position, 0, false};
     const bool startsWithZero = parser_CharacterAt(formula, position) == '0';
     Int p = position + 1;

@@ -2,6 +2,7 @@
 // name scanner and the digit-run scanner of numerals. Positions count from 1.
 #pragma once
 
+#include "formula/names.h"
 #include "runtime/text.h"
 #include "runtime/types.h"
 
@@ -12,15 +13,22 @@ inline constexpr UInt8 PiCharacter = 240;
 inline constexpr double PiValue = 3.141592653589793;
 
 // The byte at a 1-based position, 0 outside the formula.
-UInt8 parser_CharacterAt(const Text& formula, Int position);
+inline UInt8 parser_CharacterAt(TextView formula, Int position) {
+    if (position < 1 || position > static_cast<Int>(formula.size())) return 0;
+    return formula[static_cast<std::size_t>(position - 1)];
+}
 
-bool parser_IsNameStart(UInt8 code);
+inline bool parser_IsNameStart(UInt8 code) { return (code >= 'A' && code <= 'Z') || (code >= 'a' && code <= 'z'); }
+
 // Letters, digits and "_", tested after upper-casing (parser_UpperCaseByte).
-bool parser_IsNameCharacter(UInt8 code);
+inline bool parser_IsNameCharacter(UInt8 code) {
+    const UInt8 upper = parser_UpperCaseByte(code);
+    return (upper >= 'A' && upper <= 'Z') || (upper >= '0' && upper <= '9') || upper == '_';
+}
 
 // The position after the name starting at position; position itself when no
 // name starts there. A following "$" is left to the caller.
-Int parser_ScanName(const Text& formula, Int position);
+Int parser_ScanName(TextView formula, Int position);
 
 struct DigitRun {
     Int StopPosition;       // the first position not taken
@@ -31,4 +39,4 @@ struct DigitRun {
 // One run of a numeral: the character at position whatever it is, then an
 // "x" directly after it, then digits, stepping over blanks; the letters
 // A-F and a-f only when the run began with "0x".
-DigitRun parser_ScanDigitRun(const Text& formula, Int position);
+DigitRun parser_ScanDigitRun(TextView formula, Int position);

@@ -2,16 +2,37 @@
 // names and variable names are matched and sorted by their folded form.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <utility>
 #include <vector>
 
 #include "runtime/text.h"
 
+namespace parser_detail {
+constexpr bool InRange(int code, int low, int high) { return code >= low && code <= high; }
+
+// "a"-"z" and the Latin-1 lower-case letters whose upper-case form lies 32
+// below; 223, 229, 230, 247, 248 and 253-255 have no such form.
+inline constexpr std::array<UInt8, 256> UpperCaseBytes = [] {
+    std::array<UInt8, 256> table{};
+    for (int code = 0; code < 256; ++code) {
+        const bool lower = InRange(code, 97, 122) || InRange(code, 224, 228) || InRange(code, 231, 246) ||
+                           InRange(code, 249, 252);
+        table[static_cast<std::size_t>(code)] = static_cast<UInt8>(lower ? code - 32 : code);
+    }
+    return table;
+}();
+}  // namespace parser_detail
+
 // The single-byte upper-case map: the same as the tool tables'
 // UpperCaseTable, held here so that names fold correctly even where the tool
-// tables have not been built (tests, early start-up).
-UInt8 parser_UpperCaseByte(UInt8 code);
+// tables have not been built (tests, early start-up). Inline: the parser
+// folds every name character it reads.
+inline UInt8 parser_UpperCaseByte(UInt8 code) { return parser_detail::UpperCaseBytes[code]; }
+
+// The first byte of a name's folded form, 0 for an empty name.
+UInt8 parser_FoldedFirstByte(TextView name);
 
 // Upper-cases each byte with parser_UpperCaseByte and writes 223 as "SS":
 // the result may be longer than the input.
@@ -19,7 +40,7 @@ Text TextUpper(const Text& text);
 
 // Compares the folded forms byte by byte, unsigned; a prefix is smaller.
 // Returns -1, 0 or 1. Folds on the fly, so nothing is allocated.
-int parser_CompareNames(const Text& a, const Text& b);
+int parser_CompareNames(TextView a, TextView b);
 
 // In-place Shell sort of records with a `Name` field by parser_CompareNames,
 // over the whole array including entry 0. Gaps 1, 4, 13, 40, ... (h = 3h + 1):

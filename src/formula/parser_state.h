@@ -2,6 +2,7 @@
 // state. Everything here belongs to the program thread.
 #pragma once
 
+#include <array>
 #include <vector>
 
 #include "formula/value.h"
@@ -37,6 +38,11 @@ inline constexpr Int VariableLimit = 10;
 struct ParserState {
     std::vector<parser_Function> FunctionTable;
     Int FunctionCount = 0;
+    // For each folded first byte b, the sorted functions starting with it
+    // are the entries from FunctionStart[b] up to FunctionStart[b + 1]
+    // (exclusive): a name lookup searches only those. Rebuilt whenever the
+    // table is sorted; all 0, an empty range, before that.
+    std::array<Int, 257> FunctionStart{};
     std::vector<parser_VariableNumeric> NumericVariables;
     Int NumericVariableCount = 0;
     std::vector<parser_VariableText> TextVariables;

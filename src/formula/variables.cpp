@@ -8,7 +8,7 @@
 namespace {
 
 template <typename Entry>
-Int FindVariable(const std::vector<Entry>& table, Int count, const Text& name) {
+Int FindVariable(const std::vector<Entry>& table, Int count, TextView name) {
     const Int last = std::min(count, static_cast<Int>(table.size()) - 1);
     for (Int i = last; i >= 1; --i) {
         if (parser_CompareNames(table[static_cast<std::size_t>(i)].Name, name) == 0) return i;
@@ -33,12 +33,12 @@ VariableStore StoreVariable(std::vector<Entry>& table, Int& count, const Text& n
 
 }  // namespace
 
-Int parser_FindNumericVariable(const Text& name) {
+Int parser_FindNumericVariable(TextView name) {
     const ParserState& parser = Parser();
     return FindVariable(parser.NumericVariables, parser.NumericVariableCount, name);
 }
 
-Int parser_FindTextVariable(const Text& name) {
+Int parser_FindTextVariable(TextView name) {
     const ParserState& parser = Parser();
     return FindVariable(parser.TextVariables, parser.TextVariableCount, name);
 }

@@ -8,8 +8,8 @@
 
 // The index of the variable whose folded name equals the folded given name,
 // searching from the last defined entry down to entry 1; 0 when none.
-Int parser_FindNumericVariable(const Text& name);
-Int parser_FindTextVariable(const Text& name);
+Int parser_FindNumericVariable(TextView name);
+Int parser_FindTextVariable(TextView name);
 
 enum class VariableStore { Changed, Created, TableFull };
 

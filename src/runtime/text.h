@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <initializer_list>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,6 +12,10 @@
 #include "runtime/types.h"
 
 using String = std::string;
+
+// A read-only run of 8-bit codes: a whole Text or a part of one, passed to
+// readers so that a part need not be copied out first.
+using TextView = std::span<const UInt8>;
 
 struct Text {
     std::vector<UInt8> Elements;
@@ -21,6 +26,8 @@ struct Text {
     // Each byte of the view becomes one code.
     static Text FromBytes(std::string_view bytes) { return Text(std::vector<UInt8>(bytes.begin(), bytes.end())); }
 
+    // Implicit, so that every reader taking a view also takes a Text.
+    operator TextView() const { return Elements; }  // NOLINT(google-explicit-constructor)
     std::size_t Size() const { return Elements.size(); }
     bool Empty() const { return Elements.empty(); }
     UInt8 operator[](std::size_t i) const { return Elements[i]; }

@@ -33,8 +33,8 @@ void SetField(Int& word, int shift, std::uint64_t mask, Int value) {
 bool IsDigit(UInt8 code) { return code >= '0' && code <= '9'; }
 
 // TextToInteger over the codes from `start` on.
-Int ReadInteger(const Text& text, std::size_t start) {
-    const std::size_t size = text.Size();
+Int ReadInteger(TextView text, std::size_t start) {
+    const std::size_t size = text.size();
     std::size_t i = start;
     while (i < size && text[i] == ' ') ++i;
     bool negative = false;
@@ -132,13 +132,13 @@ std::size_t DecimalLength(Int value) {
 
 }  // namespace
 
-Int CellIndexFromAddress(const Text& address) {
-    if (address.Empty() || (address[0] != 'Z' && address[0] != 'z')) return -2;
+Int CellIndexFromAddress(TextView address) {
+    if (address.empty() || (address[0] != 'Z' && address[0] != 'z')) return -2;
     const Int row = ReadInteger(address, 1);
     // The S must follow the row as written back in plain decimal, which
     // rejects leading zeros and spaces.
     const std::size_t s = DecimalLength(row) + 1;
-    if (s >= address.Size() || (address[s] != 'S' && address[s] != 's')) return -3;
+    if (s >= address.size() || (address[s] != 'S' && address[s] != 's')) return -3;
     const Int column = ReadInteger(address, s + 1);
     const CalculationState& calc = Calculation();
     if (row < 1 || column < 1 || row > calc.RowCount || column > calc.ColumnCount) return -1;

@@ -116,7 +116,7 @@ void SetDisplayFormat(Int& attributes, Int format);
 Int CellIndex(Int row, Int column);
 // "Z<row>S<column>" (either letter case) to a CellIndex; -1 outside the
 // sheet, -2 without a leading Z, -3 without an S right after the row digits.
-Int CellIndexFromAddress(const Text& address);
+Int CellIndexFromAddress(TextView address);
 
 // Empties the sheet, resets widths, view, cursor, selection, search and print
 // ranges and the file name, and rebuilds the header line. Does not redraw.

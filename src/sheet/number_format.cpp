@@ -95,7 +95,7 @@ std::size_t WriteShortest(double value, char* out) {
 }
 
 // Reads an optionally signed exponent from position p on; 0 without digits.
-Int ReadExponent(const std::vector<UInt8>& c, std::size_t p) {
+Int ReadExponent(TextView c, std::size_t p) {
     bool negative = false;
     if (p < c.size() && (c[p] == '+' || c[p] == '-')) negative = c[p++] == '-';
     Int n = 0;
@@ -164,8 +164,7 @@ Text FormulaNumberText(double value) {
     return TextOf(std::string_view(text, n));
 }
 
-double TextToNumber(const Text& text) {
-    const std::vector<UInt8>& c = text.Elements;
+double TextToNumber(TextView c) {
     const auto bytes = [&c](std::size_t from, std::size_t to) {
         return std::string_view(reinterpret_cast<const char*>(c.data()) + from, to - from);
     };

@@ -21,7 +21,7 @@ Text FormulaNumberText(double value);
 // as exactly its value; past the largest double the result is an infinity,
 // below the smallest it is 0. A text without mantissa digits, or one
 // starting with "+", gives 0.
-double TextToNumber(const Text& text);
+double TextToNumber(TextView text);
 
 // Fixed-decimal layout of FormulaNumberText(value), without rounding:
 // fill codes in front of sign and integer digits up to width, "." groups of
