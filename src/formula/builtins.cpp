@@ -43,9 +43,10 @@ parser_UniversalType TextValue(Text text) { return {ValueTypeText, 0.0, std::mov
 
 // A missing argument counts as "no value", so a short argument list fails
 // the type check instead of reading past its end.
+const parser_UniversalType NoValue{};
+
 const parser_UniversalType& Argument(Arguments arguments, std::size_t index) {
-    static NoDestructor<parser_UniversalType> noValue;
-    return index < arguments.size() ? arguments[index] : *noValue;
+    return index < arguments.size() ? arguments[index] : NoValue;
 }
 
 double X(Arguments arguments, std::size_t index) { return Argument(arguments, index).ValueNumeric; }

@@ -1,5 +1,7 @@
 #include "formula/names.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr UInt8 SharpS = 223;
@@ -30,6 +32,18 @@ private:
     bool pendingS_ = false;
 };
 
+// The general comparison, reading both folded forms a byte at a time.
+int CompareFolded(TextView a, TextView b) {
+    FoldedReader left(a);
+    FoldedReader right(b);
+    while (true) {
+        const int l = left.Next();
+        const int r = right.Next();
+        if (l != r) return l < r ? -1 : 1;  // the end (-1) sorts before every byte
+        if (l < 0) return 0;
+    }
+}
+
 }  // namespace
 
 Text TextUpper(const Text& text) {
@@ -46,12 +60,16 @@ UInt8 parser_FoldedFirstByte(TextView name) {
 }
 
 int parser_CompareNames(TextView a, TextView b) {
-    FoldedReader left(a);
-    FoldedReader right(b);
-    while (true) {
-        const int l = left.Next();
-        const int r = right.Next();
-        if (l != r) return l < r ? -1 : 1;  // the end (-1) sorts before every byte
-        if (l < 0) return 0;
+    // Byte for byte while no sharp s is involved; it folds to two bytes,
+    // and only then is the general reader needed.
+    const std::size_t common = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < common; ++i) {
+        if (a[i] == SharpS || b[i] == SharpS) return CompareFolded(a, b);
+        const UInt8 l = parser_UpperCaseByte(a[i]);
+        const UInt8 r = parser_UpperCaseByte(b[i]);
+        if (l != r) return l < r ? -1 : 1;
     }
+    // The rest of the longer name folds to at least one byte.
+    if (a.size() == b.size()) return 0;
+    return a.size() < b.size() ? -1 : 1;
 }

@@ -85,10 +85,7 @@ Int LeftColumnShowing(const CalculationState& calc, Int column) {
 
 }  // namespace
 
-CalculationState& Calculation() {
-    static NoDestructor<CalculationState> state;
-    return *state;
-}
+NoDestructor<CalculationState> calculation_detail::State;
 
 void ResetCalculation() {
     Calculation() = CalculationState{};

@@ -8,6 +8,7 @@
 #include <functional>
 #include <vector>
 
+#include "platform/no_destructor.h"
 #include "runtime/text.h"
 #include "runtime/types.h"
 
@@ -89,8 +90,13 @@ struct CalculationState {
     Int PrintEndColumn = SheetColumnCount;
 };
 
-// The process-wide Calculation, never destroyed.
-CalculationState& Calculation();
+namespace calculation_detail {
+extern NoDestructor<CalculationState> State;
+}  // namespace calculation_detail
+
+// The process-wide Calculation, never destroyed. Inline: formulas reach it
+// for every cell they read.
+inline CalculationState& Calculation() { return *calculation_detail::State; }
 
 // Returns every field to its program-start value and then runs
 // ClearCalculation, so the sheet is empty and usable. Leaves the redraw hook
