@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <optional>
 #include <span>
@@ -486,12 +487,25 @@ Value CallWithoutArguments(Cursor& at, Int token) {
     }
 }
 
+// No cell changes while a formula is evaluated, so a formula that names a
+// cell several times reads its number once. A few cells are remembered,
+// each in the slot its index picks; parser_Evaluate forgets them.
+struct CellRead {
+    Int Index = -1;
+    double Number = 0;
+};
+std::array<CellRead, 4> CellReads;
+
+void ForgetCellReads() { CellReads.fill(CellRead{}); }
+
 // The displayed text of a cell: text for a text cell, its number otherwise.
 Value CellValue(Int index) {
     const CalculationState& calc = Calculation();
     const std::size_t i = static_cast<std::size_t>(index);
     if (CellKind(calc.CellAttributes[i]) == CellKindText) return TextValue(calc.CellText[i]);
-    return Real(TextToNumber(calc.CellText[i]));
+    CellRead& read = CellReads[i % CellReads.size()];
+    if (read.Index != index) read = {index, TextToNumber(calc.CellText[i])};
+    return Real(read.Number);
 }
 
 // A cell index for the name, or -1 when it addresses no readable cell.
@@ -626,9 +640,18 @@ void RaiseUnknownName(Int variableCount, Int position) {
 
 }  // namespace
 
-parser_UniversalType parser_Evaluate(const Text& formula) {
+parser_UniversalType parser_Evaluate(TextView formula) {
     ParserState& parser = Parser();
-    parser.ParserText = formula;
+    std::vector<UInt8>& text = parser.ParserText.Elements;
+    // Copied into the kept buffer, which a pass over the sheet then reuses;
+    // a part of that buffer itself goes through a copy first.
+    const std::less<const UInt8*> before;
+    if (!formula.empty() && !before(formula.data(), text.data()) && before(formula.data(), text.data() + text.size())) {
+        text = std::vector<UInt8>(formula.begin(), formula.end());
+    } else {
+        text.assign(formula.begin(), formula.end());
+    }
+    ForgetCellReads();
     parser.ParserTextEnd = static_cast<Int>(parser.ParserText.Size());
     parser.ParserErrorCode = 0;
     parser.ParserErrorPosition = 0;

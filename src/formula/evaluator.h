@@ -23,7 +23,7 @@ inline constexpr Int TextTooLongError = 4;
 
 // Evaluates a formula (without its leading "="); afterwards
 // Parser().ParserErrorCode and ParserErrorPosition tell whether it failed.
-parser_UniversalType parser_Evaluate(const Text& formula);
+parser_UniversalType parser_Evaluate(TextView formula);
 // Records an error; only the first of an evaluation is kept, all are counted.
 void parser_RaiseError(Int code, Int position);
 

@@ -174,18 +174,12 @@ void ComputeCell(Int index) {
     if (formula.Empty()) return;
     Parser().ParserErrorCount = 0;
     c.ComputingCell = index;
-    // Reused between calls, so that a pass over the sheet does not allocate
-    // a formula body per cell.
-    static NoDestructor<Text> body;
-    body->Elements.assign(formula.Elements.begin() + 1, formula.Elements.end());
     FormulaOutcome outcome;
-    outcome.Value = parser_Evaluate(*body);
+    outcome.Value = parser_Evaluate(TextView(formula).subspan(1));
     outcome.ErrorCode = Parser().ParserErrorCode;
     outcome.ErrorPosition = Parser().ParserErrorPosition;
     Int& attributes = c.CellAttributes[At(index)];
-    CellTextAndKind shown = OutcomeToCellText(outcome, CellKind(attributes));
-    c.CellText[At(index)] = std::move(shown.CellText);
-    SetCellKind(attributes, shown.CellKind);
+    SetCellKind(attributes, OutcomeToCellText(outcome, CellKind(attributes), c.CellText[At(index)]));
 }
 
 void RecalculateAll() {

@@ -152,16 +152,25 @@ double DecimalValue(std::string_view integer, std::string_view fraction, Int exp
     return value;
 }
 
+// Writes FormulaNumberText(value) into text, reusing its buffer: every
+// computed cell goes through here.
+void AssignFormulaNumberText(Text& text, double value) {
+    const auto assign = [&text](std::string_view ascii) { text.Elements.assign(ascii.begin(), ascii.end()); };
+    if (std::isnan(value)) return assign("nan");
+    if (std::isinf(value)) return assign(value < 0 ? "-inf" : "inf");
+    char digits[48];
+    std::size_t n = WriteShortest(value, digits);
+    std::replace(digits, digits + n, '.', ',');
+    if (n >= 3 && digits[n - 2] == ',' && digits[n - 1] == '0') n -= 2;
+    assign(std::string_view(digits, n));
+}
+
 }  // namespace
 
 Text FormulaNumberText(double value) {
-    if (std::isnan(value)) return TextOf("nan");
-    if (std::isinf(value)) return TextOf(value < 0 ? "-inf" : "inf");
-    char text[48];
-    std::size_t n = WriteShortest(value, text);
-    std::replace(text, text + n, '.', ',');
-    if (n >= 3 && text[n - 2] == ',' && text[n - 1] == '0') n -= 2;
-    return TextOf(std::string_view(text, n));
+    Text text;
+    AssignFormulaNumberText(text, value);
+    return text;
 }
 
 double TextToNumber(TextView c) {
@@ -280,14 +289,17 @@ Text TimeText(Int milliseconds, Int fractionDigits, bool withHours) {
     }
 }
 
-CellTextAndKind OutcomeToCellText(const FormulaOutcome& outcome, Int previousKind) {
+Int OutcomeToCellText(const FormulaOutcome& outcome, Int previousKind, Text& cellText) {
     if (outcome.ErrorCode != 0) {
-        Text text = TextOf("(ERR#") + IntegerText(outcome.ErrorCode, -1, 0, false) + TextOf("@") +
-                    IntegerText(outcome.ErrorPosition, -1, 0, false) + TextOf(")");
-        return {std::move(text), previousKind};
+        cellText = TextOf("(ERR#") + IntegerText(outcome.ErrorCode, -1, 0, false) + TextOf("@") +
+                   IntegerText(outcome.ErrorPosition, -1, 0, false) + TextOf(")");
+        return previousKind;
     }
     const parser_UniversalType& value = outcome.Value;
-    if (value.ValueType == ValueTypeReal) return {FormulaNumberText(value.ValueNumeric), CellKindNumber};
-    if (value.ValueType == ValueTypeText) return {value.ValueText, CellKindText};
-    return {TextOf("(NAN)"), CellKindText};
+    if (value.ValueType == ValueTypeReal) {
+        AssignFormulaNumberText(cellText, value.ValueNumeric);
+        return CellKindNumber;
+    }
+    cellText = value.ValueType == ValueTypeText ? value.ValueText : TextOf("(NAN)");
+    return CellKindText;
 }

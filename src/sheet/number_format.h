@@ -48,13 +48,8 @@ struct FormulaOutcome {
     Int ErrorPosition = 0;
 };
 
-// The text and kind a computed cell takes (kind 3 number, 2 text).
-struct CellTextAndKind {
-    Text CellText;
-    Int CellKind = 0;
-};
-
-// An error shows as "(ERR#" code "@" position ")" and keeps previousKind; a
-// real becomes its FormulaNumberText with kind 3, a text itself with kind 2,
-// and no value "(NAN)" with kind 2.
-CellTextAndKind OutcomeToCellText(const FormulaOutcome& outcome, Int previousKind);
+// Writes the text a computed cell shows into cellText and returns the kind
+// it takes (3 number, 2 text). An error shows as "(ERR#" code "@" position
+// ")" and keeps previousKind; a real becomes its FormulaNumberText with kind
+// 3, a text itself with kind 2, and no value "(NAN)" with kind 2.
+Int OutcomeToCellText(const FormulaOutcome& outcome, Int previousKind, Text& cellText);

@@ -653,10 +653,11 @@ TEST(OutcomeToCellText, ShowsErrorsValuesAndNoValue) {
         {{parser_UniversalType{ValueTypeNone, 5, {}}, 0, 0}, 3, "(NAN)", 2},
         {{parser_UniversalType{ValueTypeNone, 0, {}}, 0, 0}, 1, "(NAN)", 2},
     };
+    // The cell's old text is replaced whatever its length.
+    Text cellText = T("an old and rather long cell text");
     for (const Case& c : cases) {
-        const CellTextAndKind result = OutcomeToCellText(c.outcome, c.previousKind);
-        EXPECT_EQ(S(result.CellText), c.text);
-        EXPECT_EQ(result.CellKind, c.kind) << c.text;
+        EXPECT_EQ(OutcomeToCellText(c.outcome, c.previousKind, cellText), c.kind) << c.text;
+        EXPECT_EQ(S(cellText), c.text);
     }
 }
 
