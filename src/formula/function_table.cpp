@@ -87,15 +87,34 @@ Int LastFunction(const ParserState& parser) {
     return std::min(parser.FunctionCount, static_cast<Int>(parser.FunctionTable.size()) - 1);
 }
 
-void IndexFunctionsByFirstByte(ParserState& parser) {
+void KeyFunctions(ParserState& parser) {
     const Int last = LastFunction(parser);
-    Int entry = 1;
-    for (std::size_t b = 0; b < parser.FunctionStart.size(); ++b) {
-        while (entry <= last &&
-               parser_FoldedFirstByte(parser.FunctionTable[static_cast<std::size_t>(entry)].Name) < b)
-            ++entry;
-        parser.FunctionStart[b] = entry;
+    parser.FunctionKeys.assign(1, 0);
+    for (Int i = 1; i <= last; ++i) {
+        const std::optional<std::uint64_t> key = parser_NameKey(parser.FunctionTable[static_cast<std::size_t>(i)].Name);
+        if (!key) {
+            parser.FunctionKeys.clear();
+            return;
+        }
+        parser.FunctionKeys.push_back(*key);
     }
+}
+
+// The first entry from 1 to last whose name folds to the written one, found
+// by comparing names.
+Int FindFunctionByName(const ParserState& parser, Int last, TextView writtenName) {
+    Int low = 1;
+    Int high = last + 1;
+    while (low < high) {
+        const Int middle = low + (high - low) / 2;
+        if (parser_CompareNames(parser.FunctionTable[static_cast<std::size_t>(middle)].Name, writtenName) < 0)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    if (low <= last && parser_CompareNames(parser.FunctionTable[static_cast<std::size_t>(low)].Name, writtenName) == 0)
+        return low;
+    return 0;
 }
 
 }  // namespace
@@ -129,30 +148,23 @@ void parser_InitFunctions() {
 void parser_SortFunctions() {
     ParserState& parser = Parser();
     parser_SortByName(parser.FunctionTable);
-    IndexFunctionsByFirstByte(parser);
+    KeyFunctions(parser);
 }
 
 // Every cell address and variable name passes through here, so the search
-// looks only at the functions with the name's first letter (none for the
-// "Z" of an address) and binary-searches those: the table is sorted by the
-// same folded comparison.
+// compares keys where it can: the same order as the names, one comparison
+// each.
 Int parser_FindFunction(TextView writtenName) {
     const ParserState& parser = Parser();
-    if (writtenName.empty()) return 0;
-    const UInt8 first = parser_FoldedFirstByte(writtenName);
-    Int low = parser.FunctionStart[first];
-    const Int end = parser.FunctionStart[first + 1u];
-    Int high = end;
-    while (low < high) {
-        const Int middle = low + (high - low) / 2;
-        if (parser_CompareNames(parser.FunctionTable[static_cast<std::size_t>(middle)].Name, writtenName) < 0)
-            low = middle + 1;
-        else
-            high = middle;
-    }
-    if (low < end && parser_CompareNames(parser.FunctionTable[static_cast<std::size_t>(low)].Name, writtenName) == 0)
-        return low;
-    return 0;
+    const Int last = LastFunction(parser);
+    const std::vector<std::uint64_t>& keys = parser.FunctionKeys;
+    if (last < 1 || keys.size() != static_cast<std::size_t>(last) + 1) return FindFunctionByName(parser, last, writtenName);
+    // Without a key the name cannot fold to any of these short names.
+    const std::optional<std::uint64_t> key = parser_NameKey(writtenName);
+    // Cell addresses sort after every function name, and stop here.
+    if (!key || *key > keys.back()) return 0;
+    const auto found = std::lower_bound(keys.begin() + 1, keys.end(), *key);
+    return found != keys.end() && *found == *key ? static_cast<Int>(found - keys.begin()) : 0;
 }
 
 Text parser_FunctionList(Int width) {

@@ -54,9 +54,21 @@ Text TextUpper(const Text& text) {
     return folded;
 }
 
-UInt8 parser_FoldedFirstByte(TextView name) {
-    if (name.empty()) return 0;
-    return name[0] == SharpS ? static_cast<UInt8>('S') : parser_UpperCaseByte(name[0]);
+std::optional<std::uint64_t> parser_NameKey(TextView name) {
+    constexpr int KeyBytes = 8;
+    std::uint64_t key = 0;
+    int shift = 8 * (KeyBytes - 1);
+    const auto put = [&key, &shift](UInt8 folded) {
+        if (folded == 0 || shift < 0) return false;
+        key |= static_cast<std::uint64_t>(folded) << shift;
+        shift -= 8;
+        return true;
+    };
+    for (const UInt8 code : name) {
+        const bool fits = code == SharpS ? put('S') && put('S') : put(parser_UpperCaseByte(code));
+        if (!fits) return std::nullopt;
+    }
+    return key;
 }
 
 int parser_CompareNames(TextView a, TextView b) {

@@ -4,6 +4,8 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -31,8 +33,10 @@ inline constexpr std::array<UInt8, 256> UpperCaseBytes = [] {
 // folds every name character it reads.
 inline UInt8 parser_UpperCaseByte(UInt8 code) { return parser_detail::UpperCaseBytes[code]; }
 
-// The first byte of a name's folded form, 0 for an empty name.
-UInt8 parser_FoldedFirstByte(TextView name);
+// A name's folded form packed into a number, first byte highest, so that
+// keys order as parser_CompareNames orders names. Empty when the folded form
+// is longer than 8 bytes or holds a 0 byte, which would read as padding.
+std::optional<std::uint64_t> parser_NameKey(TextView name);
 
 // Upper-cases each byte with parser_UpperCaseByte and writes 223 as "SS":
 // the result may be longer than the input.

@@ -2,7 +2,7 @@
 // state. Everything here belongs to the program thread.
 #pragma once
 
-#include <array>
+#include <cstdint>
 #include <vector>
 
 #include "formula/value.h"
@@ -38,11 +38,10 @@ inline constexpr Int VariableLimit = 10;
 struct ParserState {
     std::vector<parser_Function> FunctionTable;
     Int FunctionCount = 0;
-    // For each folded first byte b, the sorted functions starting with it
-    // are the entries from FunctionStart[b] up to FunctionStart[b + 1]
-    // (exclusive): a name lookup searches only those. Rebuilt whenever the
-    // table is sorted; all 0, an empty range, before that.
-    std::array<Int, 257> FunctionStart{};
+    // FunctionKeys[i] is the parser_NameKey of entry i (0 for the
+    // placeholder), so that a lookup compares numbers. Rebuilt whenever the
+    // table is sorted; left empty when a name has no key.
+    std::vector<std::uint64_t> FunctionKeys;
     std::vector<parser_VariableNumeric> NumericVariables;
     Int NumericVariableCount = 0;
     std::vector<parser_VariableText> TextVariables;
