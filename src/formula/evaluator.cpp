@@ -468,12 +468,11 @@ Value CallWithoutArguments(Cursor& at, Int token) {
 }
 
 // call := name ["$"] blanks (["(" blanks ")" blanks] | arguments)
-// The name runs from the cursor to nameEnd. Empty when it is no built-in
-// function (a "$" directly behind counts as part of it); nothing is
-// consumed then.
-[[gnu::noinline]] std::optional<Value> parser_FunctionCall(Cursor& at, Int nameEnd) {
-    const Int end = CharacterAt(nameEnd) == '$' ? nameEnd + 1 : nameEnd;
-    const Int index = parser_FindFunction(View(at.Position, end));
+// The name starts at the cursor. Empty when it is no built-in function (a
+// "$" directly behind counts as part of it); nothing is consumed then.
+[[gnu::noinline]] std::optional<Value> parser_FunctionCall(Cursor& at, const ScannedName& name) {
+    const Int end = name.Dollar ? name.End + 1 : name.End;
+    const Int index = parser_FindFunctionByKey(View(at.Position, end), name.Key);
     if (index == 0) return std::nullopt;
     const parser_Function& entry = Parser().FunctionTable[static_cast<std::size_t>(index)];
     const Int token = entry.Token;
@@ -563,9 +562,9 @@ void RaiseUnknownName(Int variableCount, Int position) {
         Advance(at);
         return Real(PiValue);
     }
-    const Int nameEnd = parser_ScanName(Parser().ParserText, at.Position);
-    if (std::optional<Value> call = parser_FunctionCall(at, nameEnd)) return std::move(*call);
-    return parser_Variable(at, nameEnd);
+    const ScannedName name = parser_ScanNameForLookup(Parser().ParserText, at.Position);
+    if (std::optional<Value> call = parser_FunctionCall(at, name)) return std::move(*call);
+    return parser_Variable(at, name.End);
 }
 
 // unary := ["-" | "!"] blanks primary

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
+#include <optional>
 #include <span>
 #include <string_view>
 
@@ -45,6 +47,8 @@ void parser_SortFunctions();
 // The index in FunctionTable of the first entry from 1 upward whose folded
 // name equals the folded written name; 0 when there is none.
 Int parser_FindFunction(TextView writtenName);
+// The same for a caller that already has parser_NameKey(writtenName).
+Int parser_FindFunctionByKey(TextView writtenName, std::optional<std::uint64_t> key);
 
 // The help listing: each function as Name(A, B, ...) padded with blanks and
 // cut to width, all FunctionCount entries in table order without line breaks.

@@ -2,6 +2,9 @@
 // name scanner and the digit-run scanner of numerals. Positions count from 1.
 #pragma once
 
+#include <cstdint>
+#include <optional>
+
 #include "formula/names.h"
 #include "runtime/text.h"
 #include "runtime/types.h"
@@ -29,6 +32,17 @@ inline bool parser_IsNameCharacter(UInt8 code) {
 // The position after the name starting at position; position itself when no
 // name starts there. A following "$" is left to the caller.
 Int parser_ScanName(TextView formula, Int position);
+
+// A name as parser_ScanName finds it, with what the function lookup needs,
+// read in one pass: every operand of a formula that is not a number starts
+// this way.
+struct ScannedName {
+    Int End = 0;          // as parser_ScanName returns it
+    bool Dollar = false;  // a "$" follows directly, and belongs to a function name
+    // parser_NameKey of the name with that "$"; empty when it is too long.
+    std::optional<std::uint64_t> Key;
+};
+ScannedName parser_ScanNameForLookup(TextView formula, Int position);
 
 struct DigitRun {
     Int StopPosition;       // the first position not taken
