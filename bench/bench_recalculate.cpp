@@ -8,6 +8,7 @@
 #include "formula/function_table.h"
 #include "formula/parser_state.h"
 #include "sheet/calculation.h"
+#include "formula/evaluator.h"
 #include "sheet/cell_editing.h"
 
 namespace {
@@ -63,5 +64,33 @@ void BM_RecalculateAll(benchmark::State& state, Filling filling) {
 BENCHMARK_CAPTURE(BM_RecalculateAll, plus_one, Filling::PlusOne)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_RecalculateAll, functions, Filling::Functions)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_RecalculateAll, texts, Filling::Texts)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+namespace {
+
+// One formula evaluated over and over, to tell the parts of a recalculation apart.
+void BM_Evaluate(benchmark::State& state, const char* formula) {
+    ResetCalculation();
+    ResetParser();
+    parser_InitFunctions();
+    Parser().CellReferencesEnabled = true;
+    Calculation().CellText[0] = Text::FromBytes("3,3105755857212324");
+    SetCellKind(Calculation().CellAttributes[0], CellKindNumber);
+    const Text text = Text::FromBytes(formula);
+    for (auto _ : state) benchmark::DoNotOptimize(parser_Evaluate(text).ValueNumeric);
+    ResetCalculation();
+    ResetParser();
+}
+BENCHMARK_CAPTURE(BM_Evaluate, one, "1");
+BENCHMARK_CAPTURE(BM_Evaluate, one_long, "3,3105755857212324");
+BENCHMARK_CAPTURE(BM_Evaluate, cell, "Z1S1");
+BENCHMARK_CAPTURE(BM_Evaluate, sin, "Sin(1)");
+BENCHMARK_CAPTURE(BM_Evaluate, abs, "Abs(1)");
+BENCHMARK_CAPTURE(BM_Evaluate, str, "Str$(1)");
+BENCHMARK_CAPTURE(BM_Evaluate, valstr, "Val(Str$(1))");
+BENCHMARK_CAPTURE(BM_Evaluate, sum3, "1+1+1");
+BENCHMARK_CAPTURE(BM_Evaluate, paren, "((((1))))");
+BENCHMARK_CAPTURE(BM_Evaluate, functions, "Round(Sin(Z1S1),2)+Sqrt(Abs(Z1S1))+Val(Str$(Z1S1))/2");
 
 }  // namespace
