@@ -106,7 +106,10 @@ TextView View(Int from, Int to) {
 
 // The first position from `position` on that holds no blank.
 Int NonBlankFrom(Int position) {
-    while (!AtEnd(position) && CharacterAt(position) == BlankCharacter) ++position;
+    const TextView formula = Parser().ParserText;
+    const auto end = static_cast<Int>(formula.size());
+    while (position >= 1 && position <= end && formula[static_cast<std::size_t>(position - 1)] == BlankCharacter)
+        ++position;
     return position;
 }
 
@@ -426,7 +429,8 @@ Int HexadecimalValue(Int first, Int last, Int numeralStart) {
 
 // arguments := "(" blanks logical {"," blanks logical} ")" blanks
 // Returns false when the nesting limit stopped the reading.
-[[gnu::noinline]] bool parser_Arguments(Cursor& at, std::span<Value> arguments) {
+// Inlined into each call of a fixed count: one frame less per nesting level.
+[[gnu::always_inline]] inline bool parser_Arguments(Cursor& at, std::span<Value> arguments) {
     if (at.Character != '(') {
         parser_RaiseError(OpeningParenthesisError, at.Position);
         return true;
@@ -471,15 +475,11 @@ Value CallWithoutArguments(Cursor& at, Int token) {
 }
 
 // call := name ["$"] blanks (["(" blanks ")" blanks] | arguments)
-// The name starts at the cursor. Empty when it is no built-in function (a
-// "$" directly behind counts as part of it); nothing is consumed then.
-[[gnu::noinline]] std::optional<Value> parser_FunctionCall(Cursor& at, const ScannedName& name) {
-    const Int end = name.Dollar ? name.End + 1 : name.End;
-    const Int index = parser_FindFunctionByKey(View(at.Position, end), name.Key);
-    if (index == 0) return std::nullopt;
+// The name of the function at `index` runs from the cursor to nameEnd.
+[[gnu::noinline]] Value parser_FunctionCall(Cursor& at, Int index, Int nameEnd) {
     const parser_Function& entry = Parser().FunctionTable[static_cast<std::size_t>(index)];
     const Int token = entry.Token;
-    SkipBlanksFrom(at, end);
+    SkipBlanksFrom(at, nameEnd);
     switch (std::clamp<Int>(entry.ParamCount, 0, MaxParamCount)) {
     case 1: return CallWithArguments<1>(at, token);
     case 2: return CallWithArguments<2>(at, token);
@@ -565,8 +565,11 @@ void RaiseUnknownName(Int variableCount, Int position) {
         Advance(at);
         return Real(PiValue);
     }
+    // A name is a function's with a "$" directly behind it, if there is one.
     const ScannedName name = parser_ScanNameForLookup(Parser().ParserText, at.Position);
-    if (std::optional<Value> call = parser_FunctionCall(at, name)) return std::move(*call);
+    const Int functionEnd = name.Dollar ? name.End + 1 : name.End;
+    if (const Int index = parser_FindFunctionByKey(View(at.Position, functionEnd), name.Key); index > 0)
+        return parser_FunctionCall(at, index, functionEnd);
     return parser_Variable(at, name.End);
 }
 
