@@ -61,7 +61,8 @@ std::size_t WriteShortest(double value, char* out) {
     const std::string_view text(scientific, static_cast<std::size_t>(written.ptr - scientific));
     const std::size_t e = text.find('e');
     int exponent = 0;
-    std::from_chars(text.data() + e + (text[e + 1] == '+' ? 2 : 1), text.data() + text.size(), exponent);
+    for (std::size_t k = e + 2; k < text.size(); ++k) exponent = exponent * 10 + (text[k] - '0');
+    if (text[e + 1] == '-') exponent = -exponent;
 
     // The digits of to_chars' "d.ddde±xx" form; value = d.ddd x 10^exponent.
     std::size_t n = 0;
@@ -103,12 +104,19 @@ Int ReadExponent(TextView c, std::size_t p) {
     return negative ? -n : n;
 }
 
+// Counted by hand: find_first_not_of searches the set of one for every byte.
+std::size_t LeadingZeros(std::string_view digits) {
+    std::size_t n = 0;
+    while (n < digits.size() && digits[n] == '0') ++n;
+    return n;
+}
+
 // The magnitude integer.fraction x 10^exponent (decimal digits, either part
 // may be empty), rounded once to the nearest double. Beyond the largest
 // double it is an infinity, below half the smallest it is 0.
 double DecimalValue(std::string_view integer, std::string_view fraction, Int exponent) {
-    integer.remove_prefix(std::min(integer.find_first_not_of('0'), integer.size()));
-    const std::size_t fractionZeros = std::min(fraction.find_first_not_of('0'), fraction.size());
+    integer.remove_prefix(LeadingZeros(integer));
+    const std::size_t fractionZeros = LeadingZeros(fraction);
     if (integer.empty() && fractionZeros == fraction.size()) return 0;
     // Fast path: up to 15 digits and a power of ten up to 22 are exact
     // doubles, so one multiplication or division rounds just once.
