@@ -701,6 +701,28 @@ TEST_F(EvaluatorTest, CellReferencesReadWhatTheCellShows) {
     });
 }
 
+// A formula reads each cell once, so what it read must be forgotten before
+// the next one, and cells sharing a remembered slot must not mix.
+TEST_F(EvaluatorTest, CellsAreReadAfreshForEveryFormula) {
+    SetCell(1, 1, "2", CellKindNumber);
+    SetCell(1, 5, "30", CellKindNumber);
+    SetCell(1, 9, "400", CellKindNumber);
+    ExpectReals({{"Z1S1 + Z1S5 + Z1S1 + Z1S9 + Z1S5", 464}});
+    SetCell(1, 1, "5", CellKindNumber);
+    ExpectReals({{"Z1S1 * Z1S1", 25}});
+    SetCell(1, 1, "x", CellKindText);
+    ExpectTexts({{"Z1S1 + Z1S1", "xx"}});
+}
+
+// The text to evaluate may be the parser's own, or a part of it.
+TEST_F(EvaluatorTest, TheParsersOwnTextCanBeEvaluatedAgain) {
+    EXPECT_EQ(parser_Evaluate(T("12 + 30")).ValueNumeric, 42);
+    EXPECT_EQ(parser_Evaluate(Parser().ParserText).ValueNumeric, 42);
+    EXPECT_EQ(parser_Evaluate(TextView(Parser().ParserText).subspan(5)).ValueNumeric, 30);
+    EXPECT_EQ(S(Parser().ParserText), "30");
+    EXPECT_EQ(Parser().ParserTextEnd, 2);
+}
+
 TEST_F(EvaluatorTest, VariablesComeBeforeCellsAndNonAddressesAreUnknown) {
     SetCell(1, 1, "2", CellKindNumber);
     parser_StoreNumericVariable(T("Z1S1"), 9);

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <optional>
+#include <random>
 #include <set>
 #include <string>
 #include <string_view>
@@ -356,6 +359,103 @@ TEST_F(FormulaTablesTest, FunctionNamesMatchAfterFolding) {
         } else {
             ASSERT_GT(index, 0) << c.written;
             EXPECT_EQ(Entry(index).Token, c.token) << c.written;
+        }
+    }
+}
+
+// Random names from bytes where folding is interesting: both cases, the
+// sharp s and what it folds to, a Latin-1 pair, digits, "_", "$" and 0.
+std::string RandomName(std::mt19937& random, std::size_t longest) {
+    using namespace std::string_view_literals;
+    static constexpr std::string_view Alphabet = "aAsSmMiIdDzZ19_$\xDF" "\xE4" "\xC4" "\x00" "eE"sv;
+    std::uniform_int_distribution<std::size_t> length(0, longest);
+    std::uniform_int_distribution<std::size_t> pick(0, Alphabet.size() - 1);
+    std::string name(length(random), ' ');
+    for (char& c : name) c = Alphabet[pick(random)];
+    return name;
+}
+
+int Sign(int n) { return (n > 0) - (n < 0); }
+
+TEST_F(FormulaTablesTest, NamesCompareAsTheirUpperCaseFormsDo) {
+    std::mt19937 random(7);
+    for (int i = 0; i < 20000; ++i) {
+        const Text a = T(RandomName(random, 6));
+        const Text b = T(RandomName(random, 6));
+        const int expected = Sign(S(TextUpper(a)).compare(S(TextUpper(b))));
+        ASSERT_EQ(parser_CompareNames(a, b), expected) << S(a) << " / " << S(b);
+    }
+}
+
+TEST_F(FormulaTablesTest, NameKeysOrderAsTheNamesDo) {
+    std::mt19937 random(11);
+    for (int i = 0; i < 20000; ++i) {
+        const Text a = T(RandomName(random, 10));
+        const Text b = T(RandomName(random, 10));
+        const std::optional<std::uint64_t> keyA = parser_NameKey(a);
+        const std::optional<std::uint64_t> keyB = parser_NameKey(b);
+        const std::string upperA = S(TextUpper(a));
+        const std::string upperB = S(TextUpper(b));
+        const auto keyed = [](const std::string& upper) {
+            return upper.size() <= 8 && upper.find('\0') == std::string::npos;
+        };
+        ASSERT_EQ(keyA.has_value(), keyed(upperA)) << upperA;
+        if (!keyA || !keyB) continue;
+        const int order = parser_CompareNames(a, b);
+        ASSERT_EQ(*keyA < *keyB ? -1 : *keyA == *keyB ? 0 : 1, order) << upperA << " / " << upperB;
+    }
+}
+
+// The keyed lookup must find exactly what a plain search by folded name
+// finds, for every function name in every spelling and for near misses.
+TEST_F(FormulaTablesTest, KeyedLookupAgreesWithASearchByName) {
+    const auto searchByName = [](const Text& name) -> Int {
+        for (Int i = 1; i <= Parser().FunctionCount; ++i)
+            if (parser_CompareNames(Entry(i).Name, name) == 0) return i;
+        return 0;
+    };
+    std::vector<Text> names;
+    for (const std::string& name : ExpectedOrder) {
+        names.push_back(T(name));
+        names.push_back(TextUpper(T(name)));
+        names.push_back(T(name + "x"));
+        names.push_back(T(name.substr(0, name.size() - 1)));
+    }
+    std::mt19937 random(3);
+    for (int i = 0; i < 5000; ++i) names.push_back(T(RandomName(random, 9)));
+    names.push_back(T("UNIQUEIDS"));
+    names.push_back(T("Z999S100"));
+    for (const Text& name : names) ASSERT_EQ(parser_FindFunction(name), searchByName(name)) << S(name);
+
+    // A table with a name too long for a key is searched by name.
+    Parser().FunctionTable.push_back({T("AVeryLongName"), 1, 1});
+    ++Parser().FunctionCount;
+    parser_SortFunctions();
+    EXPECT_EQ(Entry(parser_FindFunction(T("averylongname"))).Token, 1);
+    for (const Text& name : names) ASSERT_EQ(parser_FindFunction(name), searchByName(name)) << S(name);
+}
+
+TEST_F(FormulaTablesTest, ScanningForALookupKeysTheNameWithItsDollar) {
+    struct Case {
+        std::string formula;
+        Int end;
+        bool dollar;
+        std::string keyed;  // the name the key must belong to; "-" for none
+    };
+    const Case cases[] = {
+        {"mid$(a", 4, true, "MID$"},      {"Z12S3+1", 6, false, "Z12S3"}, {"abcdefgh", 9, false, "ABCDEFGH"},
+        {"abcdefg$", 8, true, "ABCDEFG$"}, {"abcdefgh$", 9, true, "-"},    {"abcdefghi", 10, false, "-"},
+        {"1abc", 1, false, ""},           {"$", 1, true, "$"},            {"a_9 ", 4, false, "A_9"},
+    };
+    for (const Case& c : cases) {
+        const ScannedName name = parser_ScanNameForLookup(T(c.formula), 1);
+        EXPECT_EQ(name.End, c.end) << c.formula;
+        EXPECT_EQ(name.End, parser_ScanName(T(c.formula), 1)) << c.formula;
+        EXPECT_EQ(name.Dollar, c.dollar) << c.formula;
+        if (c.keyed == "-") {
+            EXPECT_FALSE(name.Key.has_value()) << c.formula;
+        } else {
+            EXPECT_EQ(name.Key, parser_NameKey(T(c.keyed))) << c.formula;
         }
     }
 }
