@@ -566,7 +566,7 @@ void RaiseUnknownName(Int variableCount, Int position) {
         return Real(PiValue);
     }
     // A name is a function's with a "$" directly behind it, if there is one.
-    const ScannedName name = parser_ScanNameForLookup(Parser().ParserText, at.Position);
+    const ScannedName name = parser_ScanName(Parser().ParserText, at.Position);
     const Int functionEnd = name.Dollar ? name.End + 1 : name.End;
     if (const Int index = parser_FindFunctionByKey(View(at.Position, functionEnd), name.Key); index > 0)
         return parser_FunctionCall(at, index, functionEnd);

@@ -154,13 +154,16 @@ void parser_SortFunctions() {
 // Every cell address and variable name passes through here, so the search
 // compares keys where it can: the same order as the names, one comparison
 // each.
-Int parser_FindFunction(TextView writtenName) { return parser_FindFunctionByKey(writtenName, parser_NameKey(writtenName)); }
+Int parser_FindFunction(TextView writtenName) {
+    return parser_FindFunctionByKey(writtenName, parser_NameKey(writtenName));
+}
 
 Int parser_FindFunctionByKey(TextView writtenName, std::optional<std::uint64_t> key) {
     const ParserState& parser = Parser();
     const Int last = LastFunction(parser);
     const std::vector<std::uint64_t>& keys = parser.FunctionKeys;
-    if (last < 1 || keys.size() != static_cast<std::size_t>(last) + 1) return FindFunctionByName(parser, last, writtenName);
+    if (last < 1 || keys.size() != static_cast<std::size_t>(last) + 1)
+        return FindFunctionByName(parser, last, writtenName);
     // Without a key the name cannot fold to any of these short names. Cell
     // addresses sort after every function name, and stop here.
     if (!key || *key > keys.back()) return 0;

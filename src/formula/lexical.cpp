@@ -10,9 +10,7 @@ bool IsHexLetter(UInt8 code) { return (code >= 'A' && code <= 'F') || (code >= '
 
 }  // namespace
 
-Int parser_ScanName(TextView formula, Int position) { return parser_ScanNameForLookup(formula, position).End; }
-
-ScannedName parser_ScanNameForLookup(TextView formula, Int position) {
+ScannedName parser_ScanName(TextView formula, Int position) {
     // Name characters never fold to 0 and never include the sharp s, which
     // folds to two bytes: the key is simply the upper-case bytes.
     constexpr Int KeyBytes = 8;

@@ -29,20 +29,17 @@ inline bool parser_IsNameCharacter(UInt8 code) {
     return (upper >= 'A' && upper <= 'Z') || (upper >= '0' && upper <= '9') || upper == '_';
 }
 
-// The position after the name starting at position; position itself when no
-// name starts there. A following "$" is left to the caller.
-Int parser_ScanName(TextView formula, Int position);
-
-// A name as parser_ScanName finds it, with what the function lookup needs,
-// read in one pass: every operand of a formula that is not a number starts
-// this way.
+// The name starting at position, with what the function lookup needs, read
+// in one pass: every operand of a formula that is not a number starts here.
 struct ScannedName {
-    Int End = 0;          // as parser_ScanName returns it
+    // The position after the name; position itself when no name starts
+    // there. A following "$" is not part of it.
+    Int End = 0;
     bool Dollar = false;  // a "$" follows directly, and belongs to a function name
     // parser_NameKey of the name with that "$"; empty when it is too long.
     std::optional<std::uint64_t> Key;
 };
-ScannedName parser_ScanNameForLookup(TextView formula, Int position);
+ScannedName parser_ScanName(TextView formula, Int position);
 
 struct DigitRun {
     Int StopPosition;       // the first position not taken

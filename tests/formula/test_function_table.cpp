@@ -435,7 +435,7 @@ TEST_F(FormulaTablesTest, KeyedLookupAgreesWithASearchByName) {
     for (const Text& name : names) ASSERT_EQ(parser_FindFunction(name), searchByName(name)) << S(name);
 }
 
-TEST_F(FormulaTablesTest, ScanningForALookupKeysTheNameWithItsDollar) {
+TEST_F(FormulaTablesTest, AScannedNameIsKeyedWithItsDollar) {
     struct Case {
         std::string formula;
         Int end;
@@ -448,9 +448,8 @@ TEST_F(FormulaTablesTest, ScanningForALookupKeysTheNameWithItsDollar) {
         {"1abc", 1, false, ""},           {"$", 1, true, "$"},            {"a_9 ", 4, false, "A_9"},
     };
     for (const Case& c : cases) {
-        const ScannedName name = parser_ScanNameForLookup(T(c.formula), 1);
+        const ScannedName name = parser_ScanName(T(c.formula), 1);
         EXPECT_EQ(name.End, c.end) << c.formula;
-        EXPECT_EQ(name.End, parser_ScanName(T(c.formula), 1)) << c.formula;
         EXPECT_EQ(name.Dollar, c.dollar) << c.formula;
         if (c.keyed == "-") {
             EXPECT_FALSE(name.Key.has_value()) << c.formula;
@@ -601,7 +600,7 @@ TEST_F(FormulaTablesTest, NamesStartWithALetterAndRunOverLettersDigitsAndUndersc
         {"\xE4" "b", 1, 1},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(parser_ScanName(T(c.formula), c.start), c.end) << c.formula;
+        EXPECT_EQ(parser_ScanName(T(c.formula), c.start).End, c.end) << c.formula;
     }
 }
 
