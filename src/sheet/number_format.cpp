@@ -59,7 +59,9 @@ std::size_t WriteShortest(double value, char* out) {
     const auto written = std::to_chars(scientific, scientific + sizeof scientific, value,
                                        std::chars_format::scientific);
     const std::string_view text(scientific, static_cast<std::size_t>(written.ptr - scientific));
-    const std::size_t e = text.find('e');
+    // The exponent's "e" stands among the last five characters.
+    std::size_t e = text.size() - 1;
+    while (text[e] != 'e') --e;
     int exponent = 0;
     for (std::size_t k = e + 2; k < text.size(); ++k) exponent = exponent * 10 + (text[k] - '0');
     if (text[e + 1] == '-') exponent = -exponent;
