@@ -121,14 +121,16 @@ Int FindFunctionByName(const ParserState& parser, Int last, TextView writtenName
 
 std::span<const BuiltinFunction> BuiltinFunctions() { return Builtins; }
 
+// Row k holds token k + 1, so a token finds its row by index.
+static_assert([] {
+    for (std::size_t k = 0; k < std::size(Builtins); ++k)
+        if (Builtins[k].Token != static_cast<Int>(k) + 1) return false;
+    return true;
+}());
+
 const BuiltinFunction* BuiltinFunctionByToken(Int token) {
-    // The rows are in token order; the search is only a safeguard.
-    constexpr auto rows = static_cast<Int>(std::size(Builtins));
-    if (token >= 1 && token <= rows && Builtins[token - 1].Token == token) return &Builtins[token - 1];
-    for (const BuiltinFunction& row : Builtins) {
-        if (row.Token == token) return &row;
-    }
-    return nullptr;
+    if (token < 1 || token > static_cast<Int>(std::size(Builtins))) return nullptr;
+    return &Builtins[token - 1];
 }
 
 void parser_InitFunctions() {

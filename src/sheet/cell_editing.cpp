@@ -172,7 +172,6 @@ void ComputeCell(Int index) {
     if (index < 0 || index >= static_cast<Int>(c.CellFormula.size())) return;
     const Text& formula = c.CellFormula[At(index)];
     if (formula.Empty()) return;
-    Parser().ParserErrorCount = 0;
     c.ComputingCell = index;
     FormulaOutcome outcome;
     outcome.Value = parser_Evaluate(TextView(formula).subspan(1));
