@@ -38,6 +38,8 @@ const Case Cases[] = {
     {"page_left", "x^D^D^D^S", 50},
     {"scroll_up", "x^J^J^J^Y^Y^W", 50},
     {"scroll_down", "x^Y^Y^Y", 50},
+    // The 24th page down reaches the last page, which ends with row 999.
+    {"page_down_into_last_page", "x^C^C^C^C^C^C^C^C^C^C^C^C^C^C^C^C^C^C^C^C^C^C^C^C", 50},
     // Esc cycles the help modes 2, 1, 0 and back to 9.
     {"help_mode_2", "x{Esc}", 50},
     {"help_mode_1", "x{Esc}{Esc}", 50},
@@ -53,6 +55,8 @@ const Case Cases[] = {
     {"menu_file_80_left", "x^Q{Esc}", 80},
     // Cell editing: numbers, texts and formulas typed into empty cells.
     {"typed_entries", "x12{Return}^U-5{Return}^U,5{Return}^U--{Return}^UAbc{Return}^U=1+2{Return}", 50},
+    // A long text flows on through the empty cells to its right.
+    {"text_overflows_four_cells", "x^U^UDer Text fliesst ueber vier Felder nach rechts{Return}^J^J", 50},
     {"kind_kept", "x12{Return}Abc{Return}^UAbc{Return}12{Return}", 50},
     // Return opens the editor with the formula; the screen is taken while it edits.
     {"editing_a_formula", "x=1+2{Return}{Return}", 50},
