@@ -9,7 +9,7 @@
 namespace {
 
 using Lines = std::vector<std::string>;
-const std::string P0 = "t_InitWindow: GraphicWindow #0", P2 = "t_InitWindow: GraphicWindow #2";
+const std::string P0 = "t_InitWindow: GraphicWindow #0", P2 = "t_InitWindow: GraphicWindow #2", P3 = "t_InitWindow: GraphicWindow #3";
 
 // The log without the auto-update thread's lines, which come whenever that thread runs.
 Lines RuntimeLines(const LogCapture& log) {
@@ -47,6 +47,8 @@ TEST_F(WindowTest, InitialisationShowsTheWindowAsAsked) {
     EXPECT_EQ(RuntimeLines(log).at(1), "t_InitWindow: GraphicWindow #5 title will be invisible.");
     EXPECT_EQ(RuntimeLines(log).at(2), "t_InitWindow: GraphicWindow #5 = 40 x 32 pixel x 8 bit = 1,25K video-memory = $00FDF000.");
     EXPECT_EQ(host->Window(5).title + std::to_string(host->Window(5).styleMask), "Tabrona-Grafik0");  // no font, no text
+    Init(6, 8, 640, 480, EmptyFont(), -1);  // borders that fill the screen
+    EXPECT_EQ(RectText(host->Window(6).frame), "100,100,3200,1708");
 }
 
 TEST_F(WindowTest, SizesAndWidthsAreCorrectedWithAMessage) {
@@ -161,10 +163,9 @@ TEST_F(RuntimeTest, TheFirstGraphicWindowStartsTheRuntimeAndBecomesTheDefault) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     const Lines all = log.Lines(), lines = RuntimeLines(log);
     EXPECT_EQ(std::count(all.begin(), all.end(), "t_WindowAutoUpdateProcess: Start."), 1);
-    const std::string p3 = "t_InitWindow: GraphicWindow #3";
     EXPECT_EQ(Lines(lines.begin(), lines.begin() + 6),
-              (Lines{p3 + " Start.", "t_InitMemory: Start.", "t_InitMemory: End.", p3 + " = 64 x 32 pixel x 8 bit = 2K video-memory = $00FFF000.",
-                     p3 + " could not be initialized, resource undefined.", p3 + " End."}));
+              (Lines{P3 + " Start.", "t_InitMemory: Start.", "t_InitMemory: End.", P3 + " = 64 x 32 pixel x 8 bit = 2K video-memory = $00FFF000.",
+                     P3 + " could not be initialized, resource undefined.", P3 + " End."}));
     log.Clear();
     t_InitMemory();  // only once
     t_WindowUpdate(3, true);
@@ -178,8 +179,7 @@ TEST_F(WindowTest, SizingGraphicTextAndMainWindows) {
     EXPECT_EQ(RectText(host->Window(0).frame) + " " + RectText(host->Window(0).viewFrame), "30,40,340,248 10,10,320,200");
     t_WindowSize(0, -1, -1, -1, -1);  // keeps the place, takes the size from the record
     EXPECT_EQ(RectText(host->Window(0).frame), "30,40,660,528");
-    // Text windows keep room around their scroll view; sizes below 1 keep the scroll view's.
-    t_WindowSize(9, 10, 20, 500, 400);
+    t_WindowSize(9, 10, 20, 500, 400);  // text windows keep room around their scroll view
     t_WindowSize(8, 1, 2, 700, 0);
     t_WindowSize(12, 10, 20, 800, 600);
     EXPECT_EQ(RectText(host->Window(9).frame) + " " + RectText(host->Window(9).scrollFrame), "10,20,500,428 20,20,460,351");
@@ -191,9 +191,9 @@ TEST_F(WindowTest, ShowingCentringAndMissingWindows) {
     Init(0, 24, 64, 32);
     t_WindowTitleVisible(0, false);
     EXPECT_EQ(t_WindowPos(0, 12) * 10 + host->Window(0).styleMask, 320);  // no title bar in the outer height
-    Record(0).UpdateDuration = 1234;
     t_WindowVisible(0, true);
     EXPECT_TRUE(host->Window(0).visible && Record(0).Visible.Load());
+    Record(0).UpdateDuration = 1234;  // hiding forgets it
     t_WindowVisible(0, false);
     EXPECT_FALSE(host->Window(0).visible || Record(0).Visible.Load());
     EXPECT_EQ(Record(0).UpdateDuration.Load(), 0);
