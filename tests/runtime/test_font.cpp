@@ -1,116 +1,86 @@
 #include "runtime/font.h"
 
-#include <gtest/gtest.h>
+#include <algorithm>
+#include <random>
 
-#include "platform/log.h"
+#include "runtime/glyph.h"
 #include "runtime/lzw.h"
+#include "runtime/window.h"
 #include "runtime_fixture.h"
 
 namespace {
 
-std::vector<UInt8> Header(UInt8 headerSize, UInt8 format, UInt8 start, UInt8 end, UInt8 width, UInt8 height) {
-    return {headerSize, 'o', 'x', 'f', 'n', format, 0, 0, 0x12, 0x34, start, end, width, height, 0xAB, 0xCD};
+using File = std::vector<UInt8>;
+
+// A font file of codes 0-3, 8 x 16 pixels, in the given format, with glyph bytes or a compressed stream.
+File FontFile(UInt8 format, const File& data) {
+    File file = {16, 'o', 'x', 'f', 'n', format, 1, 2, 3, 4, 0, 3, 8, 16, 0xAB, 0xCD};
+    file.resize(16 + data.size());
+    std::copy(data.begin(), data.end(), file.begin() + 16);
+    return file;
 }
 
-TEST(Palette, ColoursAndNames) {
-    EXPECT_EQ(PaletteColor(12), (t_RGBColor{255, 0, 255, 0}));
-    EXPECT_EQ(PaletteColor(5), (t_RGBColor{255, 84, 84, 84}));
-    EXPECT_EQ(PaletteColor(16), (t_RGBColor{255, 0, 0, 0}));
-    EXPECT_EQ(PaletteColor(-1), (t_RGBColor{255, 0, 0, 0}));
-    EXPECT_EQ(t_ColorName(4), "Dunkelgrün");
-    EXPECT_EQ(t_ColorName(15), "Weiß");
-    EXPECT_EQ(t_ColorName(16), "");
+File Glyphs() {
+    File glyphs(4 * 8 * 16);
+    for (std::size_t i = 0; i < glyphs.size(); ++i) glyphs[i] = static_cast<UInt8>(i % 7 == 0 ? 255 : i);
+    return glyphs;
 }
 
-TEST(FontFile, ReadsHeaderFieldsAndPlainData) {
-    std::vector<UInt8> file = Header(16, 2, 32, 33, 2, 3);
-    for (int i = 0; i < 34 * 6; ++i) file.push_back(static_cast<UInt8>(i));
-    const t_Font font = FontFromFileBytes(file);
-    EXPECT_EQ(font.HeaderSize, 16);
-    EXPECT_EQ(font.Format, 2);
-    EXPECT_EQ(font.Size, 0x1234);
-    EXPECT_EQ(font.Start, 32);
-    EXPECT_EQ(font.End, 33);
-    EXPECT_EQ(font.Width, 2);
-    EXPECT_EQ(font.Height, 3);
-    EXPECT_EQ(font.Reserved, 0xABCD);
-    ASSERT_EQ(font.Data.size(), 34u * 6);
-    EXPECT_EQ(font.Data[5], 5);
-}
-
-TEST(FontFile, DecompressesAndTurnsTheFormatIntoItsPlainForm) {
-    std::vector<UInt8> glyphs(4 * 8 * 16);
-    for (std::size_t i = 0; i < glyphs.size(); ++i) glyphs[i] = static_cast<UInt8>(i % 7 == 0 ? 255 : 0);
+TEST_F(RuntimeTest, ReadsPlainAndCompressedGlyphData) {
+    const t_Font plain = FontFromFileBytes(FontFile(2, Glyphs()));
+    EXPECT_EQ(plain.Size * 0x10000 + plain.Reserved, 0x01020304ABCD);
+    EXPECT_EQ(plain.Format * 1000000 + plain.End * 10000 + plain.Width * 100 + plain.Height, 2030816);
+    EXPECT_EQ(plain.Data, Glyphs());
+    // Compressed forms come back in their plain form, even with nothing in them.
     for (UInt8 format : {UInt8{102}, UInt8{100}}) {
-        std::vector<UInt8> file = Header(16, format, 0, 3, 8, 16);
-        const auto stream = lzw::Encode(glyphs, 12);
-        file.insert(file.end(), stream.begin(), stream.end());
-        const t_Font font = FontFromFileBytes(file);
-        EXPECT_EQ(font.Format, format == 102 ? 2 : 0);
-        EXPECT_EQ(font.Data, glyphs);
+        const t_Font font = FontFromFileBytes(FontFile(format, lzw::Encode(Glyphs(), 12)));
+        EXPECT_EQ(font.Format, format == 102 ? FontFormatGrey : FontFormatPlain);
+        EXPECT_EQ(font.Data, Glyphs());
+        EXPECT_EQ(FontFromFileBytes(FontFile(format, {})).Format, font.Format);
     }
-    // An empty compressed part still changes the format.
-    const t_Font empty = FontFromFileBytes(Header(16, 102, 0, 3, 8, 16));
-    EXPECT_EQ(empty.Format, 2);
-    EXPECT_TRUE(empty.Data.empty());
 }
 
-TEST(FontFile, RefusesDamagedFilesWithTheirMessages) {
-    LogCapture log;
-    SetLogToStdout(false);
-    // Shorter than its header size.
-    t_Font font = FontFromFileBytes({40, 'o', 'x', 'f', 'n', 2, 0, 0, 0, 0, 0, 1, 8, 16, 0, 0, 1, 2});
-    EXPECT_EQ(font.HeaderSize, 40);
-    EXPECT_TRUE(font.Data.empty());
-    // Shorter than the fixed fields although the header-size byte is small.
-    font = FontFromFileBytes({4, 'o', 'x', 'f', 'n', 2});
-    EXPECT_TRUE(font.Data.empty());
-    EXPECT_EQ(log.Lines(), (std::vector<std::string>{"t_LoadFontResource: Invalid header size",
-                                                     "t_LoadFontResource: Invalid header size"}));
-    log.Clear();
-    std::vector<UInt8> file = Header(16, 2, 0, 0, 1, 1);
-    file[3] = 'X';
-    file.push_back(1);
-    font = FontFromFileBytes(file);
-    EXPECT_TRUE(font.Data.empty());
-    EXPECT_EQ(font.Identifier[2], 'X');
-    EXPECT_TRUE(log.Contains("t_LoadFontResource: Invalid file type"));
-    // Hostile compressed streams: code widths 0 and 25, a code out of order.
-    for (std::vector<UInt8> tail : {std::vector<UInt8>{0, 1, 2}, std::vector<UInt8>{25, 1, 2, 3, 4},
-                                    std::vector<UInt8>{9, 0xFF, 0xFF, 0xFF}}) {
-        std::vector<UInt8> bad = Header(16, 102, 0, 255, 8, 16);
-        bad.insert(bad.end(), tail.begin(), tail.end());
-        font = FontFromFileBytes(bad);
-        EXPECT_TRUE(font.Data.empty());
-        EXPECT_EQ(font.Format, 2);
+TEST_F(RuntimeTest, RefusesDamagedAndMissingFilesWithTheirMessages) {
+    File wrongType = FontFile(2, {1}), longHeader = FontFile(2, {1, 2});
+    wrongType[3] = 'X';
+    longHeader[0] = 40;
+    std::vector<std::uint32_t> blowUp{'a'};  // describes far more than the limit
+    for (std::uint32_t c = 256; c < 256 + 8000; ++c) blowUp.push_back(c);
+    File huge{16};
+    for (std::uint32_t code : blowUp) huge.insert(huge.end(), {static_cast<UInt8>(code >> 8), static_cast<UInt8>(code)});
+    const std::pair<File, std::string> rows[] = {
+        {longHeader, "Invalid header size"},          {{4, 'o', 'x', 'f', 'n', 2}, "Invalid header size"},
+        {wrongType, "Invalid file type"},             {FontFile(102, {0, 1, 2}), "Invalid code width 0."},
+        {FontFile(100, {25, 1, 2}), "Invalid code width 25."}, {FontFile(102, {9, 0xFF, 0xFF}), "Invalid compressed data."},
+        {FontFile(102, huge), "Compressed data too large."}, };
+    for (const auto& [file, line] : rows) {
+        LogCapture log;
+        EXPECT_FALSE(FontFromFileBytes(file).HasGlyphs()) << line;
+        EXPECT_EQ(log.Lines(), std::vector<std::string>{"t_LoadFontResource: " + line});
     }
-    EXPECT_TRUE(log.Contains("t_LoadFontResource: Invalid code width 0."));
-    EXPECT_TRUE(log.Contains("t_LoadFontResource: Invalid code width 25."));
-    EXPECT_TRUE(log.Contains("t_LoadFontResource: Invalid compressed data."));
-    SetLogToStdout(true);
-}
-
-class FontResourceTest : public RuntimeTest {};
-
-TEST_F(FontResourceTest, LoadsTheCommittedScreenFont) {
-    const t_Font font = t_LoadFontResource(DefaultFontName);
-    EXPECT_EQ(font.Format, FontFormatGrey);
-    EXPECT_EQ(font.Width, 8);
-    EXPECT_EQ(font.Height, 16);
-    EXPECT_EQ(font.Start, 0);
-    EXPECT_EQ(font.End, 255);
-    ASSERT_EQ(font.Data.size(), 256u * 128);
-}
-
-TEST_F(FontResourceTest, MissingFileLogsBothLinesAndGivesTheEmptyFont) {
     LogCapture log;
-    const t_Font font = t_LoadFontResource("Nowhere 1x1.font");
-    EXPECT_FALSE(font.HasGlyphs());
-    EXPECT_EQ(font.HeaderSize, 16);
-    const auto lines = log.Lines();
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0].rfind("getbinaryfromfile: Error #2 ", 0), 0u) << lines[0];
-    EXPECT_EQ(lines[1], "t_LoadFontResource: Could not load file „Nowhere 1x1.font“");
+    EXPECT_FALSE(t_LoadFontResource("Nowhere 1x1.font").HasGlyphs());
+    ASSERT_EQ(log.Lines().size(), 2u);
+    EXPECT_EQ(log.Lines()[0].rfind("getbinaryfromfile: Error #2 ", 0), 0u) << log.Lines()[0];
+    EXPECT_EQ(log.Lines()[1], "t_LoadFontResource: Could not load file „Nowhere 1x1.font“");
+}
+
+// Whatever a damaged font file holds, a window using it draws every code without touching another window's memory.
+TEST_F(RuntimeTest, ScrambledFontFilesAreSafeToDrawWith) {
+    std::mt19937 random(3);
+    for (int round = 0; round < 60; ++round) {
+        File file = FontFile(round % 2 ? 2 : 102, round % 2 ? Glyphs() : lzw::Encode(Glyphs(), 10));
+        for (int flips = 0; flips < 3; ++flips) file[random() % file.size()] ^= static_cast<UInt8>(1u << random() % 8);
+        if (round % 3 == 0) file.resize(random() % file.size());
+        t_InitWindow(1, 24, false, 64, 32, 0, 0, EmptyFont(), true);
+        t_InitWindow(0, round % 4 ? 24 : 4, false, 64, 32, 0, 0, FontFromFileBytes(file), true);
+        const t_Window& other = Screen().WindowTable[1];
+        const auto first = Screen().VideoMemory.begin() + other.MemoryStart, last = first + (other.MemoryEnd - other.MemoryStart + 1);
+        std::fill(first, last, 0x5A);
+        for (int c = 0; c < 256 && Screen().WindowTable[0].HasText(); ++c)
+            t_PrintSymbol(0, static_cast<UInt8>(c), 0xF1, 1 + c % 4, 1 + c / 4 % 2);
+        ASSERT_EQ(std::count(first, last, 0x5A), last - first) << round;
+    }
 }
 
 }  // namespace
