@@ -184,7 +184,7 @@ TEST(TimeText, WritesMinutesSecondsAndCutFractions) {
     struct Case { Int milliseconds, digits; bool hours; const char* expected; } cases[] = {
         {3723456, 2, true, "1:02:03:45"}, {75000, 0, false, "01:15"}, {3723456, 3, false, "62:03:456"},
         {3723999, 1, true, "1:02:03:9"}, {5, 3, false, "00:00:005"}, {50, 2, false, "00:00:05"},
-        {359999999, 3, true, "99:59:59:999"}, {6000000, 0, false, "100:00"}, {3723456, 4, true, "1:02:03"},
+        {359999999, 3, true, "99:59:59:999"}, {6000000, 0, false, "100:00"}, {36000000, 4, true, "10:00:00"},
     };
     for (const Case& c : cases) EXPECT_EQ(S(TimeText(c.milliseconds, c.digits, c.hours)), c.expected) << c.expected;
     EXPECT_FALSE(TimeText(std::numeric_limits<Int>::max(), 3, true).Empty() || TimeText(-1, 3, false).Empty());
