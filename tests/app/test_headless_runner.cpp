@@ -75,6 +75,39 @@ const Case Cases[] = {
     {"chain_before_recalculation", "x=Z1S2+1{Return}^U=Z1S3*2{Return}^U5{Return}", 50},
     {"chain_after_recalculation", "x=Z1S2+1{Return}^U=Z1S3*2{Return}^U5{Return}^^", 50},
     {"cycle_recalculated", "x=Z1S2{Return}^U=Z1S1+1{Return}^^", 50},
+    // Sheet display and editing, seen from outside.
+    // Numbers typed are read up to the first character that cannot continue them and shown anew.
+    {"number_entries", "x007,50{Return}^J1.5{Return}^J12abc{Return}^J1e20{Return}^J0,00001{Return}^J-0{Return}"
+                       "^J123456789012345678{Return}^J1.250,5{Return}^J-,5e1{Return}", 50},
+    {"formula_numbers", "x=1/3{Return}^J=2{^}60{Return}^J=0.1+0.2{Return}^J=1/0{Return}^J=10{^}400{Return}"
+                        "^J=-1/4{Return}^J=2{^}-20{Return}", 50},
+    {"text_edited_again", "xWort{Return}{Return}e{Return}", 50},
+    // The source of a flowing text may lie left of the view: 13 columns right.
+    {"overflow_from_left_of_view", "xEin Text, der weit nach rechts ueber die Spalten fliesst{Return}"
+                                   "^U^U^U^U^U^U^U^U^U^U^U^U^U", 50},
+    // Menus outside help mode 9 show no help and no values.
+    {"menu_in_help_mode_2", "x{Esc}^Q", 50},
+    // Each help mode scrolls when the cursor leaves its last grid line: 48 and 50 rows down.
+    {"help_mode_2_scrolls", "x^_{Esc}"
+                            "^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J"
+                            "^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J", 50},
+    {"help_mode_0_scrolls", "x^_{Esc}{Esc}{Esc}"
+                            "^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J"
+                            "^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J", 50},
+    // Back in help mode 9 the cursor row (46) stays above the last nine lines.
+    {"help_mode_9_near_the_bottom", "x^_{Esc}{Esc}{Esc}"
+                                    "^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J"
+                                    "^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J{Esc}", 50},
+    // At the end of the sheet the last row stays on the last line.
+    {"help_mode_9_at_the_end", "x^E{Esc}{Esc}{Esc}{Esc}", 50},
+    // Without a status line there is no editor: typing changes nothing.
+    {"typing_in_help_mode_0", "x{Esc}{Esc}{Esc}12{Return}{Esc}", 50},
+    // Longer addresses close the gaps in the position field: Z12S34 and Z99S100.
+    {"position_field_with_one_blank", "x^D^D^U^U^U^U^U^U^U^J^J^J^J^J^J^J^J^J^J^J", 50},
+    {"position_field_without_blanks", "x^F^C^C^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J", 50},
+    // Shifts at the ends of a row and a column.
+    {"delete_in_row_at_first_column", "x^_^G", 50},
+    {"insert_in_column_at_last_row", "x^_^E^T", 50},
 };
 
 std::string ReadAll(const fs::path& path) {
