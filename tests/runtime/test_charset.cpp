@@ -1,3 +1,4 @@
+// Unicode into the program's codes and its line-drawing codes out again.
 #include "runtime/charset.h"
 
 #include <gtest/gtest.h>
@@ -8,57 +9,34 @@ namespace {
 
 String Code(int c) { return Utf8(static_cast<char32_t>(c)); }
 
-TEST(Charset, ConvertsTheTableAndComposesFirst) {
-    struct Case {
-        String input;
-        String expected;
-    };
-    const Case cases[] = {
-        {"a\nb", "a" + Code(13) + "b"},
-        {"Æsop æ Ø", "Aesop ae 0"},
-        {"Œuvre œ", "Oeuvre oe"},
-        {"€ π µ ˚", Code(164) + " " + Code(240) + " " + Code(181) + " " + Code(176)},
-        {"– —", "- " + Code(154)},
-        {"‘’‚“”„", Code(96) + Code(180) + Code(180) + Code(34) + Code(34) + Code(34)},
-        {"†•…‹›", Code(189) + Code(184) + Code(191) + "<>"},
-        {"⁰⁴⁵⁶⁷⁸⁹", Code(216) + Code(170) + Code(215) + Code(186) + Code(229) + Code(230) + Code(188)},
-        {"™∆∈∏∑√∞∫≠≤≥", Code(168) + Code(254) + Code(161) + Code(208) + Code(221) + Code(253) + Code(255) +
-                           Code(222) + Code(173) + Code(197) + Code(198)},
-        {"u\u0308ber", Code(252) + "ber"},  // decomposed umlaut
-        {"ÿ", Code(255)},
-    };
-    for (const Case& c : cases) {
-        const ConvertResult r = t_ConvertUniCode(c.input);
-        EXPECT_EQ(r.Converted, c.expected) << c.input;
-        EXPECT_EQ(r.LastUnmapped, 0u) << c.input;
-    }
-}
-
-TEST(Charset, UnmappedCharactersBecome127AndAreLogged) {
+TEST(Charset, ConvertsComposedTextAndLogsWhatHasNoCode) {
     LogCapture log;
-    SetLogToStdout(false);
-    const ConvertResult r = t_ConvertUniCode("a中b😀");
-    SetLogToStdout(true);
-    EXPECT_EQ(r.Converted, "a" + Code(127) + "b" + Code(127));
+    // Latin-1 stays, composition comes first, line ends become returns, some get codes or spellings.
+    EXPECT_EQ(t_ConvertUniCode("ÿu\u0308\n€Æœ").Converted, Code(255) + Code(252) + Code(13) + Code(164) + "Aeoe");
+    EXPECT_EQ(t_ConvertUniCode("„x“ ‘y’").Converted, "\"x\" `y" + Code(180));  // typographic quotes
+    const ConvertResult r = t_ConvertUniCode("\u0100中b😀");
+    EXPECT_EQ(r.Converted, Code(127) + Code(127) + "b" + Code(127));
     EXPECT_EQ(r.LastUnmapped, 0x1F600u);
-    EXPECT_EQ(log.Lines(), (std::vector<std::string>{"t_ConvertUniCode: Missing Unicode 中 = 20013",
-                                                     "t_ConvertUniCode: Missing Unicode 😀 = 128512"}));
+    EXPECT_EQ(log.Lines().at(1), "t_ConvertUniCode: Missing Unicode 中 = 20013");
+    EXPECT_EQ(log.Lines().size(), 3u);
+    EXPECT_EQ(t_ConvertUniCode("ok").LastUnmapped, 0u);
 }
 
-TEST(Charset, ExportReplacesLineDrawingCodes) {
-    String input;
-    for (int c = 126; c <= 161; ++c) input += Code(c);
-    EXPECT_EQ(t_ExportText(input), "~#*#<=>O++++||--++++++++++++--||+=\u02FD" + Code(161));
-    EXPECT_EQ(t_ExportText("ä€x"), "ä€x");
+TEST(Charset, ExportReplacesOnlyTheLineDrawingCodes) {
+    String all;
+    for (int c = 1; c <= 300; ++c) all += Code(c);
+    const std::u32string out = Scalars(t_ExportText(all));
+    ASSERT_EQ(out.size(), 300u);
+    for (int c = 1; c <= 300; ++c)
+        EXPECT_TRUE(c < 127 || c > 160 ? out[c - 1] == char32_t(c) : out[c - 1] < 127 || out[c - 1] == 0x2FD) << c;
+    EXPECT_EQ(t_ExportText(Code(138) + Code(140) + Code(159) + Code(160)), "|-=\u02FD");  // rules and the visible blank
 }
 
 TEST(Text, Utf8RoundTripsAndRepairsBadInput) {
-    EXPECT_EQ(Scalars("aä€😀"), (std::u32string{U'a', U'ä', U'€', U'😀'}));
-    EXPECT_EQ(Utf8(U"aä€😀"), "aä€😀");
-    EXPECT_EQ(Scalars("a\xFF" "b\xC3"), (std::u32string{U'a', 0xFFFD, U'b', 0xFFFD}));
-    EXPECT_EQ(Scalars("\xE0\x80\x80"), (std::u32string{0xFFFD, 0xFFFD, 0xFFFD}));  // overlong
-    EXPECT_EQ(Scalars("\xED\xA0\x80").front(), 0xFFFDu);                           // surrogate
-    EXPECT_EQ(ScalarCount("Grüße"), 5u);
+    const std::u32string scalars = U"a\u007F\u0080ä\u07FF\u0800€\uFFFF\U00010000😀\U0010FFFF";
+    EXPECT_EQ(Scalars(Utf8(scalars)), scalars);
+    EXPECT_EQ(Scalars("\xFF" "\xE0\x80\x80" "\xED\xA0\x80" "b\xC3"), std::u32string(7, 0xFFFD) + U"b\uFFFD");
+    EXPECT_EQ(Utf8(char32_t{0xD800}) + Utf8(char32_t{0x110000}), "\uFFFD\uFFFD");
     EXPECT_EQ(TextToString(Text{'A', 0xE4, 138}), "Aä\u008A");
 }
 
