@@ -5,6 +5,7 @@
 
 #include "platform/log.h"
 #include "platform/platform.h"
+#include "runtime/event_wait.h"
 #include "runtime/events.h"
 #include "runtime/glyph.h"
 #include "runtime/program.h"
@@ -496,7 +497,7 @@ PauseResult t_CheckPause(Int key, bool wait) {
     ClearKeyQueue();
     if (!wait) return {true, 0};
     const std::size_t keys = KeyQueueLength(), menus = MenuQueueLength();
-    while (KeyQueueLength() == keys && MenuQueueLength() == menus) SleepMilliseconds(10);
+    WaitForInput([keys, menus] { return KeyQueueLength() != keys || MenuQueueLength() != menus; });
     Int resumedBy = 0;
     t_Event event;
     if (KeyQueueLength() > keys && TakeKeyEvent(event)) resumedBy = event.Value;

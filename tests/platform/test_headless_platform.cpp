@@ -74,12 +74,14 @@ TEST_F(HeadlessPlatformTest, ResourceFolderEndsInASlash) {
 }
 
 TEST_F(HeadlessPlatformTest, DocumentRequestsGoToTheHandler) {
-    platform.OpenDocument("/tmp/ohne Handler.calc");  // nothing to call yet
+    // Requests before the handler is connected wait for it, in order.
+    platform.OpenDocument("/tmp/Erste.calc");
+    platform.OpenDocument("/tmp/Zweite.calc");
     std::vector<std::string> opened;
     platform.SetDocumentHandler([&](const std::string& path) { opened.push_back(path); });
     platform.OpenDocument("/tmp/Kasse.calc");
-    platform.OpenDocument("/tmp/Lager.calc");
-    EXPECT_EQ(opened, (std::vector<std::string>{"/tmp/Kasse.calc", "/tmp/Lager.calc"}));
+    platform.SetDocumentHandler([&](const std::string& path) { opened.push_back(path); });
+    EXPECT_EQ(opened, (std::vector<std::string>{"/tmp/Erste.calc", "/tmp/Zweite.calc", "/tmp/Kasse.calc"}));
 }
 
 TEST(PlatformThreadsTest, ThreadsAreNumberedNamedAndGetTheirStack) {
