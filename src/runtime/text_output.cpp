@@ -71,7 +71,7 @@ Int PixelLineEnd(const t_Window& win, Int line) {
 
 // Moves the lines of a full-width area by one line in both planes and the
 // pixels; up moves lines first+1..last to first..last-1, down the reverse.
-void MoveAreaLines(const t_Window& win, bool up) {
+void MoveAreaLines(t_Window& win, bool up) {
     const Int first = win.TextFirstLine, last = win.TextLastLine, width = win.TextWidth;
     if (last <= first) return;
     const std::size_t count = static_cast<std::size_t>(width * (last - first));
@@ -81,6 +81,16 @@ void MoveAreaLines(const t_Window& win, bool up) {
             std::memmove(plane + upper, plane + lower, count);
         else
             std::memmove(plane + lower, plane + upper, count);
+    }
+    // What the moved cells show moves with them.
+    std::vector<std::uint32_t>& drawn = win.DrawnCells;
+    if (drawn.size() == static_cast<std::size_t>(width * win.TextHeight)) {
+        std::uint32_t* cells = drawn.data();
+        const std::size_t bytes = count * sizeof *cells;
+        if (up)
+            std::memmove(cells + upper, cells + lower, bytes);
+        else
+            std::memmove(cells + lower, cells + upper, bytes);
     }
     UInt8* memory = Screen().VideoMemory.data();
     const Int lineBytes = win.BitDepth * win.Font.Height * win.Width / 8;
