@@ -9,4 +9,4 @@ cmake -S . -B build-tsan -G Ninja -DTABRONA_TSAN=ON -DTABRONA_BENCH=OFF >/dev/nu
 cmake --build build-tsan --target event_stress_tests app_tests tabrona
 export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1"
 build-tsan/tests/runtime/event_stress_tests
-build-tsan/tests/app/app_tests --gtest_filter='RunnerTest.Opening*:Runner/ScreenCase.*/typed_entries'
+TABRONA_OPEN_RUNS=8 build-tsan/tests/app/app_tests --gtest_filter='RunnerTest.Opening*:Runner/ScreenCase.*/typed_entries'
