@@ -1,16 +1,19 @@
 #include "app/headless_runner.h"
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <memory>
-#include <sstream>
 
 #include "app/key_script.h"
 #include "app/png_writer.h"
 #include "platform/headless_platform.h"
 #include "platform/log.h"
 #include "runtime/charset.h"
+#include "runtime/event_wait.h"
 #include "runtime/events.h"
 #include "runtime/glyph.h"
 #include "runtime/memory.h"
@@ -19,22 +22,17 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 // A step the program does not answer within this time counts as a hang.
-constexpr auto StepLimit = std::chrono::seconds(60);
+constexpr std::chrono::milliseconds StepLimit(60'000);
 
 bool ProgramEnded() { return Runtime().ProgramEnded; }
 
-// Waits until the program has taken every queued key and waits for the
-// next one, or has ended. False after the time limit.
+// Waits until the program has dealt with everything the last step gave it
+// and sleeps waiting for input again, or has ended. False after the limit.
 bool WaitUntilReady() {
-    const auto limit = Clock::now() + StepLimit;
-    while (!ProgramEnded() && !(ProgramWaitingForKey() && KeyQueueLength() == 0)) {
-        if (Clock::now() > limit) return false;
-        SleepMilliseconds(1);
-    }
-    return true;
+    if (WaitUntilProgramIdle(ProgramEnded, StepLimit)) return true;
+    LogLine("RunHeadless: The program did not wait for a key in time.");
+    return false;
 }
 
 bool WriteScreen(const std::string& path) {
@@ -53,8 +51,10 @@ bool WriteScreenshot(const std::string& path) {
 // A click in the middle of a character cell, in host window coordinates.
 void Click(Int column, Int line) {
     const t_Window& win = Screen().WindowTable[0];
-    const double x = static_cast<double>(win.BorderWidth + (column - 1) * win.Font.Width + win.Font.Width / 2);
-    const double y = static_cast<double>(win.Height + win.BorderHeight - ((line - 1) * win.Font.Height + win.Font.Height / 2));
+    const double width = static_cast<double>(win.Font.Width);
+    const double height = static_cast<double>(win.Font.Height);
+    const double x = static_cast<double>(win.BorderWidth) + (static_cast<double>(column) - 0.5) * width;
+    const double y = static_cast<double>(win.Height + win.BorderHeight) - (static_cast<double>(line) - 0.5) * height;
     viewMouseDown(0, x, y, 1, HostModifiers{}, false);
 }
 
@@ -76,26 +76,51 @@ bool Perform(const ScriptStep& step) {
     return true;
 }
 
-bool ReadFile(const std::string& path, std::string& text) {
+// The whole script, or a message saying why it cannot be used.
+bool ReadScript(const std::string& path, std::string& text, std::string& error) {
+    std::error_code code;
+    if (std::filesystem::is_directory(path, code)) {
+        error = "is a folder";
+        return false;
+    }
     std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    text = buffer.str();
-    return true;
+    if (!in) {
+        error = "cannot be read";
+        return false;
+    }
+    // Read in pieces up to one byte past the limit, so that an endless
+    // source (a device, a pipe) is refused too.
+    char buffer[65536];
+    while (in && text.size() <= MaxKeyScriptBytes) {
+        in.read(buffer, sizeof buffer);
+        text.append(buffer, static_cast<std::size_t>(in.gcount()));
+    }
+    if (in.bad()) {
+        error = "cannot be read";
+        return false;
+    }
+    if (text.size() > MaxKeyScriptBytes) {
+        error = "is longer than " + std::to_string(MaxKeyScriptBytes >> 20) + " MiB";
+        return false;
+    }
+    error = CheckKeyScript(text);
+    return error.empty();
 }
 
-void RouteLog(const std::string& logFile) {
-    SetLogToStdout(false);
+// Log lines go to the log file, or to standard error. False when the file
+// cannot be written.
+bool RouteLog(const std::string& logFile) {
     std::FILE* target = stderr;
     if (!logFile.empty()) {
-        std::FILE* file = std::fopen(logFile.c_str(), "w");
-        if (file) target = file;  // kept open for the rest of the run
+        target = std::fopen(logFile.c_str(), "w");  // kept open for the rest of the run
+        if (!target) return false;
     }
+    SetLogToStdout(false);
     SetLogSink([target](std::string_view text) {
         std::fwrite(text.data(), 1, text.size(), target);
         std::fflush(target);
     });
+    return true;
 }
 
 }  // namespace
@@ -118,43 +143,39 @@ std::string ScreenText() {
 }
 
 int RunHeadless(const RunnerOptions& options, std::function<void()> mainProgram) {
-    ParsedScript script;
+    std::string script;
     if (!options.KeysFile.empty()) {
-        std::string text;
-        if (!ReadFile(options.KeysFile, text)) {
-            std::fprintf(stderr, "tabrona: cannot read the key script %s\n", options.KeysFile.c_str());
+        std::string error;
+        if (!ReadScript(options.KeysFile, script, error)) {
+            std::fprintf(stderr, "tabrona: the key script %s %s\n", options.KeysFile.c_str(), error.c_str());
             return 2;
         }
-        script = ParseKeyScript(text);
-        if (!script.Error.empty()) {
-            std::fprintf(stderr, "tabrona: key script %s: %s\n", options.KeysFile.c_str(), script.Error.c_str());
-            return 2;
-        }
+    }
+    if (!RouteLog(options.LogFile)) {
+        std::fprintf(stderr, "tabrona: cannot write the log file %s: %s\n", options.LogFile.c_str(),
+                     std::strerror(errno));
+        return 2;
     }
     auto platform = std::make_unique<HeadlessPlatform>();
     // A screen taller than 1400 points makes the program choose 80 lines.
     platform->SetScreenSize(1920, options.Lines == 80 ? 1600 : 1080);
     InstallPlatform(std::move(platform));
-    RouteLog(options.LogFile);
 
     ApplicationWillFinishLaunching();
-    ApplicationDidFinishLaunching(std::move(mainProgram));
+    // Known before the program starts, as a file named on a desktop's
+    // command line is: the program finds it waiting when it asks.
     if (!options.OpenFile.empty()) CurrentPlatform().OpenDocument(options.OpenFile);
+    ApplicationDidFinishLaunching(std::move(mainProgram));
 
     int status = 0;
-    for (const ScriptStep& step : script.Steps) {
-        if (!WaitUntilReady()) {
-            LogLine("RunHeadless: The program did not wait for a key in time.");
-            status = 1;
-            break;
-        }
+    KeyScriptReader reader(script);
+    ScriptStep step;
+    while (reader.Next(step)) {
+        if (!WaitUntilReady()) return 1;
         if (ProgramEnded()) break;
         if (!Perform(step)) status = 1;
     }
-    if (status == 0 && !WaitUntilReady()) {
-        LogLine("RunHeadless: The program did not wait for a key in time.");
-        status = 1;
-    }
+    if (!WaitUntilReady()) return 1;
     if (!options.ScreenFile.empty() && !WriteScreen(options.ScreenFile)) status = 1;
     if (!options.ScreenshotFile.empty() && !WriteScreenshot(options.ScreenshotFile)) status = 1;
     ApplicationWillTerminate();

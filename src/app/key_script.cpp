@@ -1,6 +1,7 @@
 #include "app/key_script.h"
 
-#include <cstdlib>
+#include <charconv>
+#include <cstdio>
 #include <utility>
 
 namespace {
@@ -51,20 +52,37 @@ ScriptStep KeyStep(HostKey key) {
     return step;
 }
 
-bool ParseInt(const std::string& text, Int& value) {
-    if (text.empty()) return false;
-    char* end = nullptr;
-    const long long v = std::strtoll(text.c_str(), &end, 10);
-    if (*end != '\0') return false;
-    value = v;
-    return true;
+// A whole decimal number from low to high, nothing else.
+bool ParseInt(std::string_view text, Int low, Int high, Int& value) {
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    return !text.empty() && error == std::errc() && stop == end && value >= low && value <= high;
+}
+
+// The group as it may be shown in a message: control characters and bytes
+// that are no UTF-8 are written as \xHH.
+std::string Shown(std::string_view text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t from = i;
+        const char32_t c = NextScalar(text, i);
+        const std::string_view bytes = text.substr(from, i - from);
+        const bool printable = c >= 32 && c != 127 && !(c >= 0x80 && c < 0xA0) && c != '\\' && Utf8(c) == bytes;
+        if (printable) {
+            out += bytes;
+            continue;
+        }
+        for (const char b : bytes) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned char>(b));
+            out += escaped;
+        }
+    }
+    return out;
 }
 
 // The step of a {Name argument} group; false when it is unknown.
-bool BraceStep(const std::string& inner, ScriptStep& step) {
-    const std::size_t space = inner.find(' ');
-    const std::string name = inner.substr(0, space);
-    const std::string argument = space == std::string::npos ? std::string() : inner.substr(space + 1);
+bool BraceStep(std::string_view inner, ScriptStep& step) {
     for (const NamedKey& k : NamedKeys) {
         if (inner != k.name) continue;
         HostKey key;
@@ -73,35 +91,38 @@ bool BraceStep(const std::string& inner, ScriptStep& step) {
         step = KeyStep(key);
         return true;
     }
-    if (inner.size() >= 2 && inner[0] == 'F') {
-        Int number = 0;
-        if (ParseInt(inner.substr(1), number) && number >= 1 && number <= 12) {
-            HostKey key;
-            key.Name = HostKeyName::Function;
-            key.FunctionNumber = static_cast<int>(number);
-            step = KeyStep(key);
-            return true;
-        }
+    Int number = 0;
+    if (inner.size() >= 2 && inner[0] == 'F' && ParseInt(inner.substr(1), 1, 12, number)) {
+        HostKey key;
+        key.Name = HostKeyName::Function;
+        key.FunctionNumber = static_cast<int>(number);
+        step = KeyStep(key);
+        return true;
     }
-    if (name.rfind("Cmd-", 0) == 0 && argument.empty()) {
-        const std::u32string c = Scalars(name.substr(4));
+    // Before the split at the blank: "{Cmd- }" is Alt+Space.
+    if (inner.starts_with("Cmd-")) {
+        const std::u32string c = Scalars(inner.substr(4));
         if (c.size() != 1) return false;
         HostKey key = CharacterKey(c[0]);
         key.Modifiers.Alt = true;
         step = KeyStep(key);
         return true;
     }
+    const std::size_t space = inner.find(' ');
+    const std::string_view name = inner.substr(0, space);
+    const std::string_view argument = space == std::string_view::npos ? std::string_view() : inner.substr(space + 1);
     if (name == "Click") {
         const std::size_t comma = argument.find(',');
         step.Action = ScriptStep::Kind::Click;
-        return comma != std::string::npos && ParseInt(argument.substr(0, comma), step.Column) &&
-               ParseInt(argument.substr(comma + 1), step.Line);
+        return comma != std::string_view::npos &&
+               ParseInt(argument.substr(0, comma), 1, MaxScreenColumns, step.Column) &&
+               ParseInt(argument.substr(comma + 1), 1, MaxScreenLines, step.Line);
     }
     if (name == "Wait") {
         step.Action = ScriptStep::Kind::Wait;
-        return ParseInt(argument, step.Milliseconds) && step.Milliseconds >= 0;
+        return ParseInt(argument, 0, MaxWaitMilliseconds, step.Milliseconds);
     }
-    const std::pair<const char*, ScriptStep::Kind> paths[] = {
+    const std::pair<std::string_view, ScriptStep::Kind> paths[] = {
         {"Open", ScriptStep::Kind::Open}, {"Screen", ScriptStep::Kind::Screen},
         {"Screenshot", ScriptStep::Kind::Screenshot}};
     for (const auto& [word, kind] : paths) {
@@ -115,46 +136,51 @@ bool BraceStep(const std::string& inner, ScriptStep& step) {
 
 }  // namespace
 
-ParsedScript ParseKeyScript(std::string_view script) {
-    ParsedScript parsed;
-    const std::u32string s = Scalars(script);
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        const char32_t c = s[i];
-        if (c == '\n' || c == '\r') continue;
-        if (c == '^') {
-            if (i + 1 >= s.size()) {
-                parsed.Error = "a ^ at the end of the script";
-                break;
-            }
-            parsed.Steps.push_back(KeyStep(ControlKey(s[++i])));
-            continue;
-        }
-        if (c != '{') {
-            parsed.Steps.push_back(KeyStep(CharacterKey(c)));
-            continue;
-        }
-        if (i + 1 < s.size() && s[i + 1] == '{') {
-            parsed.Steps.push_back(KeyStep(CharacterKey('{')));
-            ++i;
-            continue;
-        }
-        const std::size_t close = s.find('}', i);
-        if (close == std::u32string::npos) {
-            parsed.Error = "a { without its }";
-            break;
-        }
-        const std::string inner = Utf8(std::u32string_view(s).substr(i + 1, close - i - 1));
-        i = close;
-        if (inner == "^") {
-            parsed.Steps.push_back(KeyStep(CharacterKey('^')));
-            continue;
-        }
-        ScriptStep step;
-        if (!BraceStep(inner, step)) {
-            parsed.Error = "unknown {" + inner + "}";
-            break;
-        }
-        parsed.Steps.push_back(step);
+bool KeyScriptReader::Fail(std::string message) {
+    error_ = std::move(message);
+    pos_ = script_.size();
+    return false;
+}
+
+bool KeyScriptReader::Brace(ScriptStep& step) {
+    if (pos_ < script_.size() && script_[pos_] == '{') {
+        ++pos_;
+        step = KeyStep(CharacterKey('{'));
+        return true;
     }
-    return parsed;
+    const std::size_t close = script_.find('}', pos_);
+    if (close == std::string_view::npos) return Fail("a { without its }");
+    const std::string_view inner = script_.substr(pos_, close - pos_);
+    pos_ = close + 1;
+    if (inner == "^") {
+        step = KeyStep(CharacterKey('^'));
+        return true;
+    }
+    step = ScriptStep{};
+    if (!BraceStep(inner, step)) return Fail("unknown {" + Shown(inner) + "}");
+    return true;
+}
+
+bool KeyScriptReader::Next(ScriptStep& step) {
+    while (pos_ < script_.size()) {
+        const char32_t c = NextScalar(script_, pos_);
+        if (c == '\n' || c == '\r') continue;
+        if (c == '{') return Brace(step);
+        if (c != '^') {
+            step = KeyStep(CharacterKey(c));
+            return true;
+        }
+        if (pos_ >= script_.size()) return Fail("a ^ at the end of the script");
+        step = KeyStep(ControlKey(NextScalar(script_, pos_)));
+        return true;
+    }
+    return false;
+}
+
+std::string CheckKeyScript(std::string_view script) {
+    KeyScriptReader reader(script);
+    ScriptStep step;
+    while (reader.Next(step)) {
+    }
+    return reader.Error();
 }

@@ -3,9 +3,9 @@
 // actions. Line ends are ignored.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "runtime/keys.h"
 
@@ -18,9 +18,32 @@ struct ScriptStep {
     Int Milliseconds = 0;     // Wait
 };
 
-struct ParsedScript {
-    std::vector<ScriptStep> Steps;
-    std::string Error;  // empty when the whole script was understood
+// Bounds of what a script may ask for: scripts are read whole, a click
+// lands on a screen of at most 121 x 80 cells, and no pause outlasts the
+// runner's limit for one step.
+inline constexpr std::size_t MaxKeyScriptBytes = std::size_t{16} << 20;
+inline constexpr Int MaxScreenColumns = 121;
+inline constexpr Int MaxScreenLines = 80;
+inline constexpr Int MaxWaitMilliseconds = 60'000;
+
+// Reads the steps of a script one at a time, so that a long script costs
+// no more memory than its text.
+class KeyScriptReader {
+public:
+    explicit KeyScriptReader(std::string_view script) : script_(script) {}
+    // The next step; false at the end of the script or at a mistake, which
+    // Error() then describes.
+    bool Next(ScriptStep& step);
+    const std::string& Error() const { return error_; }
+
+private:
+    bool Fail(std::string message);
+    bool Brace(ScriptStep& step);
+
+    std::string_view script_;
+    std::size_t pos_ = 0;
+    std::string error_;
 };
 
-ParsedScript ParseKeyScript(std::string_view script);
+// The first mistake in the script, or "" when all of it is understood.
+std::string CheckKeyScript(std::string_view script);

@@ -16,25 +16,36 @@ void Usage() {
                  "                          [--lines 50|80] [--log FILE] [FILE]\n");
 }
 
+// Reads the command line into options; on a mistake, says which argument
+// was wrong and returns false.
 bool ParseOptions(int argc, char** argv, RunnerOptions& options) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        const bool hasValue = i + 1 < argc;
         if (arg == "--headless") continue;
-        if (arg == "--keys" && hasValue) {
-            options.KeysFile = argv[++i];
-        } else if (arg == "--screen" && hasValue) {
-            options.ScreenFile = argv[++i];
-        } else if (arg == "--screenshot" && hasValue) {
-            options.ScreenshotFile = argv[++i];
-        } else if (arg == "--log" && hasValue) {
-            options.LogFile = argv[++i];
-        } else if (arg == "--lines" && hasValue) {
-            options.Lines = std::atoi(argv[++i]);
-            if (options.Lines != 50 && options.Lines != 80) return false;
+        std::string* value = arg == "--keys"         ? &options.KeysFile
+                             : arg == "--screen"     ? &options.ScreenFile
+                             : arg == "--screenshot" ? &options.ScreenshotFile
+                             : arg == "--log"        ? &options.LogFile
+                                                     : nullptr;
+        if (value || arg == "--lines") {
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "tabrona: %s needs a value\n", arg.c_str());
+                return false;
+            }
+            const std::string given = argv[++i];
+            if (value) {
+                *value = given;
+                continue;
+            }
+            if (given != "50" && given != "80") {
+                std::fprintf(stderr, "tabrona: --lines takes 50 or 80, not %s\n", given.c_str());
+                return false;
+            }
+            options.Lines = given == "80" ? 80 : 50;
         } else if (!arg.empty() && arg[0] != '-' && options.OpenFile.empty()) {
             options.OpenFile = arg;
         } else {
+            std::fprintf(stderr, "tabrona: unknown argument %s\n", arg.c_str());
             return false;
         }
     }

@@ -174,8 +174,13 @@ std::string Platform::ResourceFolder() {
 std::string Platform::ApplicationName() { return "Tabrona"; }
 
 void Platform::SetDocumentHandler(DocumentHandler handler) {
-    std::lock_guard lock(documentMutex);
-    documentHandler_ = std::move(handler);
+    std::vector<std::string> waiting;
+    {
+        std::lock_guard lock(documentMutex);
+        documentHandler_ = handler;
+        if (handler) waiting.swap(waitingDocuments_);
+    }
+    for (const std::string& path : waiting) handler(path);
 }
 
 void Platform::OpenDocument(const std::string& path) {
@@ -183,8 +188,12 @@ void Platform::OpenDocument(const std::string& path) {
     {
         std::lock_guard lock(documentMutex);
         handler = documentHandler_;
+        if (!handler) {
+            waitingDocuments_.push_back(path);
+            return;
+        }
     }
-    if (handler) handler(path);
+    handler(path);
 }
 
 Platform& CurrentPlatform() {

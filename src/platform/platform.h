@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 // A rectangle in points, origin at the bottom left (as the runtime's window
 // arithmetic expects).
@@ -131,6 +132,9 @@ public:
     virtual std::string ApplicationName();
 
     // --- document-open requests ---------------------------------------------
+    // Requests that come before the program has connected its handler (a
+    // path on the command line, say) are kept and handed over, in their
+    // order, when it connects.
     using DocumentHandler = std::function<void(const std::string& path)>;
     void SetDocumentHandler(DocumentHandler handler);
     // Called by the host for each file the user asks to open.
@@ -138,6 +142,7 @@ public:
 
 private:
     DocumentHandler documentHandler_;
+    std::vector<std::string> waitingDocuments_;
 };
 
 // The platform the runtime talks to. Until one is installed a headless

@@ -11,6 +11,7 @@
 #include "platform/log.h"
 #include "platform/no_destructor.h"
 #include "platform/platform.h"
+#include "runtime/event_wait.h"
 #include "runtime/charset.h"
 #include "runtime/glyph.h"
 #include "runtime/memory.h"
@@ -282,9 +283,12 @@ HostModifiers CurrentModifiers() {
 
 void AppendKeyEvent(const t_Event& e) {
     EventQueues& q = Queues();
-    std::lock_guard lock(q.mutex);
-    q.keys.push_back(e);
-    q.eventPending = true;
+    {
+        std::lock_guard lock(q.mutex);
+        q.keys.push_back(e);
+        q.eventPending = true;
+    }
+    WakeProgram();
 }
 
 bool TakeKeyEvent(t_Event& out) {
@@ -409,6 +413,7 @@ void ResetEvents() {
     q.leftClick = false;
     q.rightClick = false;
     q.currentModifiers = 0;
+    ResetProgramWait();
 }
 
 // --- hooks ----------------------------------------------------------------------------
@@ -442,14 +447,6 @@ void t_EventMenu() {
 
 // --- program side -----------------------------------------------------------------------
 
-namespace {
-std::atomic<bool> waitingForKey{false};
-}  // namespace
-
-bool ProgramWaitingForKey() { return waitingForKey.load(); }
-
-void SetWaitingForKey(bool waiting) { waitingForKey.store(waiting); }
-
 String t_WaitKey(UInt8 w) {
     t_Event e;
     while (true) {
@@ -457,9 +454,7 @@ String t_WaitKey(UInt8 w) {
         // typed-ahead keys are taken without flicker.
         if (!EventPendingFlag()) {
             t_CursorOn(w);
-            SetWaitingForKey(true);
-            while (!EventPendingFlag()) SleepMilliseconds(10);
-            SetWaitingForKey(false);
+            WaitForInput(EventPendingFlag);
             t_CursorOff(w);
         }
         if (!TakeKeyEvent(e)) continue;
@@ -489,19 +484,22 @@ void t_TypeString(const String& text) {
     const Int now = NowMilliseconds();
 
     EventQueues& q = Queues();
-    std::lock_guard lock(q.mutex);
-    // Appended in one go so that keys the user types meanwhile cannot end
-    // up in the middle of the text.
-    for (Int code : codes) {
-        t_Event e;
-        e.Kind = 1;
-        e.Description = code < 32 ? ControlDescription(code) : KeyCharacter(code);
-        e.Value = code;
-        e.Window = window;
-        e.Time = now;
-        q.keys.push_back(std::move(e));
+    {
+        std::lock_guard lock(q.mutex);
+        // Appended in one go so that keys the user types meanwhile cannot
+        // end up in the middle of the text.
+        for (Int code : codes) {
+            t_Event e;
+            e.Kind = 1;
+            e.Description = code < 32 ? ControlDescription(code) : KeyCharacter(code);
+            e.Value = code;
+            e.Window = window;
+            e.Time = now;
+            q.keys.push_back(std::move(e));
+        }
+        q.eventPending = true;
     }
-    q.eventPending = true;
+    WakeProgram();
 }
 
 // --- host side --------------------------------------------------------------------------
@@ -534,9 +532,12 @@ void t_MouseEventHandler(UInt8 w, double x, double y, Int buttons, const HostMod
         SetModifierFields(e, flags);
         e.FunctionKeyPressed = (flags & FnFlag) != 0;
         EventQueues& q = Queues();
-        std::lock_guard lock(q.mutex);
-        q.mice.push_back(std::move(e));
-        q.mouseEventPending = true;
+        {
+            std::lock_guard lock(q.mutex);
+            q.mice.push_back(std::move(e));
+            q.mouseEventPending = true;
+        }
+        WakeProgram();
     }
     LogLine("t_MouseEventHandler: Graphic #" + std::to_string(w) + " window, X = " + std::to_string(clickX) +
             ", Y = " + std::to_string(clickY));
@@ -583,6 +584,7 @@ void t_MenuEventHandler(const HostMenuItem& item) {
         q.menus.push_back(std::move(e));
         q.menuEventPending = true;
     }
+    WakeProgram();
     if (!action) t_RunAsync(t_EventMenu);
 }
 

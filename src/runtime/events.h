@@ -160,12 +160,6 @@ void t_EventMenu();
 
 // --- program side -----------------------------------------------------------
 
-// Whether the program thread waits for a key with an empty queue. A scripted
-// run types its next key only then. t_WaitKey marks its waits, and so must
-// any loop of the program's own that polls for keys.
-bool ProgramWaitingForKey();
-void SetWaitingForKey(bool waiting);
-
 // Waits for the next key (showing the cursor only while the queue is
 // empty) and returns its character; the event is then CurrentEvent().
 String t_WaitKey(UInt8 w);

@@ -9,6 +9,7 @@
 #include "platform/log.h"
 #include "platform/no_destructor.h"
 #include "platform/platform.h"
+#include "runtime/event_wait.h"
 #include "runtime/program.h"
 
 namespace {
@@ -55,6 +56,7 @@ void f_FileEventHandler(const String& path, Int type) {
         s.queue.push_back(e);
         s.pending = true;
     }
+    WakeProgram();
     if (s.log)
         LogLine("f_FileEventHandler: Type = " + std::to_string(type) + ", Status = " + std::to_string(e.Value) +
                 ", Path = " + path);

@@ -103,6 +103,17 @@ bool TextReady(UInt8 w) { return WindowReady(w) && Screen().WindowTable[w].HasTe
 
 // Writes the glyph's pixels; the caller has checked that the cell lies
 // inside the window and that the glyph lies inside the font data.
+bool BlankRow(const UInt8* grey, Int count) {
+    UInt8 any = 0;
+    for (Int i = 0; i < count; ++i) any |= grey[i];
+    return any == 0;
+}
+
+// Most cells of a sheet are blank, and so are the top and bottom rows of
+// most glyphs: on the main screen's 24-bit memory such a row is copied
+// whole from one row of paper pixels instead of being blended pixel by pixel.
+constexpr Int MaxFastRowPixels = 32;
+
 void DrawGlyph(t_Window& win, const UInt8* glyph, UInt8 colour, Int x, Int y) {
     const BlendRow& blend = BlendFor(colour);
     const Int fw = win.Font.Width, fh = win.Font.Height;
@@ -110,9 +121,21 @@ void DrawGlyph(t_Window& win, const UInt8* glyph, UInt8 colour, Int x, Int y) {
     const Int left = (x - 1) * fw, top = (y - 1) * fh;
     UInt8* base = Screen().VideoMemory.data() + win.MemoryStart.Load();
     const Int depth = win.BitDepth;
+    const bool fastRows = depth == 24 && fw <= MaxFastRowPixels;
+    std::array<UInt8, MaxFastRowPixels * 3> paper{};
+    if (fastRows)
+        for (Int gx = 0; gx < fw; ++gx) {
+            paper[gx * 3] = blend[0].red;
+            paper[gx * 3 + 1] = blend[0].green;
+            paper[gx * 3 + 2] = blend[0].blue;
+        }
     for (Int gy = 0; gy < fh; ++gy) {
         const UInt8* src = glyph + gy * fw;
         const Int py = top + gy;
+        if (fastRows && BlankRow(src, fw)) {
+            std::memcpy(base + (py * width + left) * 3, paper.data(), static_cast<std::size_t>(fw * 3));
+            continue;
+        }
         switch (depth) {
             case 24:
             case 32: {
@@ -163,6 +186,27 @@ void DrawGlyph(t_Window& win, const UInt8* glyph, UInt8 colour, Int x, Int y) {
             default: return;
         }
     }
+}
+
+// Draws the glyph of c; false when the font has none to draw, so the cell's
+// pixels stay as they were.
+bool DrawSymbol(t_Window& win, UInt8 c, UInt8 colour, Int x, Int y) {
+    const t_Font& font = win.Font;
+    if (c < font.Start || c > font.End) return false;
+    const Int glyphSize = font.Width * font.Height;
+    if (font.Format == FontFormatGrey) {
+        // A font shorter than it claims simply lacks the glyph.
+        if (static_cast<Int>(font.Data.size()) < (c + 1) * glyphSize) return false;
+        DrawGlyph(win, font.Data.data() + c * glyphSize, colour, x, y);
+        return true;
+    }
+    if (font.Format == FontFormatPlain || font.Format == FontFormatPlainCompressed ||
+        font.Format == FontFormatGreyCompressed) {
+        LogLine("t_PrintSymbol: Font format must be uncompressed grey for text-printing.");
+    } else {
+        LogLine("t_PrintSymbol: Illegal font format.");
+    }
+    return false;
 }
 
 }  // namespace
@@ -229,22 +273,17 @@ void t_PrintSymbol(UInt8 w, UInt8 c, UInt8 colour, Int x, Int y) {
         return;
     }
     const UInt8 drawn = static_cast<UInt8>(ink * 16 + paper);
-    if (c >= font.Start && c <= font.End) {
-        const Int glyphSize = font.Width * font.Height;
-        if (font.Format == FontFormatGrey) {
-            // A font shorter than it claims simply lacks the glyph.
-            if (static_cast<Int>(font.Data.size()) >= (c + 1) * glyphSize)
-                DrawGlyph(win, font.Data.data() + c * glyphSize, drawn, x, y);
-        } else if (font.Format == FontFormatPlain || font.Format == FontFormatPlainCompressed ||
-                   font.Format == FontFormatGreyCompressed) {
-            LogLine("t_PrintSymbol: Font format must be uncompressed grey for text-printing.");
-        } else {
-            LogLine("t_PrintSymbol: Illegal font format.");
-        }
+    const Int offset = (y - 1) * win.TextWidth + (x - 1);
+    std::vector<std::uint32_t>& cells = win.DrawnCells;
+    const std::size_t cellCount = static_cast<std::size_t>(win.TextWidth * win.TextHeight);
+    if (cells.size() != cellCount) cells.assign(cellCount, 0);
+    const std::uint32_t shown = (1u << 16) | (std::uint32_t{drawn} << 8) | c;
+    std::uint32_t& cell = cells[static_cast<std::size_t>(offset)];
+    if (cell != shown) {
+        cell = DrawSymbol(win, c, drawn, x, y) ? shown : 0;
     }
     UInt8* text = Screen().VideoMemory.data() + win.TextMemoryStart;
     const Int half = (win.TextMemoryEnd - win.TextMemoryStart + 1) / 2;
-    const Int offset = (y - 1) * win.TextWidth + (x - 1);
     text[offset] = c;
     text[half + offset] = drawn;
 }

@@ -98,6 +98,7 @@ void PlotPixel(t_Window& win, Int x, Int y) {
         LogLine("g_Plot: Illegal bit depth (" + std::to_string(depth) + ").");
         return;
     }
+    ForgetDrawnCells(win);
     UInt8* p = PixelAddress(win, x, y);
     if (!p) return;
     switch (depth) {
@@ -237,6 +238,7 @@ void g_ClearScreen(UInt8 w, Int colour, Int rows) {
     const Int start = win->MemoryStart, count = rows * rowBytes;
     std::vector<UInt8>& memory = Screen().VideoMemory;
     if (start < 0 || start + count - 1 > win->MemoryEnd || start + count > static_cast<Int>(memory.size())) return;
+    ForgetDrawnCells(*win);
     const Int unit = PixelBytes(depth);
     UInt8* p = memory.data() + start;
     for (Int i = 0; i < count; ++i) p[i] = pattern[static_cast<std::size_t>(i % unit)];

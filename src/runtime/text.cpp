@@ -15,34 +15,34 @@ int SequenceLength(unsigned char b) {
 
 }  // namespace
 
+char32_t NextScalar(std::string_view utf8, std::size_t& i) {
+    const auto lead = static_cast<unsigned char>(utf8[i]);
+    const int length = SequenceLength(lead);
+    if (length == 0 || i + static_cast<std::size_t>(length) > utf8.size()) {
+        ++i;
+        return Replacement;
+    }
+    char32_t c = length == 1 ? lead : lead & (0x7F >> length);
+    bool valid = true;
+    for (int k = 1; k < length; ++k) {
+        const auto b = static_cast<unsigned char>(utf8[i + static_cast<std::size_t>(k)]);
+        if ((b & 0xC0) != 0x80) valid = false;
+        c = (c << 6) | (b & 0x3F);
+    }
+    const bool overlong = (length == 3 && c < 0x800) || (length == 4 && c < 0x10000);
+    if (!valid || overlong || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+        ++i;
+        return Replacement;
+    }
+    i += static_cast<std::size_t>(length);
+    return c;
+}
+
 std::u32string Scalars(std::string_view utf8) {
     std::u32string out;
     out.reserve(utf8.size());
     std::size_t i = 0;
-    while (i < utf8.size()) {
-        const auto lead = static_cast<unsigned char>(utf8[i]);
-        const int length = SequenceLength(lead);
-        if (length == 0 || i + static_cast<std::size_t>(length) > utf8.size()) {
-            out += Replacement;
-            ++i;
-            continue;
-        }
-        char32_t c = length == 1 ? lead : lead & (0x7F >> length);
-        bool valid = true;
-        for (int k = 1; k < length; ++k) {
-            const auto b = static_cast<unsigned char>(utf8[i + static_cast<std::size_t>(k)]);
-            if ((b & 0xC0) != 0x80) valid = false;
-            c = (c << 6) | (b & 0x3F);
-        }
-        const bool overlong = (length == 3 && c < 0x800) || (length == 4 && c < 0x10000);
-        if (!valid || overlong || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-            out += Replacement;
-            ++i;
-            continue;
-        }
-        out += c;
-        i += static_cast<std::size_t>(length);
-    }
+    while (i < utf8.size()) out += NextScalar(utf8, i);
     return out;
 }
 

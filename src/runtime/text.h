@@ -45,6 +45,8 @@ struct Text {
 
 // UTF-8 <-> Unicode scalars. Malformed UTF-8 decodes to U+FFFD per bad byte.
 std::u32string Scalars(std::string_view utf8);
+// The scalar at byte i of a non-empty rest (i < size), and i moved past it.
+char32_t NextScalar(std::string_view utf8, std::size_t& i);
 String Utf8(std::u32string_view scalars);
 String Utf8(char32_t scalar);
 // Number of Unicode scalars in a UTF-8 string.

@@ -5,6 +5,7 @@
 
 #include "platform/log.h"
 #include "platform/platform.h"
+#include "runtime/event_wait.h"
 #include "runtime/events.h"
 #include "runtime/glyph.h"
 #include "runtime/program.h"
@@ -70,7 +71,7 @@ Int PixelLineEnd(const t_Window& win, Int line) {
 
 // Moves the lines of a full-width area by one line in both planes and the
 // pixels; up moves lines first+1..last to first..last-1, down the reverse.
-void MoveAreaLines(const t_Window& win, bool up) {
+void MoveAreaLines(t_Window& win, bool up) {
     const Int first = win.TextFirstLine, last = win.TextLastLine, width = win.TextWidth;
     if (last <= first) return;
     const std::size_t count = static_cast<std::size_t>(width * (last - first));
@@ -80,6 +81,16 @@ void MoveAreaLines(const t_Window& win, bool up) {
             std::memmove(plane + upper, plane + lower, count);
         else
             std::memmove(plane + lower, plane + upper, count);
+    }
+    // What the moved cells show moves with them.
+    std::vector<std::uint32_t>& drawn = win.DrawnCells;
+    if (drawn.size() == static_cast<std::size_t>(width * win.TextHeight)) {
+        std::uint32_t* cells = drawn.data();
+        const std::size_t bytes = count * sizeof *cells;
+        if (up)
+            std::memmove(cells + upper, cells + lower, bytes);
+        else
+            std::memmove(cells + lower, cells + upper, bytes);
     }
     UInt8* memory = Screen().VideoMemory.data();
     const Int lineBytes = win.BitDepth * win.Font.Height * win.Width / 8;
@@ -496,7 +507,7 @@ PauseResult t_CheckPause(Int key, bool wait) {
     ClearKeyQueue();
     if (!wait) return {true, 0};
     const std::size_t keys = KeyQueueLength(), menus = MenuQueueLength();
-    while (KeyQueueLength() == keys && MenuQueueLength() == menus) SleepMilliseconds(10);
+    WaitForInput([keys, menus] { return KeyQueueLength() != keys || MenuQueueLength() != menus; });
     Int resumedBy = 0;
     t_Event event;
     if (KeyQueueLength() > keys && TakeKeyEvent(event)) resumedBy = event.Value;

@@ -279,6 +279,7 @@ void t_InitWindow(UInt8 w, Int bitDepth, bool autoUpdate, Int width, Int height,
     win.PositionY = 0;
 
     win.MemoryStart = graphicStart;
+    ForgetDrawnCells(win);
     win.MemoryEnd = screen.HighMemory;
     screen.HighMemory = graphicStart - 1;
     LogLine(p + " = " + std::to_string(width) + " x " + std::to_string(height) + " pixel x " +
@@ -332,6 +333,7 @@ void t_ClearWindowMemory(UInt8 w) {
     UInt8* memory = screen.VideoMemory.data();
     const Int start = win.MemoryStart;
     const Int end = win.MemoryEnd;
+    ForgetDrawnCells(win);
     if (start >= 0 && end >= start) {
         std::memset(memory + start, 0, static_cast<std::size_t>(end - start + 1));
         if (win.BitDepth == 32) {

@@ -2,6 +2,7 @@
 // block allocation, window initialisation and window management.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -81,9 +82,18 @@ struct t_Window {
     Int LoResMode = 0;
     Int TextMemoryStart = -1;
     Int TextMemoryEnd = -1;
+    // What the pixels of each text cell show: (1 << 16) | colour << 8 | code
+    // as last drawn there, 0 when not known. Redraws skip cells that would
+    // come out the same, which spares most of the memory traffic of a
+    // screen redrawn after each key. Empty after anything else wrote pixels.
+    std::vector<std::uint32_t> DrawnCells;
 
     bool HasText() const { return TextMemoryStart >= 0; }
 };
+
+// Forgets what the text cells show, after pixels were written other than
+// by drawing glyphs.
+inline void ForgetDrawnCells(t_Window& win) { win.DrawnCells.clear(); }
 
 // The window table and the video memory, owned by the program thread.
 struct WindowMemory {

@@ -12,6 +12,7 @@
 #include "platform/no_destructor.h"
 #include "platform/platform.h"
 #include "runtime/dialogs.h"
+#include "runtime/event_wait.h"
 #include "runtime/events.h"
 #include "runtime/file_events.h"
 #include "runtime/glyph.h"
@@ -219,15 +220,7 @@ void OpenRequestedFile() {
 // Waits for a key or a file-open request; the key's code, or -1 when a
 // file-open request came first.
 Int NextKey() {
-    SetWaitingForKey(true);
-    while (KeyQueueLength() == 0) {
-        if (FileEventPendingFlag()) {
-            SetWaitingForKey(false);
-            return -1;
-        }
-        SleepMilliseconds(10);
-    }
-    SetWaitingForKey(false);
+    WaitForInput([] { return KeyQueueLength() > 0 || FileEventPendingFlag(); });
     t_Event event;
     if (!TakeKeyEvent(event)) return -1;
     Int key = event.Value;
@@ -260,6 +253,9 @@ void StartUp() {
     Parser().CellReferencesEnabled = true;
     InstallGridDisplay();
     if (FileEventPendingFlag()) {
+        // An empty sheet first, so that a file that cannot be read leaves
+        // a usable Calculation rather than none.
+        ClearCalculation();
         OpenRequestedFile();
     } else {
         t_Cr(W);

@@ -30,11 +30,13 @@ TEST(HeadlessPlatform, WindowsResourcesAndDocumentRequests) {
     EXPECT_TRUE(platform.ResourceFolder().ends_with('/'));  // the source tree's or the installed one
     platform.SetResourceFolder("/tmp/fonts");
     EXPECT_EQ(platform.ResourceFolder(), "/tmp/fonts/");
-    platform.OpenDocument("/tmp/ohne Handler.calc");  // nothing to call yet
+    // Requests before the handler is connected wait for it, in order.
+    platform.OpenDocument("/tmp/Erste.calc");
+    platform.OpenDocument("/tmp/Zweite.calc");
     std::vector<std::string> opened;
     platform.SetDocumentHandler([&](const std::string& path) { opened.push_back(path); });
     platform.OpenDocument("/tmp/Kasse.calc");
-    EXPECT_EQ(opened, std::vector<std::string>{"/tmp/Kasse.calc"});
+    EXPECT_EQ(opened, (std::vector<std::string>{"/tmp/Erste.calc", "/tmp/Zweite.calc", "/tmp/Kasse.calc"}));
 }
 
 TEST(PlatformThreads, NumberedInStartOrderNamedAndWithTheirStack) {

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
 #include <thread>
 
 #include "runtime/events.h"
+#include "runtime/graphics.h"
 #include "screen_fixture.h"
 
 namespace {
@@ -278,6 +280,43 @@ TEST_F(TextOutputTest, OutputPauseWaitsForAKeyOrAMenuEvent) {
     menu.join();
     EXPECT_EQ(MenuQueueLength(), menusBefore + 1);
     EXPECT_EQ(t_CheckPause(19, true).Paused, false);  // nothing pending any more
+}
+
+// Redraws skip cells that already show the same code and colour. Window 1
+// forgets what it shows before every step and so draws everything; after the
+// same random mix of printing, scrolling, clearing, inverting, the cursor and
+// pixel graphics both windows must hold the same pixels.
+TEST_F(TextOutputTest, SkippingUnchangedCellsLeavesThePixelsAsAFullRedrawWould) {
+    t_InitWindow(1, 24, 121, 50, 8, DefaultFontName);
+    std::mt19937 random(7);
+    auto pick = [&random](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+    for (int step = 0; step < 3000; ++step) {
+        const int action = pick(0, 11);
+        const Int column = pick(1, 121), line = pick(1, 50), colour = pick(0, 255);
+        const UInt8 code = static_cast<UInt8>(pick(0, 3) == 0 ? ' ' : pick(0, 255));
+        const Int left = pick(1, 121), top = pick(1, 50);
+        for (UInt8 w : {UInt8{0}, UInt8{1}}) {
+            if (w == 1) ForgetDrawnCells(Win(1));
+            switch (action) {
+                case 0: t_PrintSymbol(w, code, static_cast<UInt8>(colour), column, line); break;
+                case 1: t_PrintSymbol(w, ' ', static_cast<UInt8>(colour & 0x0F), column, line); break;
+                case 2: t_Area(w, 1, top, 121, std::max(top, line)); break;
+                case 3: t_Area(w, std::min(left, column), top, std::max(left, column), std::max(top, line)); break;
+                case 4: t_ScrollUp(w); break;
+                case 5: t_ScrollDown(w); break;
+                case 6: t_ClearRect(w, std::min(left, column), top, std::max(left, column), line); break;
+                case 7: t_InvertRect(w, std::min(left, column), std::min(top, line), std::max(left, column), line); break;
+                case 8: colour % 2 ? t_CursorOn(w) : t_CursorOff(w); break;
+                case 9: colour % 3 ? t_Inverse(w) : t_Normal(w); break;
+                case 10: g_Plot(w, column * 8, line * 16); break;
+                default: t_FullArea(w); break;
+            }
+        }
+    }
+    const std::size_t bytes = 968 * 800 * 3;
+    ASSERT_EQ(std::memcmp(Screen().VideoMemory.data() + Win(0).MemoryStart,
+                          Screen().VideoMemory.data() + Win(1).MemoryStart, bytes),
+              0);
 }
 
 }  // namespace
