@@ -60,9 +60,9 @@ t_Font FontFromFileBytes(const std::vector<UInt8>& file) {
     t_Font font;
     if (file.empty()) return font;
     font.HeaderSize = file[0];
-    // The fixed fields reach to byte 13, so a shorter file is refused even
-    // when its header-size byte claims less.
-    if (file.size() < static_cast<std::size_t>(font.HeaderSize) || file.size() < 14) {
+    // The fixed fields reach to byte 13: a header claiming less would let the
+    // glyph data start inside them.
+    if (font.HeaderSize < 14 || file.size() < static_cast<std::size_t>(font.HeaderSize)) {
         LogLine("t_LoadFontResource: Invalid header size");
         return font;
     }

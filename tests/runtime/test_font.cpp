@@ -41,15 +41,16 @@ TEST_F(RuntimeTest, ReadsPlainAndCompressedGlyphData) {
 }
 
 TEST_F(RuntimeTest, RefusesDamagedAndMissingFilesWithTheirMessages) {
-    File wrongType = FontFile(2, {1}), longHeader = FontFile(2, {1, 2});
+    File wrongType = FontFile(2, {1}), longHeader = FontFile(2, {1, 2}), shortHeader = longHeader;
     wrongType[3] = 'X';
     longHeader[0] = 40;
+    shortHeader[0] = 13;  // the glyphs would start inside the header
     std::vector<std::uint32_t> blowUp{'a'};  // describes far more than the limit
     for (std::uint32_t c = 256; c < 256 + 8000; ++c) blowUp.push_back(c);
     File huge{16};
     for (std::uint32_t code : blowUp) huge.insert(huge.end(), {static_cast<UInt8>(code >> 8), static_cast<UInt8>(code)});
     const std::pair<File, std::string> rows[] = {
-        {longHeader, "Invalid header size"},          {{4, 'o', 'x', 'f', 'n', 2}, "Invalid header size"},
+        {longHeader, "Invalid header size"},          {shortHeader, "Invalid header size"},
         {wrongType, "Invalid file type"},             {FontFile(102, {0, 1, 2}), "Invalid code width 0."},
         {FontFile(100, {25, 1, 2}), "Invalid code width 25."}, {FontFile(102, {9, 0xFF, 0xFF}), "Invalid compressed data."},
         {FontFile(102, huge), "Compressed data too large."}, };
