@@ -1,0 +1,53 @@
+// Screenshots: what is written reads back as the same pixels, and a path that
+// cannot be written is reported rather than taken as done.
+#include <png.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <vector>
+
+#include "app/png_writer.h"
+#include "platform/log.h"
+#include "gtest/gtest.h"
+
+namespace {
+
+// The RGB bytes of a PNG file, row after row; empty when it cannot be read.
+std::vector<std::uint8_t> ReadRgb(const std::string& path, int& width, int& height) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return {};
+    image.format = PNG_FORMAT_RGB;
+    std::vector<std::uint8_t> pixels(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) return {};
+    width = static_cast<int>(image.width);
+    height = static_cast<int>(image.height);
+    return pixels;
+}
+
+TEST(PngWriterTest, PixelsReadBackAsWrittenAndFailuresAreReported) {
+    ArgbImage image;
+    image.width = 7;
+    image.height = 3;
+    image.bytes = std::make_unique<std::uint8_t[]>(image.Size());
+    std::mt19937 random(5);
+    std::vector<std::uint8_t> expected;
+    for (std::size_t i = 0; i < image.Size(); ++i) {
+        image.bytes[i] = static_cast<std::uint8_t>(random());
+        if (i % 4 != 0) expected.push_back(image.bytes[i]);  // alpha is dropped
+    }
+    const std::string path = (std::filesystem::temp_directory_path() / "tabrona-png-test.png").string();
+    ASSERT_TRUE(WritePng(image, path));
+    int width = 0, height = 0;
+    EXPECT_EQ(ReadRgb(path, width, height), expected);
+    EXPECT_EQ(width * 10 + height, 73);
+    std::remove(path.c_str());
+
+    LogCapture log;
+    EXPECT_FALSE(WritePng(image, "/nonexistent/folder/shot.png"));
+    ASSERT_EQ(log.Lines().size(), 1u);
+    EXPECT_EQ(log.Lines()[0].rfind("WritePng: Error #2 ", 0), 0u) << log.Lines()[0];
+}
+
+}  // namespace
