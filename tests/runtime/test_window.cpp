@@ -49,6 +49,14 @@ TEST_F(WindowTest, InitialisationShowsTheWindowAsAsked) {
     EXPECT_EQ(host->Window(5).title + std::to_string(host->Window(5).styleMask), "Tabrona-Grafik0");  // no font, no text
     Init(6, 8, 640, 480, EmptyFont(), -1);  // borders that fill the screen
     EXPECT_EQ(RectText(host->Window(6).frame), "100,100,3200,1708");
+    log.Clear();
+    t_InitWindow(2, 24, 10, 5, 3, "MenloRegular 8x16.font");  // the grid form: cells of its font, titled, auto-updated
+    const t_Window& grid = Record(2);
+    EXPECT_EQ(RuntimeLines(log).size(), 3u);
+    EXPECT_EQ(std::make_tuple(grid.Width.Load(), grid.Height.Load(), grid.BorderWidth, grid.BorderHeight, grid.TitleHeight),
+              std::make_tuple(80, 80, 3, 3, 28));
+    EXPECT_EQ(std::make_tuple(grid.TextWidth, grid.TextHeight, grid.TextHpos, grid.TextVpos, grid.AutoUpdate.Load()),
+              std::make_tuple(10, 5, 1, 1, true));
 }
 
 TEST_F(WindowTest, SizesAndWidthsAreCorrectedWithAMessage) {

@@ -139,7 +139,8 @@ TEST_F(GridDisplayTest, MenuValuesStandAfterTheirLabels) {
     const std::tuple<const char*, Int, Int, const char*> cases[] = {
         {"W", 1, 2, "d/finanzen.calc"}, {"N", 1, 5, "Formate (ein)"}, {"W", 1, 5, "Inhalt (aus)"},
         {"W", 1, 7, "Spaltenbreite: 12 "}, {"N", 1, 7, "Breite: 12 "}, {"W", 1, 7, "Schrift: Rot       "},
-        {"N", 1, 7, "Htg: Dunkelgrün"}, {"W", 1, 7, "Ausrichtung: Währung     "}, {"WN", 1, 8, "(man.)"},
+        {"N", 1, 7, "Sch: Rot       "},
+        {"N", 1, 7, "Htg: Dunkelgrün"}, {"W", 1, 7, "Ausrichtung: Währung     "}, {"N", 1, 7, "A: Währung"}, {"WN", 1, 8, "(man.)"},
         {"W", 2, 2, "Auswahl = 15 Felder (Zeile 2, Spalte 3 bis Zeile 4, Spalte 7)"},
         {"WN", 3, 2, "Marker:  0=Z1S1 1=Z999S100 2=Z2S2 3= 4= 5=Z1S1"}, {"W", 3, 4, "Suchen: Müller"},
         {"N", 3, 7, "klein (ein)"}, {"N", 3, 8, "Zeile: 250      "}, {"WN", 3, 8, "Seite: 5        "},
