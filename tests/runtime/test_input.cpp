@@ -132,7 +132,7 @@ TEST_F(InputTest, PasteTypesTheFirstLineAndCopyRestoresWideCharacters) {
     host->SetClipboardString("1€2");
     t_InputEdit(0, 22);
     EXPECT_EQ(Form("", InputInteger), "12");
-    EXPECT_EQ(UnescapeWideCharacters("\x1B" "20ac\x1D!\x1B" "20\x1D"), "€!\x1B" "20\x1D");
+    EXPECT_EQ(UnescapeWideCharacters("\x1B" "20ac\x1D!\x1B" "20\x1D\x1B" "03C0\x1D"), "€!\x1B" "20\x1Dπ");
 }
 
 TEST_F(InputTest, SettingTheStringRedrawsNothingAndOtherWindowsAreRefused) {
