@@ -76,7 +76,7 @@ TEST_F(CalculationTest, ColumnOutsideTheViewMovesTheLeftColumnAndRedraws) {
 }
 
 TEST(IntegerToText, ReadsBackAsWrittenAndSaturates) {
-    for (Int value : {Int{0}, Int{-7}, Int{100}, Max, Min}) EXPECT_EQ(TextToInteger(IntegerToText(value)), value) << value;
+    for (Int value : {Int{0}, Int{-7}, Int{100}, Max, Min, Max - 1, Min + 1, Min + 9}) EXPECT_EQ(TextToInteger(IntegerToText(value)), value) << value;
     const std::pair<std::string, Int> cases[] = {
         {"", 0}, {"  -   12abc", -12}, {"1 2", 1}, {"007", 7}, {"-", 0}, {"--12", 0}, {"+12", 0}, {"\t5", 0},
         {"9223372036854775808", Max}, {std::string(500, '9'), Max}, {"-9223372036854775809", Min}, {"-7", -7},
