@@ -61,11 +61,11 @@ TEST_F(GlyphTest, GlyphsBlendInkAndPaperAtEveryDepth) {
          {255, 0, 255, 0, 255, 0, 128, 0}},
         {"8 grey", 8, 0xF1, 0, false, 1, 1, 0, {85, 255, 170}, {255, 255, 255, 255, 255, 170, 170, 170}},
         {"16 grey in the second byte", 16, 0xF1, 0x77, false, 1, 1, 0, {0x77, 85, 0x77, 255, 0x77, 170},
-         {255, 255, 255, 255, 255, 170, 170, 170}}, {"4 nearest palette colour", 4, 0xC0, 0, false, 2, 1, 4, {0x0C, 0x44}, {}},
+         {255, 255, 255, 255, 255, 170, 170, 170}}, {"4 nearest palette colour, second line", 4, 0xC0, 0, false, 2, 2, 16 * 32 + 4, {0x0C, 0x44}, {}},
         {"4 greys by the channel sum", 4, 0xF0, 0, false, 1, 1, 0, {0x0F, 0xA5}, {255, 255, 255, 255, 255, 168, 168, 168}},
         {"1 green stays dark", 1, 0xC0, 0xFF, false, 1, 1, 0, {0x00, 0xFF}, {255, 0, 0, 0, 255, 0, 0, 0}},
         {"1 white from half cover", 1, 0xF0, 0, false, 1, 1, 0, {0x60}, {255, 255, 255, 255, 255, 255, 255, 255}},
-        {"1 black on white", 1, 0x0F, 0, false, 2, 1, 1, {0x9F}, {}}, };
+        {"1 black on white, second line", 1, 0x0F, 0, false, 2, 2, 16 * 8 + 1, {0x9F}, {}}, };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         Open(row.depth);
