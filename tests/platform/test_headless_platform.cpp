@@ -76,8 +76,9 @@ TEST(PlatformFolders, StandardFoldersFollowTheUserDirectories) {
     char pattern[] = "/tmp/tabrona-home-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     const std::string home = pattern;
-    for (const char* f : {"/.config", "/Schreibtisch", "/Documents"}) std::filesystem::create_directories(home + f);
-    std::ofstream(home + "/.config/user-dirs.dirs") << "# by xdg\nXDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\nXDG_MUSIC_DIR=\"$HOME/Musik\"\nXDG_VIDEOS_DIR=\"$HOME\"";
+    for (const char* f : {"/.config", "/Schreibtisch", "/Documents", "/Laden"}) std::filesystem::create_directories(home + f);
+    std::ofstream(home + "/.config/user-dirs.dirs") << "# by xdg\nXDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\nXDG_MUSIC_DIR=\"$HOME/Musik\"\nXDG_VIDEOS_DIR=\"$HOME\"\nXDG_DOWNLOAD_DIR="
+                                                << home << "/Laden";  // unquoted: taken as it stands
     setenv("HOME", home.c_str(), 1);  // each test runs in a process of its own
     unsetenv("XDG_CONFIG_HOME");
     unsetenv("USER");
@@ -90,6 +91,7 @@ TEST(PlatformFolders, StandardFoldersFollowTheUserDirectories) {
     EXPECT_EQ(platform.Folder(StandardFolder::Movies), home + "/");    // listed as the home folder itself
     EXPECT_EQ(platform.Folder(StandardFolder::Volumes), "/mnt/");      // no user name to look for
     EXPECT_EQ(platform.Folder(StandardFolder::Documents), home + "/Documents/");
+    EXPECT_EQ(platform.Folder(StandardFolder::Downloads), home + "/Laden/");
     std::filesystem::remove_all(home);
 }
 
