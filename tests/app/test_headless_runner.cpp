@@ -204,6 +204,12 @@ TEST_F(RunnerTest, BadCommandLinesAndScriptsAreRefusedWithStatusTwo) {
         EXPECT_NE(output.find(message), std::string::npos) << arguments << " said: " << output;
         EXPECT_EQ(output.find("applicationDidFinishLaunching"), std::string::npos) << arguments;
     }
+    // A screen that cannot be written is a failed run, not a refused one.
+    for (const char* option : {"--screen", "--screenshot"}) {
+        const auto [status, output] = RunCommand(exe + " " + option + " /nonexistent/folder/out");
+        EXPECT_EQ(status, 1) << option;
+        EXPECT_NE(output.find("/nonexistent/folder/out"), std::string::npos) << option << " said: " << output;
+    }
 }
 
 // A file named on the command line is opened as the program starts, and a
