@@ -183,7 +183,7 @@ protected:
     const std::string exe = std::string("'") + TABRONA_EXE + "' --headless";
 };
 
-TEST_F(RunnerTest, BadCommandLinesAndScriptsAreRefusedWithStatusTwo) {
+TEST_F(RunnerTest, BadArgumentsAndUnwritableOutputsGiveTheirExitStatus) {
     const std::pair<std::string, std::string> cases[] = {
         {"--keys '" + dir.string() + "'", "is a folder"},
         {"--keys /nonexistent/keys", "cannot be read"},
