@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "platform/headless_platform.h"
 #include "platform/log.h"
@@ -27,3 +29,11 @@ protected:
 
     HeadlessPlatform* host = nullptr;
 };
+
+// The log without the auto-update thread's lines, which come whenever that thread runs.
+inline std::vector<std::string> RuntimeLines(const LogCapture& log) {
+    std::vector<std::string> lines;
+    for (const std::string& l : log.Lines())
+        if (l.rfind("t_WindowAutoUpdateProcess:", 0) != 0) lines.push_back(l);
+    return lines;
+}

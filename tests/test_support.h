@@ -1,6 +1,8 @@
 // Small helpers shared by the tests.
 #pragma once
 
+#include <pthread.h>
+
 #include <chrono>
 #include <string>
 #include <thread>
@@ -28,4 +30,14 @@ inline std::string RectText(const HostRect& r) {
         return s;
     };
     return n(r.x) + "," + n(r.y) + "," + n(r.width) + "," + n(r.height);
+}
+
+// The stack size of the calling thread.
+inline std::size_t StackSize() {
+    pthread_attr_t attr;
+    std::size_t size = 0;
+    pthread_getattr_np(pthread_self(), &attr);
+    pthread_attr_getstacksize(&attr, &size);
+    pthread_attr_destroy(&attr);
+    return size;
 }

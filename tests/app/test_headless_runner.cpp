@@ -19,9 +19,15 @@ namespace fs = std::filesystem;
 
 struct Case {
     const char* name;
-    const char* keys;
+    std::string keys;
     int lines;
 };
+
+std::string Times(int count, const std::string& keys) {
+    std::string all;
+    for (int i = 0; i < count; ++i) all += keys;
+    return all;
+}
 
 // Keys after the first one, which leaves the title screen.
 const Case Cases[] = {
@@ -42,7 +48,7 @@ const Case Cases[] = {
     {"scroll_up", "x^J^J^J^Y^Y^W", 50},
     {"scroll_down", "x^Y^Y^Y", 50},
     // The 24th page down reaches the last page, which ends with row 999.
-    {"page_down_into_last_page", "x^C^C^C^C^C^C^C^C^C^C^C^C^C^C^C^C^C^C^C^C^C^C^C^C", 50},
+    {"page_down_into_last_page", "x" + Times(24, "^C"), 50},
     // Esc cycles the help modes 2, 1, 0 and back to 9.
     {"help_mode_2", "x{Esc}", 50},
     {"help_mode_1", "x{Esc}{Esc}", 50},
@@ -86,21 +92,14 @@ const Case Cases[] = {
                         "^J=-1/4{Return}^J=2{^}-20{Return}", 50},
     {"text_edited_again", "xWort{Return}{Return}e{Return}", 50},
     // The source of a flowing text may lie left of the view: 13 columns right.
-    {"overflow_from_left_of_view", "xEin Text, der weit nach rechts ueber die Spalten fliesst{Return}"
-                                   "^U^U^U^U^U^U^U^U^U^U^U^U^U", 50},
+    {"overflow_from_left_of_view", "xEin Text, der weit nach rechts ueber die Spalten fliesst{Return}" + Times(13, "^U"), 50},
     // Menus outside help mode 9 show no help and no values.
     {"menu_in_help_mode_2", "x{Esc}^Q", 50},
     // Each help mode scrolls when the cursor leaves its last grid line: 48 and 50 rows down.
-    {"help_mode_2_scrolls", "x^_{Esc}"
-                            "^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J"
-                            "^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J", 50},
-    {"help_mode_0_scrolls", "x^_{Esc}{Esc}{Esc}"
-                            "^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J"
-                            "^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J", 50},
+    {"help_mode_2_scrolls", "x^_{Esc}" + Times(48, "^J"), 50},
+    {"help_mode_0_scrolls", "x^_{Esc}{Esc}{Esc}" + Times(50, "^J"), 50},
     // Back in help mode 9 the cursor row (46) stays above the last nine lines.
-    {"help_mode_9_near_the_bottom", "x^_{Esc}{Esc}{Esc}"
-                                    "^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J"
-                                    "^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J^J{Esc}", 50},
+    {"help_mode_9_near_the_bottom", "x^_{Esc}{Esc}{Esc}" + Times(45, "^J") + "{Esc}", 50},
     // At the end of the sheet the last row stays on the last line.
     {"help_mode_9_at_the_end", "x^E{Esc}{Esc}{Esc}{Esc}", 50},
     // Without a status line there is no editor: typing changes nothing.

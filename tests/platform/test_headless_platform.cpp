@@ -47,10 +47,7 @@ TEST(PlatformThreads, NumberedInStartOrderNamedAndWithTheirStack) {
     std::atomic<int> done{0};
     for (int i = 0; i < 2; ++i) {
         ASSERT_TRUE(platform.StartThread(std::size_t{4} << 20, [&, i] {
-            pthread_attr_t attr;
-            pthread_getattr_np(pthread_self(), &attr);
-            pthread_attr_getstacksize(&attr, &stack);
-            pthread_attr_destroy(&attr);
+            stack = StackSize();
             if (i == 1) platform.SetCurrentThreadName("t_WindowAutoUpdate");
             char name[16] = {};
             pthread_getname_np(pthread_self(), name, sizeof name);

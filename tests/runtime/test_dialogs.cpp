@@ -46,15 +46,6 @@ TEST_F(DialogTest, AskYesNoAnswersAndClearsItsBox) {
     }
 }
 
-TEST_F(DialogTest, TitleScreenFrameOfStars) {
-    ProgramBanner() = {"Tabrona", 144, "Calculation", "Info"};
-    t_ProgramBanner(0);
-    for (Int line = 1; line <= 7; ++line)  // a frame of stars, full lines at the top and bottom
-        EXPECT_EQ(Row(line, 1, 21) + Row(line, 112, 121), Repeat('*', 10) + Repeat(line % 6 == 1 ? '*' : ' ', 11) + Repeat('*', 10)) << line;
-    EXPECT_EQ(Row(3, 49, 70), " T a b r o n a   1.44 ");
-    EXPECT_EQ(Row(5, 51, 68), " Calculation Info ");
-}
-
 TEST_F(DialogTest, QuitProgramEndsOnlyTheCallingThread) {
     LogCapture log;
     std::atomic<bool> after{false};

@@ -38,14 +38,6 @@ std::vector<Int> TakeAllValues() {
     return values;
 }
 
-// The log without the auto-update thread's lines, which come whenever it runs.
-std::vector<std::string> Lines(const LogCapture& log) {
-    std::vector<std::string> lines;
-    for (const std::string& l : log.Lines())
-        if (l.rfind("t_WindowAutoUpdateProcess:", 0) != 0) lines.push_back(l);
-    return lines;
-}
-
 HostMenuItem Item(Int tag, const std::string& title = "Eintrag") {
     HostMenuItem item;
     item.MenuTitle = "Fenster";
@@ -105,7 +97,7 @@ TEST_F(EventsTest, WaitKeyTakesTypedAheadKeysWithoutShowingTheCursor) {
     LogCapture log;
     // Window 5 is not open: a cursor call on it would leave a log line.
     for (const auto& [value, text] : cases) EXPECT_EQ(t_WaitKey(5), text) << value;
-    EXPECT_TRUE(Lines(log).empty());
+    EXPECT_TRUE(RuntimeLines(log).empty());
     EXPECT_FALSE(EventPendingFlag());
 }
 
@@ -119,7 +111,7 @@ TEST_F(EventsTest, WaitKeyShowsTheCursorOnlyWhileItWaits) {
     });
     EXPECT_EQ(t_WaitKey(5), "z");
     typist.join();
-    EXPECT_EQ(Lines(log), (std::vector<std::string>{"t_CursorOn: Window #5 not initialized.",
+    EXPECT_EQ(RuntimeLines(log), (std::vector<std::string>{"t_CursorOn: Window #5 not initialized.",
                                                      "t_CursorOff: Window #5 not initialized."}));
 }
 
@@ -175,7 +167,7 @@ TEST_F(EventsTest, ClickPositionsAndTheirLogLines) {
                 ", Y = " + std::to_string(c.clickY),
             "t_MouseEventHandler: Calling program mouse handler asynchronously."};
         if (!c.refusal.empty()) expected.insert(expected.begin(), c.refusal);
-        EXPECT_EQ(Lines(log), expected);
+        EXPECT_EQ(RuntimeLines(log), expected);
         t_Event e;
         EXPECT_EQ(TakeMouseEvent(c.window, e), c.refusal.empty());
         EXPECT_EQ(e.ClickX * 10000 + e.ClickY, c.refusal.empty() ? c.clickX * 10000 + c.clickY : 0);
@@ -210,7 +202,7 @@ TEST_F(EventsTest, MouseEventsAreTakenPerWindowWithTheirButtonsAndModifiers) {
     t_WindowVisible(0, true);
     t_MouseEventPostCloseBoxClick(0);
     EXPECT_FALSE(host->Window(0).visible);
-    EXPECT_EQ(Lines(log), (std::vector<std::string>{"viewMouseDown: Graphic window (2) not initialized.",
+    EXPECT_EQ(RuntimeLines(log), (std::vector<std::string>{"viewMouseDown: Graphic window (2) not initialized.",
                                                      "t_MouseEventPostCloseBoxClick: Window = 0"}));
     EXPECT_EQ(MouseQueueLength() + KeyQueueLength(), 0u);
 }
@@ -266,7 +258,7 @@ TEST_F(EventsTest, WindowMenuActionsShowHideAndRefuseClosedWindows) {
         LogCapture log;
         t_MenuEventHandler(Item(tag));
         EXPECT_EQ(host->BellCount(), bells + 1);
-        EXPECT_EQ(Lines(log), std::vector<std::string>{"t_MenuEventHandler: Window #" + std::to_string(window) +
+        EXPECT_EQ(RuntimeLines(log), std::vector<std::string>{"t_MenuEventHandler: Window #" + std::to_string(window) +
                                                         " not initialized."});
     }
     for (const auto& [frontTag, window] : {std::pair<Int, UInt8>{205, 12}, {207, 11}, {209, 9}, {211, 8}, {229, 10}}) {
@@ -321,7 +313,7 @@ TEST_F(EventsTest, ClearPrinterAndConsoleWindows) {
         const int bells = host->BellCount();
         host->SetWindowExists(window, false);
         t_MenuEventHandler(Item(tag));
-        EXPECT_EQ(Lines(log), std::vector<std::string>{missing});
+        EXPECT_EQ(RuntimeLines(log), std::vector<std::string>{missing});
         EXPECT_EQ(host->BellCount(), bells + 1);
     }
 }

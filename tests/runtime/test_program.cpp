@@ -1,5 +1,3 @@
-#include <pthread.h>
-
 #include <cstring>
 #include <set>
 
@@ -8,15 +6,6 @@
 #include "runtime_fixture.h"
 
 namespace {
-
-std::size_t StackSize() {
-    pthread_attr_t attr;
-    std::size_t size = 0;
-    pthread_getattr_np(pthread_self(), &attr);
-    pthread_attr_getstacksize(&attr, &size);
-    pthread_attr_destroy(&attr);
-    return size;
-}
 
 TEST_F(RuntimeTest, ToolTablesAndThreadNumbers) {
     ToolTables& t = Tools();

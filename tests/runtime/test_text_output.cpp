@@ -248,12 +248,7 @@ TEST_F(TextOutputTest, RedirectionSendsTheWholeStreamToStandardOutput) {
 // Ctrl-S as the newest key stops the next print until another key arrives;
 // that key is consumed. A menu event resumes too and stays queued.
 TEST_F(TextOutputTest, OutputPauseWaitsForAKeyOrAMenuEvent) {
-    auto key = [](Int value) {
-        t_Event e;
-        e.Kind = 1;
-        e.Value = value;
-        AppendKeyEvent(e);
-    };
+    const auto key = [](char value) { t_TypeString(std::string(1, value)); };
     key('q');
     key(19);
     std::thread typist([&] {

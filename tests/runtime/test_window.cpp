@@ -11,13 +11,6 @@ namespace {
 using Lines = std::vector<std::string>;
 const std::string P0 = "t_InitWindow: GraphicWindow #0", P2 = "t_InitWindow: GraphicWindow #2", P3 = "t_InitWindow: GraphicWindow #3";
 
-// The log without the auto-update thread's lines, which come whenever that thread runs.
-Lines RuntimeLines(const LogCapture& log) {
-    Lines lines;
-    for (const std::string& l : log.Lines()) if (l.rfind("t_WindowAutoUpdateProcess:", 0) != 0) lines.push_back(l);
-    return lines;
-}
-
 t_Window& Record(UInt8 w) { return Screen().WindowTable[w]; }
 UInt8* Memory(Int address) { return Screen().VideoMemory.data() + address; }
 
