@@ -68,6 +68,7 @@ void FormulaTest::Check(std::initializer_list<FormulaRow> rows) {
         if (expect == "none" || expect[0] == '\'') {
             EXPECT_EQ(value.ValueType, expect == "none" ? ValueTypeNone : ValueTypeText);
             EXPECT_EQ(text, expect == "none" ? "" : expect.substr(1));
+            EXPECT_EQ(value.ValueNumeric, 0);  // a text carries no number along
             continue;
         }
         const double want = std::stod(expect), got = value.ValueNumeric;

@@ -55,7 +55,7 @@ TEST_F(GridDisplayTest, PiecesFollowFormatAndWidth) {
     enum { Std, Left, Center, Right, Currency };
     struct Case { const char* text; Int kind, format, width; const char* piece; } cases[] = {
         {"Hallo Welt", 2, Std, 9, "Hallo Wel"}, {"Hallo Welt", 2, Right, 9, "allo Welt"}, {"abc", 2, Left, 2, "ab"},
-        {"abc", 2, Left, 6, "abc   "}, {"abc", 2, Center, 4, "abc "}, {"abc", 2, Center, 8, "  abc   "},
+        {"abc", 2, Left, 6, "abc   "}, {"abc", 2, Center, 4, "abc "}, {"abc", 2, Center, 5, " abc "}, {"abc", 2, Center, 8, "  abc   "},
         {"5", 3, Center, 9, "    5    "}, {"abc", 2, Right, 1, "c"}, {"abc", 2, Right, 6, "   abc"},
         // A centred text too long for its cell loses its first (length - width) / 2 - 1 characters.
         {"abcd", 2, Center, 2, "ab"}, {"abcdefgh", 2, Center, 3, "bcd"}, {"ABCDEFGHIJKLMNO", 2, Center, 9, "CDEFGHIJK"},
