@@ -8,20 +8,12 @@
 
 #include "formula/builtins.h"
 #include "formula/evaluator.h"
+#include "formula_fixture.h"
 #include "formula/function_table.h"
 #include "formula/parser_state.h"
 #include "platform/log.h"
 #include "sheet/calculation.h"
 
-// Defined in test_evaluator.cpp.
-struct FormulaRow {
-    std::string Formula, Expect;
-};
-struct FormulaTest : ::testing::Test {
-    void SetUp() override;
-    static void Check(std::initializer_list<FormulaRow> rows);
-    static void SetCell(Int index, std::string_view text, Int kind);
-};
 
 namespace {
 

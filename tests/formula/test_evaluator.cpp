@@ -9,6 +9,7 @@
 #include <string>
 
 #include "formula/evaluator.h"
+#include "formula_fixture.h"
 #include "formula/function_table.h"
 #include "formula/parser_state.h"
 #include "formula/variables.h"
@@ -16,15 +17,6 @@
 #include "runtime/program.h"
 #include "sheet/calculation.h"
 
-// Shared with test_builtins.cpp, which declares the same.
-struct FormulaRow {
-    std::string Formula, Expect;
-};
-struct FormulaTest : ::testing::Test {
-    void SetUp() override;
-    static void Check(std::initializer_list<FormulaRow> rows);
-    static void SetCell(Int index, std::string_view text, Int kind);
-};
 
 void FormulaTest::SetUp() {
     SetLogToStdout(false);
