@@ -35,7 +35,7 @@ TEST(Lzw, DecodesHandPackedStreamsAndRefusesBadOnes) {
         {"1 bit", Pack(1, {1, 0, 1, 1, 0, 0, 0, 1}), all, DecodeStatus::Ok, std::string("\x01\x00\x01\x01\x00\x00\x00\x01", 8)},
         {"empty", {}, all, DecodeStatus::Ok, ""},                    {"less than one code", {12, 0xAB}, all, DecodeStatus::Ok, ""},
         {"width 0", {0, 1, 2}, all, DecodeStatus::BadCodeWidth, ""}, {"width 25", {25, 1, 2, 3}, all, DecodeStatus::BadCodeWidth, ""},
-        {"first code not a byte", Pack(9, {300}), all, DecodeStatus::BadCode, ""},
+        {"first code not a byte", Pack(9, {256}), all, DecodeStatus::BadCode, ""},
         {"code past the next one", Pack(9, {'a', 'b', 258}), all, DecodeStatus::BadCode, ""}, };
     for (const auto& [name, stream, max, status, bytes] : rows) {
         const lzw::DecodeResult result = lzw::Decode(stream.data(), stream.size(), max);
