@@ -85,6 +85,10 @@ DecodeResult Decode(const std::uint8_t* data, std::size_t size, std::size_t maxS
         result.status = DecodeStatus::BadCode;
         return result;
     }
+    if (maxSize == 0) {
+        result.status = DecodeStatus::TooLarge;
+        return result;
+    }
     Dictionary dict;
     std::vector<std::uint8_t>& out = result.bytes;
     out.push_back(static_cast<std::uint8_t>(code));

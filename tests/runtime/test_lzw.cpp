@@ -29,7 +29,8 @@ TEST(Lzw, DecodesHandPackedStreamsAndRefusesBadOnes) {
     const Stream abab = Pack(9, {'A', 'B', 256, 258});  // 258 is the code this very step defines
     const std::tuple<const char*, Stream, std::size_t, DecodeStatus, std::string> rows[] = {
         {"next-code case", abab, all, DecodeStatus::Ok, "ABABABA"}, {"exactly the limit", abab, 7, DecodeStatus::Ok, "ABABABA"},
-        {"over the limit", abab, 6, DecodeStatus::TooLarge, ""},    {"blow-up", Pack(16, blowUp), all, DecodeStatus::TooLarge, ""},
+        {"over the limit", abab, 6, DecodeStatus::TooLarge, ""}, {"a limit of nothing", abab, 0, DecodeStatus::TooLarge, ""},
+        {"blow-up", Pack(16, blowUp), all, DecodeStatus::TooLarge, ""},
         {"12 bit", Pack(12, {'x', 'y', 'z', 256}), all, DecodeStatus::Ok, "xyzxy"},
         {"24 bit", Pack(24, {'a', 'b'}), all, DecodeStatus::Ok, "ab"},
         {"1 bit", Pack(1, {1, 0, 1, 1, 0, 0, 0, 1}), all, DecodeStatus::Ok, std::string("\x01\x00\x01\x01\x00\x00\x00\x01", 8)},
