@@ -90,8 +90,6 @@ Value TextValue(Text text) {
     return value;
 }
 
-bool IsDigit(UInt8 code) { return code >= '0' && code <= '9'; }
-
 bool IsHexDigit(UInt8 code) { return IsDigit(code) || (code >= 'A' && code <= 'F') || (code >= 'a' && code <= 'f'); }
 
 UInt8 CharacterAt(Int position) { return parser_CharacterAt(Parser().ParserText, position); }

@@ -4,8 +4,6 @@
 
 namespace {
 
-bool IsDigit(UInt8 code) { return code >= '0' && code <= '9'; }
-
 bool IsHexLetter(UInt8 code) { return (code >= 'A' && code <= 'F') || (code >= 'a' && code <= 'f'); }
 
 }  // namespace

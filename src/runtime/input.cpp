@@ -27,8 +27,6 @@ t_Window* Field(const char* op, UInt8 w) {
     return &win;
 }
 
-bool IsDigit(char32_t c) { return c >= '0' && c <= '9'; }
-
 int HexValue(char32_t c) {
     if (c >= '0' && c <= '9') return static_cast<int>(c - '0');
     if (c >= 'A' && c <= 'F') return static_cast<int>(c - 'A' + 10);

@@ -13,6 +13,9 @@
 
 using String = std::string;
 
+// The codes '0' to '9'.
+constexpr bool IsDigit(char32_t code) { return code >= '0' && code <= '9'; }
+
 // A read-only run of 8-bit codes: a whole Text or a part of one, passed to
 // readers so that a part need not be copied out first.
 using TextView = std::span<const UInt8>;

@@ -30,8 +30,6 @@ void SetField(Int& word, int shift, std::uint64_t mask, Int value) {
     word = static_cast<Int>(bits);
 }
 
-bool IsDigit(UInt8 code) { return code >= '0' && code <= '9'; }
-
 // TextToInteger over the codes from `start` on.
 Int ReadInteger(TextView text, std::size_t start) {
     const std::size_t size = text.size();

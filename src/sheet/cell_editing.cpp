@@ -38,8 +38,6 @@ Text CutEntry(const Text& entry) {
     return Text(std::vector<UInt8>(entry.Elements.begin(), entry.Elements.begin() + static_cast<long>(limit)));
 }
 
-bool IsDigit(UInt8 code) { return code >= '0' && code <= '9'; }
-
 bool IsNumberStart(UInt8 code) { return code == ',' || code == '-' || code == '.'; }
 
 // The text the editor starts with when Return opened it: the formula of a

@@ -26,8 +26,6 @@ constexpr Int MaximumExponent = 100000;
 // long plain integer would claim digits the value does not have.
 constexpr double LargestPlainMagnitude = 0x1p54;
 
-bool IsDigit(UInt8 c) { return c >= '0' && c <= '9'; }
-
 Text TextOf(std::string_view ascii) { return Text::FromBytes(ascii); }
 
 std::string_view DigitsOf(std::uint64_t value, char (&buffer)[24]) {
