@@ -23,12 +23,6 @@ namespace {
 using Arguments = std::span<const parser_UniversalType>;
 using UInt64 = std::uint64_t;
 
-constexpr Int ErrorInvalidArgument = 4;
-constexpr Int ErrorVariableTableFull = 3;
-constexpr Int ErrorTypeMismatch = 13;
-constexpr Int ErrorInvalidVariableName = 20;
-constexpr Int ErrorCellOutOfRange = 22;
-
 // Texts longer than this are not built: Repeat$ could otherwise ask for more
 // memory than the machine has from a formula of a dozen characters.
 constexpr std::size_t MaxTextResult = std::size_t{1} << 20;
@@ -263,7 +257,7 @@ double HexadecimalValue(const Text& text) {
 
 parser_UniversalType FirstCode(Int position, const Text& text) {
     if (text.Empty()) {
-        parser_RaiseError(ErrorInvalidArgument, position);
+        parser_RaiseError(BeyondLimitsError, position);
         return Real(0.0);
     }
     return Real(text[0]);
@@ -272,7 +266,7 @@ parser_UniversalType FirstCode(Int position, const Text& text) {
 parser_UniversalType Repeated(Int position, const Text& text, Int count) {
     if (count < 1 || text.Empty()) return TextValue({});
     if (static_cast<UInt64>(count) > MaxTextResult / text.Size()) {
-        parser_RaiseError(ErrorInvalidArgument, position);
+        parser_RaiseError(BeyondLimitsError, position);
         return Real(0.0);
     }
     Text result;
@@ -296,30 +290,20 @@ void DefineVariable(Int position, const Text& writtenName, const parser_Universa
     if (value.ValueType == ValueTypeText && !name.Empty() && name.Elements.back() == '$') name.Elements.pop_back();
     if (name.Empty()) return;
     if (!IsValidVariableName(name)) {
-        parser_RaiseError(ErrorInvalidVariableName, position);
+        parser_RaiseError(InvalidVariableNameError, position);
         return;
     }
     const VariableStore stored = value.ValueType == ValueTypeReal
                                      ? parser_StoreNumericVariable(name, value.ValueNumeric)
                                      : parser_StoreTextVariable(name, value.ValueText);
-    if (stored == VariableStore::TableFull) parser_RaiseError(ErrorVariableTableFull, position);
+    if (stored == VariableStore::TableFull) parser_RaiseError(VariableTableFullError, position);
 }
 
 // What the cell shows now; the cell is not computed.
-parser_UniversalType CellValue(Int position, Int index) {
-    const CalculationState& calculation = Calculation();
-    const Int cellCount = calculation.RowCount * calculation.ColumnCount;
-    // The arrays are compared too, so a sheet that was never cleared is
-    // never read past its end.
-    const Int stored = static_cast<Int>(std::min(calculation.CellText.size(), calculation.CellAttributes.size()));
-    if (index < 0 || index >= cellCount || index >= stored) {
-        parser_RaiseError(ErrorCellOutOfRange, position);
-        return Real(0.0);
-    }
-    const auto cell = static_cast<std::size_t>(index);
-    const Text& text = calculation.CellText[cell];
-    if (CellKind(calculation.CellAttributes[cell]) == CellKindText) return TextValue(text);
-    return Real(TextToNumber(text));
+parser_UniversalType CellValueAt(Int position, Int index) {
+    if (ReadableCell(index)) return CellValue(index);
+    parser_RaiseError(CellOutOfRangeError, position);
+    return Real(0.0);
 }
 
 // ---- The dispatcher ----
@@ -378,7 +362,7 @@ parser_UniversalType Compute(Int position, Int token, Arguments a) {
     case 48: return TextValue({});
     case 49: return Repeated(position, T(a, 0), N(a, 1));
     case 50: return Real(static_cast<double>(CellIndexFromAddress(T(a, 0))));
-    case 51: return CellValue(position, N(a, 0));
+    case 51: return CellValueAt(position, N(a, 0));
     case 52: return Real(static_cast<double>(Calculation().ComputingCell));
     }
     return Real(0.0);
@@ -393,7 +377,7 @@ parser_UniversalType parser_CallBuiltin(Int position, Int token, std::span<const
         return Real(0.0);
     }
     if (!ArgumentsFit(*row, arguments)) {
-        parser_RaiseError(ErrorTypeMismatch, position);
+        parser_RaiseError(TypeError, position);
         return Real(0.0);
     }
     return Compute(position, token, arguments);

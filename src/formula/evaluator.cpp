@@ -21,24 +21,6 @@ namespace {
 
 using Value = parser_UniversalType;
 
-// Error codes the parser itself raises.
-constexpr Int DivisionByZeroError = 1;
-constexpr Int OpeningParenthesisError = 2;
-constexpr Int VariableTableFullError = 3;
-constexpr Int NumeralTooLongError = 4;
-constexpr Int CommaExpectedError = 5;
-constexpr Int ClosingParenthesisError = 6;
-constexpr Int ExponentDigitsError = 7;
-constexpr Int LeftOverError = 8;
-constexpr Int SecondPointError = 10;
-constexpr Int OperandExpectedError = 11;
-constexpr Int TypeError = 13;
-constexpr Int LoneQuoteError = 15;
-constexpr Int UnknownComparisonError = 16;
-constexpr Int ArgumentsEndError = 17;
-constexpr Int HexadecimalError = 18;
-constexpr Int UnknownNameError = 21;
-
 // A numeral this long or longer is refused.
 constexpr Int NumeralLengthLimit = 28;
 
@@ -258,7 +240,7 @@ struct ComparisonOperator {
 [[gnu::noinline]] void ApplyAdditive(UInt8 op, Value& value, const Value& right, const Cursor& at) {
     if (right.ValueType == ValueTypeText && op == '+') {
         if (value.ValueText.Size() + right.ValueText.Size() > static_cast<std::size_t>(MaxTextLength)) {
-            parser_RaiseError(TextTooLongError, at.Position);
+            parser_RaiseError(BeyondLimitsError, at.Position);
             return;
         }
         // Appended in place: a long chain of "+" stays linear.
@@ -376,7 +358,7 @@ Int HexadecimalValue(Int first, Int last, Int numeralStart) {
         return Value{};
     }
     if (stop - start >= NumeralLengthLimit) {
-        parser_RaiseError(NumeralTooLongError, start);
+        parser_RaiseError(BeyondLimitsError, start);
         return Value{};
     }
 
@@ -498,8 +480,7 @@ std::array<CellRead, 4> CellReads;
 
 void ForgetCellReads() { CellReads.fill(CellRead{}); }
 
-// The displayed text of a cell: text for a text cell, its number otherwise.
-Value CellValue(Int index) {
+Value ReadCell(Int index) {
     const CalculationState& calc = Calculation();
     const std::size_t i = static_cast<std::size_t>(index);
     if (CellKind(calc.CellAttributes[i]) == CellKindText) return TextValue(calc.CellText[i]);
@@ -512,9 +493,7 @@ Value CellValue(Int index) {
 Int ReferencedCell(TextView name) {
     if (!Parser().CellReferencesEnabled) return -1;
     const Int index = CellIndexFromAddress(name);
-    const CalculationState& calc = Calculation();
-    const auto cells = static_cast<Int>(std::min(calc.CellText.size(), calc.CellAttributes.size()));
-    return index < cells ? index : -1;
+    return ReadableCell(index) ? index : -1;
 }
 
 void RaiseUnknownName(Int variableCount, Int position) {
@@ -545,7 +524,7 @@ void RaiseUnknownName(Int variableCount, Int position) {
     if (const Int found = parser_FindNumericVariable(name); found > 0) {
         value = Real(parser.NumericVariables[static_cast<std::size_t>(found)].Value);
     } else if (const Int cell = ReferencedCell(name); cell >= 0) {
-        value = CellValue(cell);
+        value = ReadCell(cell);
     } else {
         RaiseUnknownName(parser.NumericVariableCount, start);
     }
@@ -642,6 +621,16 @@ void RaiseUnknownName(Int variableCount, Int position) {
 }
 
 }  // namespace
+
+bool ReadableCell(Int index) {
+    const CalculationState& calc = Calculation();
+    // The arrays are compared too, so a sheet that was never cleared is
+    // never read past its end.
+    const auto stored = static_cast<Int>(std::min(calc.CellText.size(), calc.CellAttributes.size()));
+    return index >= 0 && index < calc.RowCount * calc.ColumnCount && index < stored;
+}
+
+parser_UniversalType CellValue(Int index) { return ReadCell(index); }
 
 parser_UniversalType parser_Evaluate(TextView formula) {
     ParserState& parser = Parser();

@@ -2,6 +2,7 @@
 // reads. The state of the evaluation lives in Parser() (parser_state.h).
 #pragma once
 
+#include "formula/errors.h"
 #include "formula/value.h"
 #include "runtime/text.h"
 #include "runtime/types.h"
@@ -10,22 +11,23 @@
 // files and pastes of any length, and every level costs stack frames; 200 is
 // far beyond any formula a person writes and far below the stack's limit.
 inline constexpr Int MaxNestingDepth = 200;
-// Raised at the "(" that opens level MaxNestingDepth + 1; the evaluation then
-// reads no further. Code 9 was unused, so the cell's "(ERR#9@...)" cannot be
-// mistaken for another failure.
-inline constexpr Int NestingTooDeepError = 9;
 
 // Texts joined with "+" may grow to this many bytes. A longer result raises
-// error 4 (an argument or operand beyond the program's limits) and the left
-// text remains, so that a short formula cannot fill the memory by doubling.
+// BeyondLimitsError and the left text remains, so that a short formula cannot
+// fill the memory by doubling.
 inline constexpr Int MaxTextLength = Int{1} << 20;
-inline constexpr Int TextTooLongError = 4;
 
 // Evaluates a formula (without its leading "="); afterwards
 // Parser().ParserErrorCode and ParserErrorPosition tell whether it failed.
 parser_UniversalType parser_Evaluate(TextView formula);
 // Records an error; only the first of an evaluation is kept, all are counted.
 void parser_RaiseError(Int code, Int position);
+
+// True when index is a cell of the sheet that formulas may read.
+bool ReadableCell(Int index);
+// What a readable cell shows now, without computing it: the text of a text
+// cell, the number of any other (read once within an evaluation).
+parser_UniversalType CellValue(Int index);
 
 // A real as a signed 64-bit integer: truncation toward zero; NaN and
 // magnitudes of 2^63 or more give the most negative integer.

@@ -154,7 +154,7 @@ TEST_F(EvaluatorTest, EachEvaluationStartsAfreshAndJoinedTextsStopAtTheirLimit) 
     SetCell(0, std::string(static_cast<std::size_t>(MaxTextLength) - 1, 'a'), CellKindText);
     Check({{"Len(Z1S1 + 'b')", std::to_string(MaxTextLength)}});
     const parser_UniversalType refused = parser_Evaluate(Text::FromBytes("Z1S1 + \"bc\" "));
-    EXPECT_EQ(std::pair(Parser().ParserErrorCode, Parser().ParserErrorPosition), std::pair(TextTooLongError, Int{13}));
+    EXPECT_EQ(std::pair(Parser().ParserErrorCode, Parser().ParserErrorPosition), std::pair(BeyondLimitsError, Int{13}));
     EXPECT_EQ(refused.ValueText.Size() + 1, static_cast<std::size_t>(MaxTextLength));
 }
 
