@@ -9,29 +9,12 @@
 #include <utility>
 #include <vector>
 
+#include "runtime/charset.h"
 #include "runtime/text.h"
 
-namespace parser_detail {
-constexpr bool InRange(int code, int low, int high) { return code >= low && code <= high; }
-
-// "a"-"z" and the Latin-1 lower-case letters whose upper-case form lies 32
-// below; 223, 229, 230, 247, 248 and 253-255 have no such form.
-inline constexpr std::array<UInt8, 256> UpperCaseBytes = [] {
-    std::array<UInt8, 256> table{};
-    for (int code = 0; code < 256; ++code) {
-        const bool lower = InRange(code, 97, 122) || InRange(code, 224, 228) || InRange(code, 231, 246) ||
-                           InRange(code, 249, 252);
-        table[static_cast<std::size_t>(code)] = static_cast<UInt8>(lower ? code - 32 : code);
-    }
-    return table;
-}();
-}  // namespace parser_detail
-
-// The single-byte upper-case map: the same as the tool tables'
-// UpperCaseTable, held here so that names fold correctly even where the tool
-// tables have not been built (tests, early start-up). Inline: the parser
-// folds every name character it reads.
-inline UInt8 parser_UpperCaseByte(UInt8 code) { return parser_detail::UpperCaseBytes[code]; }
+// The single-byte upper-case map, which needs no tool tables (tests, early
+// start-up). Inline: the parser folds every name character it reads.
+inline UInt8 parser_UpperCaseByte(UInt8 code) { return UpperCaseBytes[code]; }
 
 // A name's folded form packed into a number, first byte highest, so that
 // keys order as parser_CompareNames orders names. Empty when the folded form

@@ -8,6 +8,7 @@
 #include "platform/log.h"
 #include "platform/no_destructor.h"
 #include "platform/platform.h"
+#include "runtime/charset.h"
 #include "runtime/memory.h"
 
 namespace {
@@ -23,8 +24,6 @@ ProgramStartSlot& StartSlot() {
     static NoDestructor<ProgramStartSlot> slot;
     return *slot;
 }
-
-bool InRange(int value, int low, int high) { return value >= low && value <= high; }
 
 // Body of a program thread: take the waiting entry, free the slot, run it.
 void RunProgramThread() {
@@ -50,10 +49,8 @@ void initoxtools() {
     LogLine("initoxtools: Start.");
     ToolTables& t = Tools();
     for (int i = 0; i < 256; ++i) {
-        const bool lower = InRange(i, 97, 122) || InRange(i, 224, 228) || InRange(i, 231, 246) || InRange(i, 249, 252);
-        const bool upper = InRange(i, 65, 90) || InRange(i, 192, 196) || InRange(i, 199, 214) || InRange(i, 217, 220);
-        t.UpperCaseTable[i] = static_cast<UInt8>(lower ? i - 32 : i);
-        t.LowerCaseTable[i] = static_cast<UInt8>(upper ? i + 32 : i);
+        t.UpperCaseTable[i] = UpperCaseBytes[static_cast<std::size_t>(i)];
+        t.LowerCaseTable[i] = LowerCaseBytes[static_cast<std::size_t>(i)];
         t.HexValueTable[i] = -1;
     }
     for (int d = 0; d < 16; ++d) {
