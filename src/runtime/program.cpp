@@ -2,6 +2,7 @@
 
 #include <time.h>
 
+#include <charconv>
 #include <cstdlib>
 #include <mutex>
 
@@ -100,21 +101,12 @@ Int ThreadNumberFromDescription(const std::string& description) {
     const std::size_t from = at + marker.size();
     const std::size_t comma = description.find(',', from);
     if (comma == std::string::npos) return 0;
-    std::size_t i = from;
-    while (i < comma && description[i] == ' ') ++i;
-    bool negative = false;
-    if (i < comma && description[i] == '-') {
-        negative = true;
-        ++i;
-    }
-    if (i == comma) return 0;
+    // Blanks may come first; then the whole rest up to the comma must be the number.
+    const char* first = description.data() + description.find_first_not_of(' ', from);
+    const char* end = description.data() + comma;
     Int value = 0;
-    for (; i < comma; ++i) {
-        const char c = description[i];
-        if (c < '0' || c > '9' || value > (Int{1} << 40)) return 0;
-        value = value * 10 + (c - '0');
-    }
-    return negative ? -value : value;
+    const auto [stop, error] = std::from_chars(first, end, value);
+    return error == std::errc() && stop == end ? value : 0;
 }
 
 Int currentthreadnumber() {
