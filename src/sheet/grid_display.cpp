@@ -8,7 +8,6 @@
 #include <memory>
 #include <string_view>
 
-#include "commands/settings.h"
 #include "formula/function_table.h"
 #include "runtime/font.h"
 #include "runtime/glyph.h"
@@ -16,6 +15,7 @@
 #include "runtime/window.h"
 #include "sheet/calculation.h"
 #include "sheet/help_texts.h"
+#include "sheet/menu_settings.h"
 #include "sheet/number_format.h"
 
 namespace {

@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <system_error>
 
-#include "commands/settings.h"
 #include "formula/function_table.h"
 #include "formula/parser_state.h"
 #include "platform/log.h"
@@ -21,6 +20,7 @@
 #include "sheet/calculation.h"
 #include "sheet/cell_editing.h"
 #include "sheet/grid_display.h"
+#include "sheet/menu_settings.h"
 
 namespace {
 

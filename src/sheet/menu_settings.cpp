@@ -1,4 +1,4 @@
-#include "commands/settings.h"
+#include "sheet/menu_settings.h"
 
 #include "platform/no_destructor.h"
 
