@@ -8,6 +8,7 @@
 #include <random>
 #include <string>
 
+#include "formula/cell_source.h"
 #include "formula/evaluator.h"
 #include "formula/function_table.h"
 #include "formula/parser_state.h"
@@ -15,7 +16,6 @@
 #include "platform/log.h"
 #include "platform/no_destructor.h"
 #include "runtime/program.h"
-#include "sheet/calculation.h"
 #include "sheet/number_format.h"
 
 namespace {
@@ -361,9 +361,9 @@ parser_UniversalType Compute(Int position, Int token, Arguments a) {
     case 47: return Real(0.0);
     case 48: return TextValue({});
     case 49: return Repeated(position, T(a, 0), N(a, 1));
-    case 50: return Real(static_cast<double>(CellIndexFromAddress(T(a, 0))));
+    case 50: return Real(static_cast<double>(FormulaCellIndex(T(a, 0))));
     case 51: return CellValueAt(position, N(a, 0));
-    case 52: return Real(static_cast<double>(Calculation().ComputingCell));
+    case 52: return Real(static_cast<double>(FormulaComputingCell()));
     }
     return Real(0.0);
 }

@@ -10,11 +10,11 @@
 #include <span>
 
 #include "formula/builtins.h"
+#include "formula/cell_source.h"
 #include "formula/function_table.h"
 #include "formula/lexical.h"
 #include "formula/parser_state.h"
 #include "formula/variables.h"
-#include "sheet/calculation.h"
 #include "sheet/number_format.h"
 
 namespace {
@@ -480,20 +480,23 @@ std::array<CellRead, 4> CellReads;
 
 void ForgetCellReads() { CellReads.fill(CellRead{}); }
 
-Value ReadCell(Int index) {
-    const CalculationState& calc = Calculation();
-    const std::size_t i = static_cast<std::size_t>(index);
-    if (CellKind(calc.CellAttributes[i]) == CellKindText) return TextValue(calc.CellText[i]);
-    CellRead& read = CellReads[i % CellReads.size()];
-    if (read.Index != index) read = {index, TextToNumber(calc.CellText[i])};
+// What a readable cell shows: its text, or its number read once per evaluation.
+Value CellContents(Int index, const FormulaCell& cell) {
+    if (cell.IsText) return TextValue(*cell.Contents);
+    CellRead& read = CellReads[static_cast<std::size_t>(index) % CellReads.size()];
+    if (read.Index != index) read = {index, TextToNumber(*cell.Contents)};
     return Real(read.Number);
 }
 
-// A cell index for the name, or -1 when it addresses no readable cell.
-Int ReferencedCell(TextView name) {
-    if (!Parser().CellReferencesEnabled) return -1;
-    const Int index = CellIndexFromAddress(name);
-    return ReadableCell(index) ? index : -1;
+struct Reference {
+    Int Index = -1;
+    FormulaCell Cell;  // without contents when the name addresses no readable cell
+};
+
+Reference ReferencedCell(TextView name) {
+    if (!Parser().CellReferencesEnabled) return {};
+    const Int index = FormulaCellIndex(name);
+    return {index, index >= 0 ? ReadFormulaCell(index) : FormulaCell{}};
 }
 
 void RaiseUnknownName(Int variableCount, Int position) {
@@ -523,8 +526,8 @@ void RaiseUnknownName(Int variableCount, Int position) {
     }
     if (const Int found = parser_FindNumericVariable(name); found > 0) {
         value = Real(parser.NumericVariables[static_cast<std::size_t>(found)].Value);
-    } else if (const Int cell = ReferencedCell(name); cell >= 0) {
-        value = ReadCell(cell);
+    } else if (const Reference reference = ReferencedCell(name); reference.Cell.Contents) {
+        value = CellContents(reference.Index, reference.Cell);
     } else {
         RaiseUnknownName(parser.NumericVariableCount, start);
     }
@@ -622,15 +625,12 @@ void RaiseUnknownName(Int variableCount, Int position) {
 
 }  // namespace
 
-bool ReadableCell(Int index) {
-    const CalculationState& calc = Calculation();
-    // The arrays are compared too, so a sheet that was never cleared is
-    // never read past its end.
-    const auto stored = static_cast<Int>(std::min(calc.CellText.size(), calc.CellAttributes.size()));
-    return index >= 0 && index < calc.RowCount * calc.ColumnCount && index < stored;
-}
+bool ReadableCell(Int index) { return ReadFormulaCell(index).Contents != nullptr; }
 
-parser_UniversalType CellValue(Int index) { return ReadCell(index); }
+parser_UniversalType CellValue(Int index) {
+    const FormulaCell cell = ReadFormulaCell(index);
+    return cell.Contents ? CellContents(index, cell) : Real(0.0);
+}
 
 parser_UniversalType parser_Evaluate(TextView formula) {
     ParserState& parser = Parser();

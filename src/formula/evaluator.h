@@ -26,7 +26,8 @@ void parser_RaiseError(Int code, Int position);
 // True when index is a cell of the sheet that formulas may read.
 bool ReadableCell(Int index);
 // What a readable cell shows now, without computing it: the text of a text
-// cell, the number of any other (read once within an evaluation).
+// cell, the number of any other (read once within an evaluation); 0 for a
+// cell that cannot be read.
 parser_UniversalType CellValue(Int index);
 
 // A real as a signed 64-bit integer: truncation toward zero; NaN and

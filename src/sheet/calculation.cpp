@@ -1,5 +1,7 @@
 #include "sheet/calculation.h"
 
+#include "formula/cell_source.h"
+
 #include <cstdint>
 #include <limits>
 
@@ -266,3 +268,19 @@ Text IntegerToText(Int value) {
 }
 
 Int TextToInteger(const Text& text) { return ReadInteger(text, 0); }
+
+// --- what formulas read -----------------------------------------------------------
+
+FormulaCell ReadFormulaCell(Int index) {
+    const CalculationState& calc = Calculation();
+    // The arrays are compared too, so a sheet that was never cleared is
+    // never read past its end.
+    const auto stored = static_cast<Int>(std::min(calc.CellText.size(), calc.CellAttributes.size()));
+    if (index < 0 || index >= calc.RowCount * calc.ColumnCount || index >= stored) return {};
+    const auto i = static_cast<std::size_t>(index);
+    return {&calc.CellText[i], CellKind(calc.CellAttributes[i]) == CellKindText};
+}
+
+Int FormulaCellIndex(TextView address) { return CellIndexFromAddress(address); }
+
+Int FormulaComputingCell() { return Calculation().ComputingCell; }

@@ -1,0 +1,21 @@
+// What formulas read of the sheet. The formula language knows no sheet: the
+// sheet defines these functions (sheet/calculation.cpp), so that the folders
+// stack with the sheet above the formulas.
+#pragma once
+
+#include "runtime/text.h"
+#include "runtime/types.h"
+
+// A cell as formulas see it.
+struct FormulaCell {
+    const Text* Contents = nullptr;  // none: no cell that formulas may read
+    bool IsText = false;
+};
+
+// The cell at the index (from 0, row by row), if formulas may read it.
+FormulaCell ReadFormulaCell(Int index);
+// The index an address such as "Z3S4" names: negative when it names no cell
+// of the sheet (-2 no "Z", -3 no "S" after the row, -1 outside the sheet).
+Int FormulaCellIndex(TextView address);
+// The cell whose formula is being computed; 0 when none is.
+Int FormulaComputingCell();
