@@ -8,7 +8,7 @@
 #include <random>
 #include <vector>
 
-#include "sheet/number_format.h"
+#include "numbers/number_format.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include "platform/log.h"
 #include "platform/no_destructor.h"
 #include "runtime/program.h"
-#include "sheet/number_format.h"
+#include "numbers/number_format.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include "formula/lexical.h"
 #include "formula/parser_state.h"
 #include "formula/variables.h"
-#include "sheet/number_format.h"
+#include "numbers/number_format.h"
 
 namespace {
 

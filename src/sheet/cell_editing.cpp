@@ -7,13 +7,13 @@
 
 #include "formula/evaluator.h"
 #include "formula/parser_state.h"
+#include "numbers/number_format.h"
 #include "platform/log.h"
 #include "platform/no_destructor.h"
 #include "runtime/input.h"
 #include "runtime/text_output.h"
 #include "sheet/calculation.h"
 #include "sheet/grid_display.h"
-#include "sheet/number_format.h"
 
 namespace {
 
@@ -133,6 +133,21 @@ Text AddressText(Int row, Int column) {
 }
 
 }  // namespace
+
+Int OutcomeToCellText(const FormulaOutcome& outcome, Int previousKind, Text& cellText) {
+    if (outcome.ErrorCode != 0) {
+        cellText = Text::FromBytes("(ERR#") + IntegerText(outcome.ErrorCode, -1, 0, false) + Text::FromBytes("@") +
+                   IntegerText(outcome.ErrorPosition, -1, 0, false) + Text::FromBytes(")");
+        return previousKind;
+    }
+    const parser_UniversalType& value = outcome.Value;
+    if (value.ValueType == ValueTypeReal) {
+        AssignFormulaNumberText(cellText, value.ValueNumeric);
+        return CellKindNumber;
+    }
+    cellText = value.ValueType == ValueTypeText ? value.ValueText : Text::FromBytes("(NAN)");
+    return CellKindText;
+}
 
 Int EntryKind(const Text& entry) {
     const UInt8 first = entry[0];

@@ -16,7 +16,7 @@
 #include "sheet/calculation.h"
 #include "sheet/help_texts.h"
 #include "sheet/menu_settings.h"
-#include "sheet/number_format.h"
+#include "numbers/number_format.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "sheet/number_format.h"
+#include "numbers/number_format.h"
 
 #include <algorithm>
 #include <charconv>
@@ -9,8 +9,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "sheet/calculation.h"
 
 namespace {
 
@@ -160,8 +158,8 @@ double DecimalValue(std::string_view integer, std::string_view fraction, Int exp
     return value;
 }
 
-// Writes FormulaNumberText(value) into text, reusing its buffer: every
-// computed cell goes through here.
+}  // namespace
+
 void AssignFormulaNumberText(Text& text, double value) {
     const auto assign = [&text](std::string_view ascii) { text.Elements.assign(ascii.begin(), ascii.end()); };
     if (std::isnan(value)) return assign("nan");
@@ -172,8 +170,6 @@ void AssignFormulaNumberText(Text& text, double value) {
     if (n >= 3 && digits[n - 2] == ',' && digits[n - 1] == '0') n -= 2;
     assign(std::string_view(digits, n));
 }
-
-}  // namespace
 
 Text FormulaNumberText(double value) {
     Text text;
@@ -295,19 +291,4 @@ Text TimeText(Int milliseconds, Int fractionDigits, bool withHours) {
         case 1: return out + TextOf(":") + IntegerText(thousandths / 100, '0', 1, false);
         default: return out;
     }
-}
-
-Int OutcomeToCellText(const FormulaOutcome& outcome, Int previousKind, Text& cellText) {
-    if (outcome.ErrorCode != 0) {
-        cellText = TextOf("(ERR#") + IntegerText(outcome.ErrorCode, -1, 0, false) + TextOf("@") +
-                   IntegerText(outcome.ErrorPosition, -1, 0, false) + TextOf(")");
-        return previousKind;
-    }
-    const parser_UniversalType& value = outcome.Value;
-    if (value.ValueType == ValueTypeReal) {
-        AssignFormulaNumberText(cellText, value.ValueNumeric);
-        return CellKindNumber;
-    }
-    cellText = value.ValueType == ValueTypeText ? value.ValueText : TextOf("(NAN)");
-    return CellKindText;
 }

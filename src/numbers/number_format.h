@@ -1,10 +1,8 @@
 // Numbers as the texts cells show and back: numbers are written with a
-// decimal comma and read with a comma or a point. Also the cell text that a
-// formula's outcome becomes, and the whole-number and time formatters of the
-// macro file and the database.
+// decimal comma and read with a comma or a point. Also the whole-number and
+// time formatters of the macro file and the database.
 #pragma once
 
-#include "formula/value.h"
 #include "runtime/text.h"
 #include "runtime/types.h"
 
@@ -14,6 +12,9 @@
 // A ",0" ending is dropped, so 1 is "1" and -0.0 is "-0". NaN is "nan",
 // the infinities "inf" and "-inf".
 Text FormulaNumberText(double value);
+// The same written into text, reusing its buffer: every computed cell goes
+// through here.
+void AssignFormulaNumberText(Text& text, double value);
 
 // Reads a leading number written with a comma or a point and an optional
 // exponent, ignoring whatever follows. The digits read, however many, are
@@ -39,17 +40,3 @@ Text IntegerText(Int value, Int fill, Int width, bool grouping);
 // "mm:ss", or "h:mm:ss" with hours, plus ":" and 1 to 3 fraction digits of
 // the second when fractionDigits is 1, 2 or 3 (truncated, not rounded).
 Text TimeText(Int milliseconds, Int fractionDigits, bool withHours);
-
-// What one evaluation leaves behind: the value and the evaluator's first
-// error code (0 = none) with its position.
-struct FormulaOutcome {
-    parser_UniversalType Value;
-    Int ErrorCode = 0;
-    Int ErrorPosition = 0;
-};
-
-// Writes the text a computed cell shows into cellText and returns the kind
-// it takes (3 number, 2 text). An error shows as "(ERR#" code "@" position
-// ")" and keeps previousKind; a real becomes its FormulaNumberText with kind
-// 3, a text itself with kind 2, and no value "(NAN)" with kind 2.
-Int OutcomeToCellText(const FormulaOutcome& outcome, Int previousKind, Text& cellText);
