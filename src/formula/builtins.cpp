@@ -13,10 +13,10 @@
 #include "formula/function_table.h"
 #include "formula/parser_state.h"
 #include "formula/variables.h"
+#include "numbers/number_format.h"
 #include "platform/log.h"
 #include "platform/no_destructor.h"
 #include "runtime/program.h"
-#include "numbers/number_format.h"
 
 namespace {
 

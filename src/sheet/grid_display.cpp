@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "formula/function_table.h"
+#include "numbers/number_format.h"
 #include "runtime/font.h"
 #include "runtime/glyph.h"
 #include "runtime/text_output.h"
@@ -16,7 +17,6 @@
 #include "sheet/calculation.h"
 #include "sheet/help_texts.h"
 #include "sheet/menu_settings.h"
-#include "numbers/number_format.h"
 
 namespace {
 
