@@ -36,6 +36,16 @@ inline constexpr Int DisplayFormatCentered = 2;     // "Zentriert"
 inline constexpr Int DisplayFormatRight = 3;        // "Rechtsbündig"
 inline constexpr Int DisplayFormatCurrency = 4;     // "Währung"
 
+// The menus, as MenuState holds them.
+inline constexpr Int MainMenu = 0, FileMenu = 1, SelectionMenu = 2, SearchMenu = 3, PrintMenu = 4, MacroMenu = 5;
+
+// The help modes, as GridTop holds them: the grid's first screen line is the
+// one after what the mode shows above it.
+inline constexpr Int HelpModeAll = 9;              // status line, help text, header line
+inline constexpr Int HelpModeStatusAndHeader = 2;  // status line and header line
+inline constexpr Int HelpModeStatusOnly = 1;       // status line only
+inline constexpr Int HelpModeGridOnly = 0;         // nothing but the grid
+
 struct CalculationState {
     // Grid size, fixed at reset.
     Int RowCount = SheetRowCount;
@@ -75,7 +85,7 @@ struct CalculationState {
     bool AutoRecalculate = true;
     bool FormulasInsteadOfContents = true;
     bool CopyFormats = true;
-    Int MenuState = 0;
+    Int MenuState = 0;  // MainMenu to MacroMenu
     bool ColorMode = false;  // the main program turns it on at start
     bool QuitRequested = false;
     // CellIndex of the cell whose formula is being evaluated.

@@ -161,7 +161,7 @@ Int EntryKind(const Text& entry) {
 
 void EditCell(Int row, Int column, const Text& entry, bool interactive) {
     CalculationState& c = C();
-    if (interactive && c.GridTop == 0) return;
+    if (interactive && c.GridTop == HelpModeGridOnly) return;
     if (row < 1 || row > c.RowCount || column < 1 || column > c.ColumnCount) {
         LogLine("EditCell: Cell Z" + std::to_string(row) + "S" + std::to_string(column) + " is outside the sheet.");
         return;

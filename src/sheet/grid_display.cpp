@@ -20,11 +20,6 @@
 
 namespace {
 
-// Help modes: the values GridTop takes.
-constexpr Int HelpModeAll = 9;         // status line, help text, header line
-constexpr Int HelpModeStatusOnly = 1;  // status line only
-constexpr Int HelpModeGridOnly = 0;    // nothing but the grid
-
 constexpr Int StatusLine = 1;
 constexpr Int StatusColor = 5;
 constexpr Int PositionFieldWidth = 16;
@@ -304,7 +299,7 @@ const LiveValue LiveValues[] = {
     {4, 7, 78, 58, 0, ValueEnd::Nothing, [](bool) { return Number(Printing().PrinterChoice); }},
 };
 
-constexpr Int MarkerMenu = 3;
+constexpr Int MarkerMenu = SearchMenu;
 constexpr Int MarkerLine = 2;
 constexpr Int MarkerColumn = 9;
 
@@ -348,7 +343,7 @@ void PrintLiveValues(Int menu) {
 
 Text StatusIndicator() {
     const CalculationState& calc = Calculation();
-    if (calc.MenuState >= 1 && calc.MenuState < MenuCount)
+    if (calc.MenuState > MainMenu && calc.MenuState < MenuCount)
         return ScreenCodes(MenuIndicators[static_cast<std::size_t>(calc.MenuState)]);
     const Int kind = CellKind(CursorAttributes());
     const std::string_view letter =

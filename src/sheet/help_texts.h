@@ -6,8 +6,9 @@
 #include <string_view>
 
 #include "runtime/types.h"
+#include "sheet/calculation.h"
 
-inline constexpr Int MenuCount = 6;  // 0 main, 1 Ablage/Format, 2 Auswahl, 3 Suchen, 4 Drucken, 5 Macro
+inline constexpr Int MenuCount = MacroMenu + 1;  // main, Ablage/Format, Auswahl, Suchen, Drucken, Macro
 inline constexpr Int HelpLineCount = 7;  // screen lines 2-8; the second one is the title
 inline constexpr Int FirstHelpLine = 2;
 inline constexpr Int HelpTitleLine = 3;

@@ -15,6 +15,7 @@
 #include "runtime/events.h"
 #include "runtime/file_events.h"
 #include "runtime/glyph.h"
+#include "runtime/key_codes.h"
 #include "runtime/text_output.h"
 #include "runtime/window.h"
 #include "sheet/calculation.h"
@@ -162,7 +163,7 @@ void ScrollDown() {
 // Enters menu 1-4: its state, its help in help mode 9, the status line.
 Int EnterMenu(Int menu, Int key) {
     C().MenuState = menu;
-    if (C().GridTop == 9) ShowMenuHelp(menu);
+    if (C().GridTop == HelpModeAll) ShowMenuHelp(menu);
     RedrawScreen();
     return key;
 }
@@ -182,16 +183,16 @@ Text MacroHeaderLine() {
 
 Int EnterMacroMenu(Int key) {
     CalculationState& c = C();
-    c.MenuState = 5;
+    c.MenuState = MacroMenu;
     c.HeaderLine = MacroHeaderLine();
-    if (c.GridTop == 9) ShowMenuHelp(5);
+    if (c.GridTop == HelpModeAll) ShowMenuHelp(MacroMenu);
     RedrawScreen();
     return key;
 }
 
 Int HandleMenuKey(Int key) {
     switch (C().MenuState) {
-        case 0: return MainMenuKey(key);
+        case MainMenu: return MainMenuKey(key);
         default: return PlainMenuKey(key);
     }
 }
@@ -207,7 +208,7 @@ void EnsurePreferencesFolder() {
 
 void StartSettings() {
     CalculationState& c = C();
-    c.GridTop = 9;
+    c.GridTop = HelpModeAll;
     Printing() = PrintSettings{};
     Search() = SearchSettings{};
 }
@@ -277,22 +278,23 @@ std::function<void(const String& path)>& OpenCalculationHook() {
 void CycleHelpMode() {
     CalculationState& c = C();
     switch (c.GridTop) {
-        case 9:
-            c.GridTop = 2;
+        case HelpModeAll:
+            c.GridTop = HelpModeStatusAndHeader;
             c.RowNumberWidth = 4;
             break;
-        case 2:
-            c.GridTop = 1;
+        case HelpModeStatusAndHeader:
+            c.GridTop = HelpModeStatusOnly;
             c.RowNumberWidth = 0;
             break;
-        case 1:
-            c.GridTop = 0;
+        case HelpModeStatusOnly:
+            c.GridTop = HelpModeGridOnly;
             c.RowNumberWidth = 0;
             break;
         default:
-            c.GridTop = 9;
+            c.GridTop = HelpModeAll;
             c.RowNumberWidth = 4;
-            if (c.CursorRow > c.BottomRow - 9) c.TopRow += c.CursorRow - c.BottomRow + 9;
+            // The grid gives its top lines back to the help: the cursor row stays on screen.
+            if (c.CursorRow > c.BottomRow - HelpModeAll) c.TopRow += c.CursorRow - c.BottomRow + HelpModeAll;
             break;
     }
 }
@@ -300,8 +302,8 @@ void CycleHelpMode() {
 void ReturnToMainMenu() {
     NormalColors();
     CalculationState& c = C();
-    c.MenuState = 0;
-    if (c.GridTop == 9) ShowMenuHelp(0);
+    c.MenuState = MainMenu;
+    if (c.GridTop == HelpModeAll) ShowMenuHelp(MainMenu);
     EnsureColumnVisible(c.CursorColumn);
     EnsureCursorRowVisible();
     RedrawScreen();
@@ -310,31 +312,31 @@ void ReturnToMainMenu() {
 
 Int MainMenuKey(Int key) {
     switch (key) {
-        case 7: DeleteCellInRow(); return 0;
-        case 9: InsertCellInRow(); return 0;
-        case 13:
+        case CtrlG: DeleteCellInRow(); return 0;
+        case TabKey: InsertCellInRow(); return 0;
+        case ReturnKey:
             EditCell(C().CursorRow, C().CursorColumn, Text(), true);
             RedrawGrid();
             return 0;
-        case 20: InsertCellInColumn(); return 0;
-        case 24: DeleteCellInColumn(); return 0;
-        case 30: RecalculateAll(); return 0;
-        case 31: InsertDemoData(); return 0;
-        case 127: ClearCell(); return 0;
+        case CtrlT: InsertCellInColumn(); return 0;
+        case CtrlX: DeleteCellInColumn(); return 0;
+        case CtrlCaret: RecalculateAll(); return 0;
+        case CtrlUnderscore: InsertDemoData(); return 0;
+        case BackspaceKey: ClearCell(); return 0;
         // The pasteboard and search come with their own work; their keys
         // are consumed meanwhile.
-        case 12:
-        case 14:
-        case 22: return 0;
-        case 15: return EnterMenu(2, key);
-        case 16: return EnterMenu(4, key);
-        case 17: return EnterMenu(1, key);
-        case 26: return EnterMenu(3, key);
-        case 27:
+        case CtrlL:
+        case CtrlN:
+        case CtrlV: return 0;
+        case CtrlO: return EnterMenu(SelectionMenu, key);
+        case CtrlP: return EnterMenu(PrintMenu, key);
+        case CtrlQ: return EnterMenu(FileMenu, key);
+        case CtrlZ: return EnterMenu(SearchMenu, key);
+        case EscapeKey:
             CycleHelpMode();
             ReturnToMainMenu();
             return key;
-        case 28: return EnterMacroMenu(key);
+        case CtrlOUmlaut: return EnterMacroMenu(key);
         default:
             if (key < 32) return key;
             // Key codes are 8-bit; anything wider could not be a cell character.
@@ -345,9 +347,9 @@ Int MainMenuKey(Int key) {
 }
 
 Int PlainMenuKey(Int key) {
-    if (key != 0 && key != 13 && key != 27) return key;
+    if (key != 0 && key != ReturnKey && key != EscapeKey) return key;
     // The macro menu replaced the header line with its own.
-    if (C().MenuState == 5) BuildHeaderLine();
+    if (C().MenuState == MacroMenu) BuildHeaderLine();
     ReturnToMainMenu();
     return 0;
 }
@@ -355,38 +357,38 @@ Int PlainMenuKey(Int key) {
 bool MoveCursor(Int key) {
     CalculationState& c = C();
     switch (key) {
-        case 1: GoToColumnOne(); break;
-        case 2:
+        case CtrlA: GoToColumnOne(); break;
+        case CtrlB:
             c.TopRow = 1;
             c.CursorRow = 1;
             GoToColumnOne();
             break;
-        case 3: PageDown(); break;
-        case 4: PageRight(); break;
-        case 5:
+        case CtrlC: PageDown(); break;
+        case CtrlD: PageRight(); break;
+        case CtrlE:
             c.CursorRow = c.RowCount;
             c.TopRow = std::max<Int>(1, c.RowCount - GridHeight() + 1);
             c.CursorColumn = c.ColumnCount;
             EnsureColumnVisible(c.CursorColumn);
             break;
-        case 6:
+        case CtrlF:
             c.CursorColumn = c.ColumnCount;
             EnsureColumnVisible(c.CursorColumn);
             break;
-        case 8:
-        case 20:
-        case 127: ColumnLeft(); break;
-        case 9:
-        case 21: ColumnRight(); break;
-        case 10: RowDown(); break;
-        case 11:
+        case CtrlH:
+        case CtrlT:
+        case BackspaceKey: ColumnLeft(); break;
+        case TabKey:
+        case CtrlU: ColumnRight(); break;
+        case CtrlJ: RowDown(); break;
+        case CtrlK:
             RowUpWithoutScrolling();
             if (c.CursorRow < c.TopRow) --c.TopRow;
             break;
-        case 18: PageUp(); break;
-        case 19: PageLeft(); break;
-        case 23: ScrollUp(); break;
-        case 25: ScrollDown(); break;
+        case CtrlR: PageUp(); break;
+        case CtrlS: PageLeft(); break;
+        case CtrlW: ScrollUp(); break;
+        case CtrlY: ScrollDown(); break;
         default: return false;
     }
     RedrawGrid();
@@ -402,7 +404,7 @@ void MainProgram() {
         if (FileEventPendingFlag()) OpenRequestedFile();
         NormalColors();
         key = HandleMenuKey(key);
-        if (key != 0 && c.MenuState != 5) {
+        if (key != 0 && c.MenuState != MacroMenu) {
             MoveCursor(key);
             RedrawScreen();
         }
