@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <iterator>
 #include <system_error>
 
 #include "formula/function_table.h"
@@ -21,6 +22,7 @@
 #include "sheet/calculation.h"
 #include "sheet/cell_editing.h"
 #include "sheet/grid_display.h"
+#include "sheet/help_texts.h"
 #include "sheet/menu_settings.h"
 
 namespace {
@@ -190,11 +192,64 @@ Int EnterMacroMenu(Int key) {
     return key;
 }
 
+// A key of a menu and what it does: 0 when the key was consumed, else the
+// key, which then moves the cursor.
+struct MenuCommand {
+    Int Key;
+    Int (*Run)(Int key);
+};
+
+template <void (*Command)()>
+Int Consumes(Int) {
+    Command();
+    return 0;
+}
+
+Int EditCursorCell(Int) {
+    EditCell(C().CursorRow, C().CursorColumn, Text(), true);
+    RedrawGrid();
+    return 0;
+}
+
+Int NextHelpMode(Int key) {
+    CycleHelpMode();
+    ReturnToMainMenu();
+    return key;
+}
+
+void Nothing() {}
+
+// The main menu's keys. The pasteboard and search come with their own
+// work; their keys are consumed meanwhile.
+constexpr MenuCommand MainMenuCommands[] = {
+    {CtrlG, Consumes<DeleteCellInRow>},
+    {TabKey, Consumes<InsertCellInRow>},
+    {ReturnKey, EditCursorCell},
+    {CtrlT, Consumes<InsertCellInColumn>},
+    {CtrlX, Consumes<DeleteCellInColumn>},
+    {CtrlCaret, Consumes<RecalculateAll>},
+    {CtrlUnderscore, Consumes<InsertDemoData>},
+    {BackspaceKey, Consumes<ClearCell>},
+    {CtrlL, Consumes<Nothing>},
+    {CtrlN, Consumes<Nothing>},
+    {CtrlV, Consumes<Nothing>},
+    {CtrlO, [](Int key) { return EnterMenu(SelectionMenu, key); }},
+    {CtrlP, [](Int key) { return EnterMenu(PrintMenu, key); }},
+    {CtrlQ, [](Int key) { return EnterMenu(FileMenu, key); }},
+    {CtrlZ, [](Int key) { return EnterMenu(SearchMenu, key); }},
+    {EscapeKey, NextHelpMode},
+    {CtrlOUmlaut, EnterMacroMenu},
+};
+
+// Each menu's key handler, by menu state. The commands of the other menus
+// come with later work; until then those menus only lead back.
+constexpr Int (*MenuHandlers[])(Int key) = {MainMenuKey, PlainMenuKey, PlainMenuKey,
+                                            PlainMenuKey, PlainMenuKey, PlainMenuKey};
+static_assert(std::size(MenuHandlers) == MenuCount);
+
 Int HandleMenuKey(Int key) {
-    switch (C().MenuState) {
-        case MainMenu: return MainMenuKey(key);
-        default: return PlainMenuKey(key);
-    }
+    const Int menu = C().MenuState;
+    return (menu >= 0 && menu < MenuCount ? MenuHandlers[static_cast<std::size_t>(menu)] : PlainMenuKey)(key);
 }
 
 void SetProgramTitle() { t_WindowTitle(W, String("Tabrona ") + ProductInformation); }
@@ -311,39 +366,13 @@ void ReturnToMainMenu() {
 }
 
 Int MainMenuKey(Int key) {
-    switch (key) {
-        case CtrlG: DeleteCellInRow(); return 0;
-        case TabKey: InsertCellInRow(); return 0;
-        case ReturnKey:
-            EditCell(C().CursorRow, C().CursorColumn, Text(), true);
-            RedrawGrid();
-            return 0;
-        case CtrlT: InsertCellInColumn(); return 0;
-        case CtrlX: DeleteCellInColumn(); return 0;
-        case CtrlCaret: RecalculateAll(); return 0;
-        case CtrlUnderscore: InsertDemoData(); return 0;
-        case BackspaceKey: ClearCell(); return 0;
-        // The pasteboard and search come with their own work; their keys
-        // are consumed meanwhile.
-        case CtrlL:
-        case CtrlN:
-        case CtrlV: return 0;
-        case CtrlO: return EnterMenu(SelectionMenu, key);
-        case CtrlP: return EnterMenu(PrintMenu, key);
-        case CtrlQ: return EnterMenu(FileMenu, key);
-        case CtrlZ: return EnterMenu(SearchMenu, key);
-        case EscapeKey:
-            CycleHelpMode();
-            ReturnToMainMenu();
-            return key;
-        case CtrlOUmlaut: return EnterMacroMenu(key);
-        default:
-            if (key < 32) return key;
-            // Key codes are 8-bit; anything wider could not be a cell character.
-            EditCell(C().CursorRow, C().CursorColumn, Text{static_cast<UInt8>(key <= 255 ? key : 127)}, true);
-            RedrawGrid();
-            return key;
-    }
+    for (const MenuCommand& command : MainMenuCommands)
+        if (command.Key == key) return command.Run(key);
+    if (key < 32) return key;
+    // Key codes are 8-bit; anything wider could not be a cell character.
+    EditCell(C().CursorRow, C().CursorColumn, Text{static_cast<UInt8>(key <= 255 ? key : 127)}, true);
+    RedrawGrid();
+    return key;
 }
 
 Int PlainMenuKey(Int key) {
