@@ -301,7 +301,7 @@ void DefineVariable(Int position, const Text& writtenName, const parser_Universa
 
 // What the cell shows now; the cell is not computed.
 parser_UniversalType CellValueAt(Int position, Int index) {
-    if (ReadableCell(index)) return CellValue(index);
+    if (const std::optional<parser_UniversalType> value = CellValue(index)) return *value;
     parser_RaiseError(CellOutOfRangeError, position);
     return Real(0.0);
 }

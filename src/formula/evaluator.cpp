@@ -625,11 +625,10 @@ void RaiseUnknownName(Int variableCount, Int position) {
 
 }  // namespace
 
-bool ReadableCell(Int index) { return ReadFormulaCell(index).Contents != nullptr; }
-
-parser_UniversalType CellValue(Int index) {
+std::optional<parser_UniversalType> CellValue(Int index) {
     const FormulaCell cell = ReadFormulaCell(index);
-    return cell.Contents ? CellContents(index, cell) : Real(0.0);
+    if (!cell.Contents) return std::nullopt;
+    return CellContents(index, cell);
 }
 
 parser_UniversalType parser_Evaluate(TextView formula) {

@@ -2,6 +2,8 @@
 // reads. The state of the evaluation lives in Parser() (parser_state.h).
 #pragma once
 
+#include <optional>
+
 #include "formula/errors.h"
 #include "formula/value.h"
 #include "runtime/text.h"
@@ -23,12 +25,10 @@ parser_UniversalType parser_Evaluate(TextView formula);
 // Records an error; only the first of an evaluation is kept, all are counted.
 void parser_RaiseError(Int code, Int position);
 
-// True when index is a cell of the sheet that formulas may read.
-bool ReadableCell(Int index);
-// What a readable cell shows now, without computing it: the text of a text
-// cell, the number of any other (read once within an evaluation); 0 for a
-// cell that cannot be read.
-parser_UniversalType CellValue(Int index);
+// What a cell shows now, without computing it: the text of a text cell, the
+// number of any other (read once within an evaluation); empty when formulas
+// may not read the cell.
+std::optional<parser_UniversalType> CellValue(Int index);
 
 // A real as a signed 64-bit integer: truncation toward zero; NaN and
 // magnitudes of 2^63 or more give the most negative integer.

@@ -48,8 +48,6 @@ void WakeProgram() {
     s.programWake.notify_all();
 }
 
-bool ProgramIdle() { return State().idle; }
-
 bool WaitUntilProgramIdle(const std::function<bool()>& stop, std::chrono::milliseconds limit) {
     ProgramWait& s = State();
     const auto deadline = std::chrono::steady_clock::now() + limit;

@@ -18,8 +18,6 @@ void WaitForInput(const std::function<bool()>& ready);
 // Called after an event has been queued, from any thread.
 void WakeProgram();
 
-bool ProgramIdle();
-
 // Waits until the program is idle or stop() holds, for at most limit.
 // False when the time ran out.
 bool WaitUntilProgramIdle(const std::function<bool()>& stop, std::chrono::milliseconds limit);

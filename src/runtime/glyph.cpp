@@ -101,8 +101,6 @@ t_Window* ColorWindow(const char* op, UInt8 w) {
 bool TextReady(UInt8 w) { return WindowReady(w) && Screen().WindowTable[w].HasText(); }
 
 
-// Writes the glyph's pixels; the caller has checked that the cell lies
-// inside the window and that the glyph lies inside the font data.
 bool BlankRow(const UInt8* grey, Int count) {
     UInt8 any = 0;
     for (Int i = 0; i < count; ++i) any |= grey[i];
@@ -114,6 +112,8 @@ bool BlankRow(const UInt8* grey, Int count) {
 // whole from one row of paper pixels instead of being blended pixel by pixel.
 constexpr Int MaxFastRowPixels = 32;
 
+// Writes the glyph's pixels; the caller has checked that the cell lies
+// inside the window and that the glyph lies inside the font data.
 void DrawGlyph(t_Window& win, const UInt8* glyph, UInt8 colour, Int x, Int y) {
     const BlendRow& blend = BlendFor(colour);
     const Int fw = win.Font.Width, fh = win.Font.Height;

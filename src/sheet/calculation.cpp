@@ -1,10 +1,10 @@
 #include "sheet/calculation.h"
 
-#include "formula/cell_source.h"
-
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 
+#include "formula/cell_source.h"
 #include "platform/no_destructor.h"
 
 namespace {
