@@ -10,7 +10,6 @@
 
 #include "formula/cell_source.h"
 #include "formula/evaluator.h"
-#include "formula/function_table.h"
 #include "formula/parser_state.h"
 #include "formula/variables.h"
 #include "numbers/number_format.h"
@@ -306,69 +305,89 @@ parser_UniversalType CellValueAt(Int position, Int index) {
     return Real(0.0);
 }
 
-// ---- The dispatcher ----
+// ---- The table ----
 
-// Arguments have been checked against the row of `token`.
-parser_UniversalType Compute(Int position, Int token, Arguments a) {
-    switch (token) {
-    case 1: return Real(std::fabs(X(a, 0)));
-    case 2: return Real(std::sin(X(a, 0)));
-    case 3: return Real(std::cos(X(a, 0)));
-    case 4: return Real(std::tan(X(a, 0)));
-    case 5: return Real(X(a, 0) * X(a, 0));
-    case 6: return Real(std::atan(X(a, 0)));
-    case 7: return Real(std::log(X(a, 0)));
+constexpr ArgumentKind Num = ArgumentKind::Real;
+constexpr ArgumentKind Txt = ArgumentKind::Text;
+constexpr ArgumentKind Any = ArgumentKind::Any;
+
+// The 52 built-in functions in token order: name, parameter count, argument
+// kinds, and the computation, which runs once the arguments have been
+// checked against the kinds.
+constexpr BuiltinFunction Builtins[] = {
+    {1, "Abs", 1, {Num}, [](Int, Arguments a) { return Real(std::fabs(X(a, 0))); }},
+    {2, "Sin", 1, {Num}, [](Int, Arguments a) { return Real(std::sin(X(a, 0))); }},
+    {3, "Cos", 1, {Num}, [](Int, Arguments a) { return Real(std::cos(X(a, 0))); }},
+    {4, "Tan", 1, {Num}, [](Int, Arguments a) { return Real(std::tan(X(a, 0))); }},
+    {5, "Sqr", 1, {Num}, [](Int, Arguments a) { return Real(X(a, 0) * X(a, 0)); }},
+    {6, "ArcTan", 1, {Num}, [](Int, Arguments a) { return Real(std::atan(X(a, 0))); }},
+    {7, "Ln", 1, {Num}, [](Int, Arguments a) { return Real(std::log(X(a, 0))); }},
     // Divided by ln 10 rather than log10, so Log(1000) is not exactly 3.
-    case 8: return Real(std::log(X(a, 0)) / 2.302585092994046);
-    case 9: return Real(std::exp(X(a, 0)));
-    case 10: return Real(std::pow(10.0, X(a, 0)));
-    case 11: return Real(std::acos(X(a, 0)));
-    case 12: return Real(std::asin(X(a, 0)));
-    case 13: return Real(std::sqrt(X(a, 0)));
-    case 14: return Real(2.718281828459045);
-    case 15: return Real(Signum(N(a, 0)));
-    case 16: return Real(std::trunc(X(a, 0)));
-    case 17: return Real(RoundTo(X(a, 0), N(a, 1)));
-    case 18: return Real(DigitCount(X(a, 0)));
-    case 19: return TextValue(UniqueIdentifier());
-    case 20: return Real(RandomUpTo(X(a, 0)));
-    case 21: return Real(static_cast<double>(GreatestCommonDivisor(N(a, 0), N(a, 1))));
-    case 22: return Real(BinomialCoefficient(N(a, 0), N(a, 1)));
-    case 23: return Real(Minimum(X(a, 0), X(a, 1)));
-    case 24: return Real(Maximum(X(a, 0), X(a, 1)));
-    case 25: return Real(Factorial(N(a, 0)));
-    case 26: return Parser().ParserResult;
-    case 27: return TextValue(FormulaNumberText(X(a, 0)));
-    case 28: return TextValue(Middle(T(a, 0), N(a, 1), N(a, 2)));
-    case 29: return TextValue(LeftPart(T(a, 0), N(a, 1)));
-    case 30: return TextValue(RightPart(T(a, 0), N(a, 1)));
-    case 31: return TextValue(Hexadecimal(N(a, 0)));
-    case 32: return TextValue(Character(N(a, 0)));
-    case 33: return FirstCode(position, T(a, 0));
-    case 34: return Real(TextToNumber(T(a, 0)));
-    case 35: return Real(static_cast<double>(T(a, 0).Size()));
-    case 36: return Real(Floor(X(a, 0)));
-    case 37: return Real(X(a, 0) - std::trunc(X(a, 0)));
-    case 38: return Real(Bits(N(a, 0), 8, 0xFF));
-    case 39: return Real(Bits(N(a, 0), 0, 0xFF));
-    case 40: return Real(Bits(N(a, 0), 16, 0xFFFF));
-    case 41: return Real(Bits(N(a, 0), 0, 0xFFFF));
-    case 42: return Real(BinomialProbability(N(a, 0), X(a, 1), N(a, 2)));
-    case 43: return Real(HexadecimalValue(T(a, 0)));
-    case 44: return Real(X(a, 0) + X(a, 1) + X(a, 2) + X(a, 3));
-    case 45: DefineVariable(position, T(a, 0), Argument(a, 1)); return Real(0.0);
-    case 46: return Real(Crc16Step(N(a, 0), N(a, 1)));
-    case 47: return Real(0.0);
-    case 48: return TextValue({});
-    case 49: return Repeated(position, T(a, 0), N(a, 1));
-    case 50: return Real(static_cast<double>(FormulaCellIndex(T(a, 0))));
-    case 51: return CellValueAt(position, N(a, 0));
-    case 52: return Real(static_cast<double>(FormulaComputingCell()));
-    }
-    return Real(0.0);
-}
+    {8, "Log", 1, {Num}, [](Int, Arguments a) { return Real(std::log(X(a, 0)) / 2.302585092994046); }},
+    {9, "Exp", 1, {Num}, [](Int, Arguments a) { return Real(std::exp(X(a, 0))); }},
+    {10, "Exp10", 1, {Num}, [](Int, Arguments a) { return Real(std::pow(10.0, X(a, 0))); }},
+    {11, "ArcCos", 1, {Num}, [](Int, Arguments a) { return Real(std::acos(X(a, 0))); }},
+    {12, "ArcSin", 1, {Num}, [](Int, Arguments a) { return Real(std::asin(X(a, 0))); }},
+    {13, "Sqrt", 1, {Num}, [](Int, Arguments a) { return Real(std::sqrt(X(a, 0))); }},
+    {14, "e", 0, {}, [](Int, Arguments) { return Real(2.718281828459045); }},
+    {15, "Sgn", 1, {Num}, [](Int, Arguments a) { return Real(Signum(N(a, 0))); }},
+    {16, "Trunc", 1, {Num}, [](Int, Arguments a) { return Real(std::trunc(X(a, 0))); }},
+    {17, "Round", 2, {Num, Num}, [](Int, Arguments a) { return Real(RoundTo(X(a, 0), N(a, 1))); }},
+    {18, "LenVal", 1, {Num}, [](Int, Arguments a) { return Real(DigitCount(X(a, 0))); }},
+    {19, "UniqueID", 0, {}, [](Int, Arguments) { return TextValue(UniqueIdentifier()); }},
+    {20, "Rnd", 1, {Num}, [](Int, Arguments a) { return Real(RandomUpTo(X(a, 0))); }},
+    {21, "GGT", 2, {Num, Num},
+     [](Int, Arguments a) { return Real(static_cast<double>(GreatestCommonDivisor(N(a, 0), N(a, 1)))); }},
+    {22, "BinCoef", 2, {Num, Num}, [](Int, Arguments a) { return Real(BinomialCoefficient(N(a, 0), N(a, 1))); }},
+    {23, "Min", 2, {Num, Num}, [](Int, Arguments a) { return Real(Minimum(X(a, 0), X(a, 1))); }},
+    {24, "Max", 2, {Num, Num}, [](Int, Arguments a) { return Real(Maximum(X(a, 0), X(a, 1))); }},
+    {25, "Fact", 1, {Num}, [](Int, Arguments a) { return Real(Factorial(N(a, 0))); }},
+    {26, "Result", 0, {}, [](Int, Arguments) { return Parser().ParserResult; }},
+    {27, "Str$", 1, {Num}, [](Int, Arguments a) { return TextValue(FormulaNumberText(X(a, 0))); }},
+    {28, "Mid$", 3, {Txt, Num, Num}, [](Int, Arguments a) { return TextValue(Middle(T(a, 0), N(a, 1), N(a, 2))); }},
+    {29, "Left$", 2, {Txt, Num}, [](Int, Arguments a) { return TextValue(LeftPart(T(a, 0), N(a, 1))); }},
+    {30, "Right$", 2, {Txt, Num}, [](Int, Arguments a) { return TextValue(RightPart(T(a, 0), N(a, 1))); }},
+    {31, "Hex$", 1, {Num}, [](Int, Arguments a) { return TextValue(Hexadecimal(N(a, 0))); }},
+    {32, "Chr$", 1, {Num}, [](Int, Arguments a) { return TextValue(Character(N(a, 0))); }},
+    {33, "Asc", 1, {Txt}, [](Int position, Arguments a) { return FirstCode(position, T(a, 0)); }},
+    {34, "Val", 1, {Txt}, [](Int, Arguments a) { return Real(TextToNumber(T(a, 0))); }},
+    {35, "Len", 1, {Txt}, [](Int, Arguments a) { return Real(static_cast<double>(T(a, 0).Size())); }},
+    {36, "Int", 1, {Num}, [](Int, Arguments a) { return Real(Floor(X(a, 0))); }},
+    {37, "Frac", 1, {Num}, [](Int, Arguments a) { return Real(X(a, 0) - std::trunc(X(a, 0))); }},
+    {38, "HiByte", 1, {Num}, [](Int, Arguments a) { return Real(Bits(N(a, 0), 8, 0xFF)); }},
+    {39, "LoByte", 1, {Num}, [](Int, Arguments a) { return Real(Bits(N(a, 0), 0, 0xFF)); }},
+    {40, "HiWord", 1, {Num}, [](Int, Arguments a) { return Real(Bits(N(a, 0), 16, 0xFFFF)); }},
+    {41, "LoWord", 1, {Num}, [](Int, Arguments a) { return Real(Bits(N(a, 0), 0, 0xFFFF)); }},
+    {42, "BinDist", 3, {Num, Num, Num},
+     [](Int, Arguments a) { return Real(BinomialProbability(N(a, 0), X(a, 1), N(a, 2))); }},
+    {43, "Dec", 1, {Txt}, [](Int, Arguments a) { return Real(HexadecimalValue(T(a, 0))); }},
+    {44, "Sum", 4, {Num, Num, Num, Num}, [](Int, Arguments a) { return Real(X(a, 0) + X(a, 1) + X(a, 2) + X(a, 3)); }},
+    {45, "Var", 2, {Txt, Any},
+     [](Int position, Arguments a) { DefineVariable(position, T(a, 0), Argument(a, 1)); return Real(0.0); }},
+    {46, "CRC16", 2, {Num, Num}, [](Int, Arguments a) { return Real(Crc16Step(N(a, 0), N(a, 1))); }},
+    {47, "Void", 1, {Any}, [](Int, Arguments) { return Real(0.0); }},
+    {48, "Void$", 1, {Any}, [](Int, Arguments) { return TextValue({}); }},
+    {49, "Repeat$", 2, {Txt, Num}, [](Int position, Arguments a) { return Repeated(position, T(a, 0), N(a, 1)); }},
+    {50, "Index", 1, {Txt}, [](Int, Arguments a) { return Real(static_cast<double>(FormulaCellIndex(T(a, 0)))); }},
+    {51, "IndCell", 1, {Num}, [](Int position, Arguments a) { return CellValueAt(position, N(a, 0)); }},
+    {52, "Self", 0, {}, [](Int, Arguments) { return Real(static_cast<double>(FormulaComputingCell())); }},
+};
 
 }  // namespace
+
+std::span<const BuiltinFunction> BuiltinFunctions() { return Builtins; }
+
+// Row k holds token k + 1, so a token finds its row by index.
+static_assert([] {
+    for (std::size_t k = 0; k < std::size(Builtins); ++k)
+        if (Builtins[k].Token != static_cast<Int>(k) + 1) return false;
+    return true;
+}());
+
+const BuiltinFunction* BuiltinFunctionByToken(Int token) {
+    if (token < 1 || token > static_cast<Int>(std::size(Builtins))) return nullptr;
+    return &Builtins[token - 1];
+}
 
 parser_UniversalType parser_CallBuiltin(Int position, Int token, std::span<const parser_UniversalType> arguments) {
     const BuiltinFunction* row = BuiltinFunctionByToken(token);
@@ -380,5 +399,5 @@ parser_UniversalType parser_CallBuiltin(Int position, Int token, std::span<const
         parser_RaiseError(TypeError, position);
         return Real(0.0);
     }
-    return Compute(position, token, arguments);
+    return row->Compute(position, arguments);
 }

@@ -1,10 +1,33 @@
-// The 52 built-in functions of the formula language.
+// The 52 built-in functions of the formula language, each described by one
+// row of a table: its token, name, argument kinds and computation.
 #pragma once
 
+#include <array>
 #include <span>
+#include <string_view>
 
 #include "formula/value.h"
 #include "runtime/types.h"
+
+inline constexpr Int MaxParamCount = 4;
+
+// What an argument must be; slots beyond ParamCount are Unused.
+enum class ArgumentKind : UInt8 { Unused, Real, Text, Any };
+
+struct BuiltinFunction {
+    Int Token;
+    std::string_view Name;
+    Int ParamCount;
+    std::array<ArgumentKind, MaxParamCount> Arguments;
+    // Runs on arguments that fit the kinds above; `position` is where its
+    // formula errors are raised.
+    parser_UniversalType (*Compute)(Int position, std::span<const parser_UniversalType> arguments);
+};
+
+// The 52 rows in token order.
+std::span<const BuiltinFunction> BuiltinFunctions();
+// The row of a token, nullptr outside 1 to 52.
+const BuiltinFunction* BuiltinFunctionByToken(Int token);
 
 // Computes built-in function `token` (1 to 52) on its arguments, in order
 // (arguments[0] is the first). Type errors and invalid arguments raise their

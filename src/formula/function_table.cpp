@@ -2,71 +2,10 @@
 
 #include <algorithm>
 
+#include "formula/builtins.h"
 #include "formula/names.h"
 
 namespace {
-
-constexpr ArgumentKind R = ArgumentKind::Real;
-constexpr ArgumentKind T = ArgumentKind::Text;
-constexpr ArgumentKind Any = ArgumentKind::Any;
-
-constexpr ResultKind RealResult = ResultKind::Real;
-constexpr ResultKind TextResult = ResultKind::Text;
-
-constexpr BuiltinFunction Builtins[] = {
-    {1, "Abs", 1, {R}, RealResult},
-    {2, "Sin", 1, {R}, RealResult},
-    {3, "Cos", 1, {R}, RealResult},
-    {4, "Tan", 1, {R}, RealResult},
-    {5, "Sqr", 1, {R}, RealResult},
-    {6, "ArcTan", 1, {R}, RealResult},
-    {7, "Ln", 1, {R}, RealResult},
-    {8, "Log", 1, {R}, RealResult},
-    {9, "Exp", 1, {R}, RealResult},
-    {10, "Exp10", 1, {R}, RealResult},
-    {11, "ArcCos", 1, {R}, RealResult},
-    {12, "ArcSin", 1, {R}, RealResult},
-    {13, "Sqrt", 1, {R}, RealResult},
-    {14, "e", 0, {}, RealResult},
-    {15, "Sgn", 1, {R}, RealResult},
-    {16, "Trunc", 1, {R}, RealResult},
-    {17, "Round", 2, {R, R}, RealResult},
-    {18, "LenVal", 1, {R}, RealResult},
-    {19, "UniqueID", 0, {}, TextResult},
-    {20, "Rnd", 1, {R}, RealResult},
-    {21, "GGT", 2, {R, R}, RealResult},
-    {22, "BinCoef", 2, {R, R}, RealResult},
-    {23, "Min", 2, {R, R}, RealResult},
-    {24, "Max", 2, {R, R}, RealResult},
-    {25, "Fact", 1, {R}, RealResult},
-    {26, "Result", 0, {}, ResultKind::PreviousResult},
-    {27, "Str$", 1, {R}, TextResult},
-    {28, "Mid$", 3, {T, R, R}, TextResult},
-    {29, "Left$", 2, {T, R}, TextResult},
-    {30, "Right$", 2, {T, R}, TextResult},
-    {31, "Hex$", 1, {R}, TextResult},
-    {32, "Chr$", 1, {R}, TextResult},
-    {33, "Asc", 1, {T}, RealResult},
-    {34, "Val", 1, {T}, RealResult},
-    {35, "Len", 1, {T}, RealResult},
-    {36, "Int", 1, {R}, RealResult},
-    {37, "Frac", 1, {R}, RealResult},
-    {38, "HiByte", 1, {R}, RealResult},
-    {39, "LoByte", 1, {R}, RealResult},
-    {40, "HiWord", 1, {R}, RealResult},
-    {41, "LoWord", 1, {R}, RealResult},
-    {42, "BinDist", 3, {R, R, R}, RealResult},
-    {43, "Dec", 1, {T}, RealResult},
-    {44, "Sum", 4, {R, R, R, R}, RealResult},
-    {45, "Var", 2, {T, Any}, RealResult},
-    {46, "CRC16", 2, {R, R}, RealResult},
-    {47, "Void", 1, {Any}, RealResult},
-    {48, "Void$", 1, {Any}, TextResult},
-    {49, "Repeat$", 2, {T, R}, TextResult},
-    {50, "Index", 1, {T}, RealResult},
-    {51, "IndCell", 1, {R}, ResultKind::CellValue},
-    {52, "Self", 0, {}, RealResult},
-};
 
 constexpr UInt8 Blank = 32;
 
@@ -119,20 +58,6 @@ Int FindFunctionByName(const ParserState& parser, Int last, TextView writtenName
 
 }  // namespace
 
-std::span<const BuiltinFunction> BuiltinFunctions() { return Builtins; }
-
-// Row k holds token k + 1, so a token finds its row by index.
-static_assert([] {
-    for (std::size_t k = 0; k < std::size(Builtins); ++k)
-        if (Builtins[k].Token != static_cast<Int>(k) + 1) return false;
-    return true;
-}());
-
-const BuiltinFunction* BuiltinFunctionByToken(Int token) {
-    if (token < 1 || token > static_cast<Int>(std::size(Builtins))) return nullptr;
-    return &Builtins[token - 1];
-}
-
 void parser_InitFunctions() {
     ParserState& parser = Parser();
     parser.NumericVariables.assign(1, parser_VariableNumeric{});
@@ -140,7 +65,7 @@ void parser_InitFunctions() {
     parser.TextVariables.assign(1, parser_VariableText{});
     parser.TextVariableCount = 0;
     parser.FunctionTable.assign(1, parser_Function{});
-    for (const BuiltinFunction& row : Builtins) {
+    for (const BuiltinFunction& row : BuiltinFunctions()) {
         parser.FunctionTable.push_back({Text::FromBytes(row.Name), row.ParamCount, row.Token});
     }
     parser.FunctionCount = static_cast<Int>(parser.FunctionTable.size()) - 1;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "formula/builtins.h"
 #include "formula/function_table.h"
 #include "formula/names.h"
 #include "formula/parser_state.h"
