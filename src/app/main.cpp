@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/headless_runner.h"
-#include "sheet/main_program.h"
+#include "commands/main_program.h"
 
 namespace {
 

@@ -1,0 +1,17 @@
+// The keys of the menu "Ablage/Format".
+#include "commands/menu_table.h"
+#include "commands/menus.h"
+#include "runtime/key_codes.h"
+
+namespace {
+
+// Until the file and format commands come with the files, the menu only leads back.
+constexpr MenuCommand Commands[] = {
+    {0, BackToMainMenu},
+    {ReturnKey, BackToMainMenu},
+    {EscapeKey, BackToMainMenu},
+};
+
+}  // namespace
+
+Int FileMenuKey(Int key) { return RunMenuCommand(Commands, key, PassOn); }

@@ -1,0 +1,126 @@
+#include "commands/main_program.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "commands/cursor_moves.h"
+#include "commands/menus.h"
+#include "formula/function_table.h"
+#include "formula/parser_state.h"
+#include "platform/log.h"
+#include "platform/no_destructor.h"
+#include "platform/platform.h"
+#include "runtime/dialogs.h"
+#include "runtime/event_wait.h"
+#include "runtime/events.h"
+#include "runtime/file_events.h"
+#include "runtime/glyph.h"
+#include "runtime/text_output.h"
+#include "runtime/window.h"
+#include "sheet/calculation.h"
+#include "sheet/grid_display.h"
+#include "sheet/menu_settings.h"
+
+namespace {
+
+constexpr UInt8 W = SheetWindow;
+
+CalculationState& C() { return Calculation(); }
+
+void SetProgramTitle() { t_WindowTitle(W, String("Tabrona ") + ProductInformation); }
+
+void EnsurePreferencesFolder() {
+    const std::string folder = CurrentPlatform().Folder(StandardFolder::Preferences);
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (error) LogLine("createdirectory: Error #" + std::to_string(error.value()) + " " + error.message() + ": " + folder);
+}
+
+void StartSettings() {
+    CalculationState& c = C();
+    c.GridTop = HelpModeAll;
+    Printing() = PrintSettings{};
+    Search() = SearchSettings{};
+}
+
+void OpenRequestedFile() {
+    t_Event request;
+    if (TakeFileEvent(request)) OpenCalculationHook()(request.Description);
+}
+
+// Waits for a key or a file-open request; the key's code, or -1 when a
+// file-open request came first.
+Int NextKey() {
+    WaitForInput([] { return KeyQueueLength() > 0 || FileEventPendingFlag(); });
+    t_Event event;
+    if (!TakeKeyEvent(event)) return -1;
+    Int key = event.Value;
+    // Command with a key selects a macro; the macros come with their menu.
+    if (key > 0 && key <= 127 && event.CommandPressed) key = 0;
+    return key;
+}
+
+void StartUp() {
+    CalculationState& c = C();
+    SetFileEventLog(true);
+    ConnectDocumentRequests();
+    c.ColorMode = true;
+    c.ScreenColumns = 121;
+    c.GridBottom = t_WindowPos(W, 16) > 1400 ? 80 : 50;
+    t_InitWindow(W, 24, c.ScreenColumns, c.GridBottom, 8, DefaultFontName);
+    t_Color(W, 0, 15);
+    t_InitWindow(1, 4, true, 200, 368, 16, 16, EmptyFont(), true);
+    t_WindowCenter(W);
+    t_WindowFront(W);
+    t_WindowVisible(W, true);
+    ProgramBanner() = {"Tabrona", 144, "Calculation", ProductInformation};
+    t_CursorHome(W);
+    t_ClearEndOfWindow(W);
+    t_ProgramBanner(W);
+    SetProgramTitle();
+    EnsurePreferencesFolder();
+    StartSettings();
+    parser_InitFunctions();
+    Parser().CellReferencesEnabled = true;
+    InstallGridDisplay();
+    if (FileEventPendingFlag()) {
+        // An empty sheet first, so that a file that cannot be read leaves
+        // a usable Calculation rather than none.
+        ClearCalculation();
+        OpenRequestedFile();
+    } else {
+        t_Cr(W);
+        t_Print(W, String("Bitte irgendeine Taste drücken "));
+        t_WaitKey(W);
+        ClearCalculation();
+    }
+    ReturnToMainMenu();
+}
+
+}  // namespace
+
+std::function<void(const String& path)>& OpenCalculationHook() {
+    static NoDestructor<std::function<void(const String&)>> hook(
+        [](const String& path) { LogLine("MainProgram: Opening Calculation files is not built yet: " + path); });
+    return *hook;
+}
+
+void MainProgram() {
+    StartUp();
+    CalculationState& c = C();
+    while (!c.QuitRequested) {
+        StatusColors();
+        Int key = NextKey();
+        if (FileEventPendingFlag()) OpenRequestedFile();
+        NormalColors();
+        key = HandleMenuKey(key);
+        if (key != 0 && c.MenuState != MacroMenu) {
+            MoveCursor(key);
+            RedrawScreen();
+        }
+        if (c.QuitRequested) break;
+        DrawStatusLine();
+    }
+    SetProgramTitle();
+    t_QuitProgram(W);
+}

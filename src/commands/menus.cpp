@@ -1,0 +1,56 @@
+#include "commands/menus.h"
+
+#include <iterator>
+
+#include "commands/menu_table.h"
+#include "runtime/key_codes.h"
+#include "sheet/calculation.h"
+#include "sheet/grid_display.h"
+#include "sheet/help_texts.h"
+
+namespace {
+
+// Each menu's key handler, by menu state.
+constexpr Int (*MenuHandlers[])(Int key) = {MainMenuKey,  FileMenuKey,  SelectionMenuKey,
+                                            SearchMenuKey, PrintMenuKey, MacroMenuKey};
+static_assert(std::size(MenuHandlers) == MenuCount);
+
+// For a menu state that has no menu: the way back to the main menu.
+constexpr MenuCommand WayBack[] = {{0, BackToMainMenu}, {ReturnKey, BackToMainMenu}, {EscapeKey, BackToMainMenu}};
+
+}  // namespace
+
+Int RunMenuCommand(std::span<const MenuCommand> commands, Int key, Int (*otherKey)(Int key)) {
+    for (const MenuCommand& command : commands)
+        if (command.Key == key) return command.Run(key);
+    return otherKey(key);
+}
+
+Int HandleMenuKey(Int key) {
+    const Int menu = Calculation().MenuState;
+    if (menu < 0 || menu >= MenuCount) return RunMenuCommand(WayBack, key, PassOn);
+    return MenuHandlers[static_cast<std::size_t>(menu)](key);
+}
+
+Int EnterMenu(Int menu, Int key) {
+    Calculation().MenuState = menu;
+    if (Calculation().GridTop == HelpModeAll) ShowMenuHelp(menu);
+    RedrawScreen();
+    return key;
+}
+
+void ReturnToMainMenu() {
+    NormalColors();
+    CalculationState& c = Calculation();
+    c.MenuState = MainMenu;
+    if (c.GridTop == HelpModeAll) ShowMenuHelp(MainMenu);
+    EnsureColumnVisible(c.CursorColumn);
+    EnsureCursorRowVisible();
+    RedrawScreen();
+    RedrawGrid();
+}
+
+Int BackToMainMenu(Int) {
+    ReturnToMainMenu();
+    return 0;
+}
