@@ -5,6 +5,7 @@
 #include <string>
 
 #include "bench_support.h"
+#include "platform/program_state.h"
 #include "sheet/calculation.h"
 #include "sheet/grid_display.h"
 
@@ -13,7 +14,6 @@ namespace {
 // Numbers and texts in all five display formats, some coloured, some longer
 // than their column; the cursor inside a selection.
 void FillVisibleCells() {
-    ResetCalculation();
     CalculationState& calc = Calculation();
     calc.GridBottom = 80;
     calc.ColorMode = true;
@@ -46,8 +46,7 @@ void BM_GridFullRedraw(benchmark::State& state) {
         RedrawScreen();
         RedrawGrid();
     }
-    ResetCalculation();
-    ResetRuntime();
+    ResetProgramState();
 }
 BENCHMARK(BM_GridFullRedraw)->Unit(benchmark::kMillisecond);
 

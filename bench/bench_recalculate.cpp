@@ -7,6 +7,7 @@
 #include "bench_support.h"
 #include "formula/function_table.h"
 #include "formula/parser_state.h"
+#include "platform/program_state.h"
 #include "sheet/calculation.h"
 #include "formula/evaluator.h"
 #include "sheet/cell_editing.h"
@@ -25,9 +26,9 @@ std::string FormulaFor(Filling filling, Int row, Int column) {
     return "=Round(Sin(" + above + "),2)+Sqrt(Abs(" + above + "))+Val(Str$(" + above + "))/2";
 }
 
-// Filled in reading order, as typing or loading a file would.
+// Filled in reading order, as typing or loading a file would, into the empty
+// sheet that OpenMainScreen leaves.
 void FillSheet(Filling filling) {
-    ResetCalculation();
     CalculationState& calc = Calculation();
     for (Int column = 1; column <= calc.ColumnCount; ++column) {
         const auto first = static_cast<std::size_t>(CellIndex(1, column));
@@ -50,16 +51,13 @@ void FillSheet(Filling filling) {
 
 void BM_RecalculateAll(benchmark::State& state, Filling filling) {
     OpenMainScreen(50);
-    ResetParser();
     parser_InitFunctions();
     Parser().CellReferencesEnabled = true;
     FillSheet(filling);
     for (auto _ : state) RecalculateAll();
     const Text& last = Calculation().CellText.back();
     state.SetLabel(std::string(last.Elements.begin(), last.Elements.end()));
-    ResetCalculation();
-    ResetParser();
-    ResetRuntime();
+    ResetProgramState();
 }
 BENCHMARK_CAPTURE(BM_RecalculateAll, plus_one, Filling::PlusOne)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_RecalculateAll, functions, Filling::Functions)->Unit(benchmark::kMillisecond);
@@ -71,16 +69,14 @@ namespace {
 
 // One formula evaluated over and over, to tell the parts of a recalculation apart.
 void BM_Evaluate(benchmark::State& state, const char* formula) {
-    ResetCalculation();
-    ResetParser();
+    ResetProgramState();
     parser_InitFunctions();
     Parser().CellReferencesEnabled = true;
     Calculation().CellText[0] = Text::FromBytes("3,3105755857212324");
     SetCellKind(Calculation().CellAttributes[0], CellKindNumber);
     const Text text = Text::FromBytes(formula);
     for (auto _ : state) benchmark::DoNotOptimize(parser_Evaluate(text).ValueNumeric);
-    ResetCalculation();
-    ResetParser();
+    ResetProgramState();
 }
 BENCHMARK_CAPTURE(BM_Evaluate, one, "1");
 BENCHMARK_CAPTURE(BM_Evaluate, one_long, "3,3105755857212324");

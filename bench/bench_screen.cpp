@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "bench_support.h"
+#include "platform/program_state.h"
 #include "runtime/glyph.h"
 #include "runtime/window.h"
 
@@ -27,7 +28,7 @@ void BM_WindowImage(benchmark::State& state) {
         }
         benchmark::DoNotOptimize(image->bytes.get());
     }
-    ResetRuntime();
+    ResetProgramState();
 }
 BENCHMARK(BM_WindowImage)->Arg(50)->Arg(80)->Unit(benchmark::kMillisecond);
 
@@ -38,7 +39,7 @@ void BM_FullScreenOfGlyphs(benchmark::State& state) {
         ForgetDrawnCells(Screen().WindowTable[0]);
         FillScreen(80);
     }
-    ResetRuntime();
+    ResetProgramState();
 }
 BENCHMARK(BM_FullScreenOfGlyphs)->Unit(benchmark::kMillisecond);
 
@@ -46,7 +47,7 @@ BENCHMARK(BM_FullScreenOfGlyphs)->Unit(benchmark::kMillisecond);
 void BM_UnchangedScreenOfGlyphs(benchmark::State& state) {
     OpenMainScreen(80);
     for (auto _ : state) FillScreen(80);
-    ResetRuntime();
+    ResetProgramState();
 }
 BENCHMARK(BM_UnchangedScreenOfGlyphs)->Unit(benchmark::kMillisecond);
 

@@ -1,15 +1,16 @@
-// A fresh runtime with the main screen open, for the benchmarks.
+// A fresh program state with the main screen open, for the benchmarks.
 #pragma once
 
 #include <memory>
 
 #include "platform/headless_platform.h"
 #include "platform/log.h"
+#include "platform/program_state.h"
 #include "runtime/memory.h"
 #include "runtime/window.h"
 
 inline void OpenMainScreen(Int lines) {
-    ResetRuntime();
+    ResetProgramState();
     auto platform = std::make_unique<HeadlessPlatform>();
     platform->SetResourceFolder(TABRONA_BENCH_RESOURCES);
     InstallPlatform(std::move(platform));

@@ -2,6 +2,7 @@
 #include <benchmark/benchmark.h>
 
 #include "bench_support.h"
+#include "platform/program_state.h"
 #include "runtime/text_output.h"
 #include "runtime/window.h"
 
@@ -16,7 +17,7 @@ void BM_PrintFullLine(benchmark::State& state) {
         t_Vtab(0, 10);
         t_Print(0, line);  // ends with the cursor at the start of line 11
     }
-    ResetRuntime();
+    ResetProgramState();
 }
 BENCHMARK(BM_PrintFullLine)->Unit(benchmark::kMicrosecond);
 
@@ -28,7 +29,7 @@ void BM_ScrollFullWidth(benchmark::State& state) {
         t_Print(0, String(120, static_cast<char>('a' + y % 26)));
     }
     for (auto _ : state) t_ScrollUp(0);
-    ResetRuntime();
+    ResetProgramState();
 }
 BENCHMARK(BM_ScrollFullWidth)->Unit(benchmark::kMicrosecond);
 

@@ -12,6 +12,7 @@
 #include "formula/parser_state.h"
 #include "formula/variables.h"
 #include "platform/log.h"
+#include "platform/program_state.h"
 #include "runtime/program.h"
 #include "sheet/calculation.h"
 
@@ -37,8 +38,7 @@ void SetCell(Int row, Int column, std::string_view text, Int kind, std::string_v
 Sheet Setup() {
     SetLogToStdout(false);
     initoxtools();
-    ResetParser();
-    ResetCalculation();
+    ResetProgramState();
     parser_InitFunctions();
     Parser().CellReferencesEnabled = true;
     SetCell(1, 1, "2,5", CellKindNumber);

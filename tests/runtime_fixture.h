@@ -9,12 +9,13 @@
 
 #include "platform/headless_platform.h"
 #include "platform/log.h"
+#include "platform/program_state.h"
 #include "runtime/memory.h"
 
 class RuntimeTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ResetRuntime();
+        ResetProgramState();
         auto platform = std::make_unique<HeadlessPlatform>();
         host = platform.get();
         host->SetResourceFolder(TABRONA_TEST_RESOURCES);
@@ -23,7 +24,7 @@ protected:
         SetLogToStdout(false);
     }
     void TearDown() override {
-        ResetRuntime();
+        ResetProgramState();
         SetLogToStdout(true);
     }
 

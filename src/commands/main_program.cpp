@@ -8,7 +8,7 @@
 #include "formula/function_table.h"
 #include "formula/parser_state.h"
 #include "platform/log.h"
-#include "platform/no_destructor.h"
+#include "platform/program_state.h"
 #include "platform/platform.h"
 #include "runtime/dialogs.h"
 #include "runtime/event_wait.h"
@@ -99,11 +99,19 @@ void StartUp() {
 
 }  // namespace
 
-std::function<void(const String& path)>& OpenCalculationHook() {
-    static NoDestructor<std::function<void(const String&)>> hook(
-        [](const String& path) { LogLine("MainProgram: Opening Calculation files is not built yet: " + path); });
-    return *hook;
-}
+namespace {
+
+void LogOpenNotBuilt(const String& path) { LogLine("MainProgram: Opening Calculation files is not built yet: " + path); }
+
+struct OpenCalculation {
+    std::function<void(const String& path)> Hook = LogOpenNotBuilt;
+};
+// A hook installed at start outlives resets.
+ProgramState<OpenCalculation> openCalculation{nullptr};
+
+}  // namespace
+
+std::function<void(const String& path)>& OpenCalculationHook() { return openCalculation->Hook; }
 
 void MainProgram() {
     StartUp();

@@ -14,7 +14,7 @@
 #include "formula/variables.h"
 #include "numbers/number_format.h"
 #include "platform/log.h"
-#include "platform/no_destructor.h"
+#include "platform/program_state.h"
 #include "runtime/program.h"
 
 namespace {
@@ -159,10 +159,10 @@ struct RandomState {
     }
 };
 
-RandomState& Randomness() {
-    static NoDestructor<RandomState> state;
-    return *state;
-}
+// The generator keeps running through resets: nothing may count on its values.
+ProgramState<RandomState> randomness{nullptr};
+
+RandomState& Randomness() { return *randomness; }
 
 // One random byte: the top bits of the generator are its best.
 UInt8 RandomDraw() { return static_cast<UInt8>(Randomness().Generator() >> 56); }

@@ -469,21 +469,13 @@ Value CallWithoutArguments(Cursor& at, Int token) {
     }
 }
 
-// No cell changes while a formula is evaluated, so a formula that names a
-// cell several times reads its number once. A few cells are remembered,
-// each in the slot its index picks; parser_Evaluate forgets them.
-struct CellRead {
-    Int Index = -1;
-    double Number = 0;
-};
-std::array<CellRead, 4> CellReads;
-
-void ForgetCellReads() { CellReads.fill(CellRead{}); }
+void ForgetCellReads() { Parser().CellReads.fill(parser_CellRead{}); }
 
 // What a readable cell shows: its text, or its number read once per evaluation.
 Value CellContents(Int index, const FormulaCell& cell) {
     if (cell.IsText) return TextValue(*cell.Contents);
-    CellRead& read = CellReads[static_cast<std::size_t>(index) % CellReads.size()];
+    std::array<parser_CellRead, 4>& reads = Parser().CellReads;
+    parser_CellRead& read = reads[static_cast<std::size_t>(index) % reads.size()];
     if (read.Index != index) read = {index, TextToNumber(*cell.Contents)};
     return Real(read.Number);
 }

@@ -1,7 +1,6 @@
 #include "formula/parser_state.h"
 
-#include "platform/no_destructor.h"
+#include "platform/program_state.h"
 
-NoDestructor<ParserState> parser_detail::State;
-
-void ResetParser() { Parser() = ParserState{}; }
+// Reset to the state before parser_InitFunctions: empty tables, counts 0.
+ProgramState<ParserState> parser_detail::State;

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <mutex>
 
-#include "platform/no_destructor.h"
+#include "platform/program_state.h"
 
 namespace {
 
@@ -14,10 +14,10 @@ struct LogState {
     std::string captured;  // used by LogCapture
 };
 
-LogState& State() {
-    static NoDestructor<LogState> state;
-    return *state;
-}
+// Set up once by the program or the test main; outlives resets.
+ProgramState<LogState> state{nullptr};
+
+LogState& State() { return *state; }
 
 void Emit(std::string_view text) {
     LogState& s = State();

@@ -13,7 +13,7 @@
 #include <utility>
 
 #include "platform/headless_platform.h"
-#include "platform/no_destructor.h"
+#include "platform/program_state.h"
 
 #ifndef TABRONA_SOURCE_RESOURCES
 #define TABRONA_SOURCE_RESOURCES "resources"
@@ -23,7 +23,11 @@ namespace {
 
 // Thread numbers as the platform hands them out: the GUI thread is 1, the
 // threads started through StartThread 2, 3, ...
-std::atomic<int> nextThreadNumber{2};
+struct ThreadNumbering {
+    std::atomic<int> next{2};
+};
+// Starts again at 2, so the program thread of each test is 2, as in a real run.
+ProgramState<ThreadNumbering> numbering{[](ThreadNumbering& n) { n.next = 2; }};
 thread_local int threadNumber = 0;
 thread_local std::string threadName;
 
@@ -103,12 +107,10 @@ struct PlatformSlot {
     std::unique_ptr<Platform> platform;
 };
 
-PlatformSlot& Slot() {
-    static NoDestructor<PlatformSlot> slot;
-    return *slot;
-}
+// The installed platform outlives resets: tests install theirs once.
+ProgramState<PlatformSlot> slot{nullptr};
 
-std::mutex documentMutex;
+PlatformSlot& Slot() { return *slot; }
 
 }  // namespace
 
@@ -119,7 +121,7 @@ bool Platform::StartThread(std::size_t stackSize, std::function<void()> body) {
     if (pthread_attr_init(&attr) != 0) return false;
     pthread_attr_setdetachstate(&attr, PTHREAD_CREATE_DETACHED);
     if (stackSize > 0) pthread_attr_setstacksize(&attr, stackSize);
-    auto start = std::make_unique<ThreadStart>(ThreadStart{nextThreadNumber.fetch_add(1), std::move(body)});
+    auto start = std::make_unique<ThreadStart>(ThreadStart{numbering->next.fetch_add(1), std::move(body)});
     pthread_t thread;
     const int rc = pthread_create(&thread, &attr, RunThread, start.get());
     pthread_attr_destroy(&attr);
@@ -176,7 +178,7 @@ std::string Platform::ApplicationName() { return "Tabrona"; }
 void Platform::SetDocumentHandler(DocumentHandler handler) {
     std::vector<std::string> waiting;
     {
-        std::lock_guard lock(documentMutex);
+        std::lock_guard lock(documentMutex_);
         documentHandler_ = handler;
         if (handler) waiting.swap(waitingDocuments_);
     }
@@ -186,7 +188,7 @@ void Platform::SetDocumentHandler(DocumentHandler handler) {
 void Platform::OpenDocument(const std::string& path) {
     DocumentHandler handler;
     {
-        std::lock_guard lock(documentMutex);
+        std::lock_guard lock(documentMutex_);
         handler = documentHandler_;
         if (!handler) {
             waitingDocuments_.push_back(path);

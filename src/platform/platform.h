@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -141,6 +142,7 @@ public:
     void OpenDocument(const std::string& path);
 
 private:
+    std::mutex documentMutex_;  // guards the handler and the waiting paths
     DocumentHandler documentHandler_;
     std::vector<std::string> waitingDocuments_;
 };

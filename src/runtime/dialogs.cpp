@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "platform/log.h"
-#include "platform/no_destructor.h"
+#include "platform/program_state.h"
 #include "runtime/events.h"
 #include "runtime/glyph.h"
 #include "runtime/memory.h"
@@ -152,10 +152,11 @@ void t_TitleBox(UInt8 w, const String& first, const String& second, bool inverse
     t_Cr(w);
 }
 
-ProgramBannerSettings& ProgramBanner() {
-    static NoDestructor<ProgramBannerSettings> settings;
-    return *settings;
-}
+namespace {
+ProgramState<ProgramBannerSettings> banner;
+}  // namespace
+
+ProgramBannerSettings& ProgramBanner() { return *banner; }
 
 void t_ProgramBanner(UInt8 w) {
     const ProgramBannerSettings& s = ProgramBanner();

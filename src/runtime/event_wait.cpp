@@ -4,7 +4,7 @@
 #include <condition_variable>
 #include <mutex>
 
-#include "platform/no_destructor.h"
+#include "platform/program_state.h"
 
 namespace {
 
@@ -19,10 +19,12 @@ struct ProgramWait {
     std::atomic<bool> idle{false};
 };
 
-ProgramWait& State() {
-    static NoDestructor<ProgramWait> state;
-    return *state;
-}
+ProgramState<ProgramWait> state{[](ProgramWait& s) {
+    std::lock_guard lock(s.mutex);
+    s.idle = false;
+}};
+
+ProgramWait& State() { return *state; }
 
 }  // namespace
 
@@ -59,8 +61,3 @@ bool WaitUntilProgramIdle(const std::function<bool()>& stop, std::chrono::millis
     return true;
 }
 
-void ResetProgramWait() {
-    ProgramWait& s = State();
-    std::lock_guard lock(s.mutex);
-    s.idle = false;
-}

@@ -21,6 +21,3 @@ void WakeProgram();
 // Waits until the program is idle or stop() holds, for at most limit.
 // False when the time ran out.
 bool WaitUntilProgramIdle(const std::function<bool()>& stop, std::chrono::milliseconds limit);
-
-// Forgets the idle mark. For the event reset of tests.
-void ResetProgramWait();

@@ -9,7 +9,7 @@
 #include <utility>
 
 #include "platform/log.h"
-#include "platform/no_destructor.h"
+#include "platform/program_state.h"
 #include "platform/platform.h"
 #include "runtime/charset.h"
 #include "runtime/event_wait.h"
@@ -53,10 +53,32 @@ struct EventQueues {
     std::atomic<int> hooksRunning{0};
 };
 
-EventQueues& Queues() {
-    static NoDestructor<EventQueues> queues;
-    return *queues;
+// Empties every queue, clears the flags and current events and restores the
+// default hooks.
+void ResetQueues(EventQueues& q) {
+    std::lock_guard lock(q.mutex);
+    q.keys.clear();
+    q.mice.clear();
+    q.menus.clear();
+    q.currentEvent = t_Event{};
+    q.currentMouseEvent = t_Event{};
+    q.mouseHook = Nothing;
+    q.menuHook = Nothing;
+    q.pasteHook = RingBell;
+    q.eventPending = false;
+    q.mouseEventPending = false;
+    q.menuEventPending = false;
+    q.leftClick = false;
+    q.rightClick = false;
+    q.currentModifiers = 0;
 }
+
+// Before a reset, no hook started by t_RunAsync may still run.
+ProgramState<EventQueues> queues{ResetQueues, [] {
+    while (queues->hooksRunning > 0) SleepMilliseconds(1);
+}};
+
+EventQueues& Queues() { return *queues; }
 
 // Hooks are copied out under the lock and run without it, so that a hook
 // may queue events itself.
@@ -395,26 +417,6 @@ std::vector<t_MenuEvent> MenuEvents() {
     return q.menus;
 }
 
-void ResetEvents() {
-    EventQueues& q = Queues();
-    while (q.hooksRunning > 0) SleepMilliseconds(1);
-    std::lock_guard lock(q.mutex);
-    q.keys.clear();
-    q.mice.clear();
-    q.menus.clear();
-    q.currentEvent = t_Event{};
-    q.currentMouseEvent = t_Event{};
-    q.mouseHook = Nothing;
-    q.menuHook = Nothing;
-    q.pasteHook = RingBell;
-    q.eventPending = false;
-    q.mouseEventPending = false;
-    q.menuEventPending = false;
-    q.leftClick = false;
-    q.rightClick = false;
-    q.currentModifiers = 0;
-    ResetProgramWait();
-}
 
 // --- hooks ----------------------------------------------------------------------------
 

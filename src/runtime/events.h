@@ -138,11 +138,6 @@ std::vector<t_MenuEvent> MenuEvents();
 void SetCurrentModifiers(const HostModifiers& modifiers);
 HostModifiers CurrentModifiers();
 
-// Empties every queue, clears the flags and current events, restores the
-// default hooks, and waits until no hook started by t_RunAsync still runs.
-// For tests.
-void ResetEvents();
-
 // --- hooks ------------------------------------------------------------------
 
 using EventHook = std::function<void()>;

@@ -7,7 +7,7 @@
 #include <mutex>
 
 #include "platform/log.h"
-#include "platform/no_destructor.h"
+#include "platform/program_state.h"
 #include "platform/platform.h"
 #include "runtime/event_wait.h"
 #include "runtime/program.h"
@@ -22,10 +22,17 @@ struct FileEvents {
     std::atomic<bool> log{false};
 };
 
-FileEvents& State() {
-    static NoDestructor<FileEvents> state;
-    return *state;
+void ResetFileEvents(FileEvents& s) {
+    std::lock_guard lock(s.mutex);
+    s.queue.clear();
+    s.current = t_Event{};
+    s.pending = false;
+    s.log = false;
 }
+
+ProgramState<FileEvents> state{ResetFileEvents};
+
+FileEvents& State() { return *state; }
 
 // Body of the short thread that runs the file handler hook, which does
 // nothing: the command loop picks the event up from the queue.
@@ -84,15 +91,6 @@ t_Event CurrentFileEvent() {
     FileEvents& s = State();
     std::lock_guard lock(s.mutex);
     return s.current;
-}
-
-void ResetFileEvents() {
-    FileEvents& s = State();
-    std::lock_guard lock(s.mutex);
-    s.queue.clear();
-    s.current = t_Event{};
-    s.pending = false;
-    s.log = false;
 }
 
 void ConnectDocumentRequests() {

@@ -22,8 +22,5 @@ t_Event CurrentFileEvent();
 // Status of a path as the file events carry it: 0 missing, 1 a file, 2 a folder.
 Int FileStatus(const String& path);
 
-// Empties the queue and turns the log off again. For tests.
-void ResetFileEvents();
-
 // Connects the platform's document-open requests to f_FileEventHandler.
 void ConnectDocumentRequests();

@@ -1,7 +1,7 @@
 #include "runtime/memory.h"
 
 #include "platform/log.h"
-#include "platform/no_destructor.h"
+#include "platform/program_state.h"
 #include "platform/platform.h"
 #include "runtime/events.h"
 #include "runtime/program.h"
@@ -18,10 +18,26 @@ std::vector<t_MenuAction> DefaultMenuActions() {
 
 }  // namespace
 
-RuntimeState& Runtime() {
-    static NoDestructor<RuntimeState> state;
-    return *state;
+namespace {
+
+// The auto-update thread leaves its loop once the memory is gone.
+void StopAutoUpdate() {
+    Runtime().MemoryInitialized = false;
+    while (Screen().AutoUpdateStarted) SleepMilliseconds(10);
 }
+
+// Back to the state before t_InitMemory.
+void ResetRuntime(RuntimeState& rt) {
+    rt.MemoryInitStarted = false;
+    rt.ProgramEnded = false;
+    rt.MenuActionTable.clear();
+}
+
+ProgramState<RuntimeState> state{ResetRuntime, StopAutoUpdate};
+
+}  // namespace
+
+RuntimeState& Runtime() { return *state; }
 
 void t_InitMemory() {
     RuntimeState& rt = Runtime();
@@ -50,19 +66,3 @@ void t_CheckMemory() {
     while (!rt.MemoryInitialized) SleepMilliseconds(10);
 }
 
-void ResetRuntime() {
-    ResetEvents();
-    RuntimeState& rt = Runtime();
-    WindowMemory& screen = Screen();
-    rt.MemoryInitialized = false;
-    // The auto-update thread leaves its loop once the memory is gone.
-    while (screen.AutoUpdateStarted) SleepMilliseconds(10);
-    rt.MemoryInitStarted = false;
-    rt.ProgramEnded = false;
-    rt.MenuActionTable.clear();
-    screen.VideoMemory.clear();
-    screen.VideoMemory.shrink_to_fit();
-    screen.HighMemory = InitialHighMemory;
-    for (t_Window& window : screen.WindowTable) window = t_Window{};
-    screen.DefaultWindow = NoWindow;
-}

@@ -23,8 +23,3 @@ RuntimeState& Runtime();
 void t_InitMemory();
 // Runs t_InitMemory if nobody has, and waits until it has finished.
 void t_CheckMemory();
-
-// Empties the event queues, stops the auto-update thread and returns the
-// runtime to its state before t_InitMemory (video memory released, default
-// window records). For tests.
-void ResetRuntime();

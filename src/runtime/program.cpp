@@ -7,7 +7,7 @@
 #include <mutex>
 
 #include "platform/log.h"
-#include "platform/no_destructor.h"
+#include "platform/program_state.h"
 #include "platform/platform.h"
 #include "runtime/charset.h"
 #include "runtime/memory.h"
@@ -21,10 +21,11 @@ struct ProgramStartSlot {
     SharedValue<bool> busy = false;
 };
 
-ProgramStartSlot& StartSlot() {
-    static NoDestructor<ProgramStartSlot> slot;
-    return *slot;
-}
+// A program thread may be starting while a test resets; the slot outlives
+// resets.
+ProgramState<ProgramStartSlot> slot{nullptr};
+
+ProgramStartSlot& StartSlot() { return *slot; }
 
 // Body of a program thread: take the waiting entry, free the slot, run it.
 void RunProgramThread() {
@@ -41,10 +42,12 @@ void RunProgramThread() {
 
 }  // namespace
 
-ToolTables& Tools() {
-    static NoDestructor<ToolTables> tables;
-    return *tables;
-}
+namespace {
+// Built once by initoxtools and only read after that.
+ProgramState<ToolTables> tables{nullptr};
+}  // namespace
+
+ToolTables& Tools() { return *tables; }
 
 void initoxtools() {
     LogLine("initoxtools: Start.");

@@ -7,7 +7,7 @@
 #include <functional>
 
 #include "platform/log.h"
-#include "platform/no_destructor.h"
+#include "platform/program_state.h"
 #include "platform/platform.h"
 #include "runtime/glyph.h"
 #include "runtime/memory.h"
@@ -168,10 +168,23 @@ bool HostWindowExists(UInt8 w) {
 
 }  // namespace
 
-WindowMemory& Screen() {
-    static NoDestructor<WindowMemory> memory;
-    return *memory;
+namespace {
+
+// The runtime's quiesce has stopped the auto-update thread; the video memory
+// is released, not only emptied.
+void ResetScreen(WindowMemory& screen) {
+    screen.VideoMemory.clear();
+    screen.VideoMemory.shrink_to_fit();
+    screen.HighMemory = InitialHighMemory;
+    for (t_Window& window : screen.WindowTable) window = t_Window{};
+    screen.DefaultWindow = NoWindow;
 }
+
+ProgramState<WindowMemory> memory{ResetScreen};
+
+}  // namespace
+
+WindowMemory& Screen() { return *memory; }
 
 Int GraphicRowBytes(Int depth, Int width) {
     switch (depth) {

@@ -5,7 +5,7 @@
 #include <limits>
 
 #include "formula/cell_source.h"
-#include "platform/no_destructor.h"
+#include "platform/program_state.h"
 
 namespace {
 
@@ -85,17 +85,18 @@ Int LeftColumnShowing(const CalculationState& calc, Int column) {
 
 }  // namespace
 
-NoDestructor<CalculationState> calculation_detail::State;
-
-void ResetCalculation() {
-    Calculation() = CalculationState{};
+// Reset to the program-start values, then emptied and usable.
+ProgramState<CalculationState> calculation_detail::State{[](CalculationState& c) {
+    c = CalculationState{};
     ClearCalculation();
-}
+}};
 
-std::function<void()>& RedrawWholeScreenHook() {
-    static NoDestructor<std::function<void()>> hook;
-    return *hook;
-}
+namespace {
+// Installed once by the grid display; outlives resets.
+ProgramState<std::function<void()>> redrawHook{nullptr};
+}  // namespace
+
+std::function<void()>& RedrawWholeScreenHook() { return *redrawHook; }
 
 Int CellKind(Int attributes) { return GetField(attributes, KindShift, KindMask); }
 Int FontColor(Int attributes) { return GetField(attributes, FontColorShift, ColorMask); }

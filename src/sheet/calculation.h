@@ -8,7 +8,7 @@
 #include <functional>
 #include <vector>
 
-#include "platform/no_destructor.h"
+#include "platform/program_state.h"
 #include "runtime/text.h"
 #include "runtime/types.h"
 
@@ -101,17 +101,12 @@ struct CalculationState {
 };
 
 namespace calculation_detail {
-extern NoDestructor<CalculationState> State;
+extern ProgramState<CalculationState> State;
 }  // namespace calculation_detail
 
 // The process-wide Calculation, never destroyed. Inline: formulas reach it
 // for every cell they read.
 inline CalculationState& Calculation() { return *calculation_detail::State; }
-
-// Returns every field to its program-start value and then runs
-// ClearCalculation, so the sheet is empty and usable. Leaves the redraw hook
-// alone. For tests.
-void ResetCalculation();
 
 // Redraws the whole screen. The grid display installs it at start; until
 // then it is empty and EnsureColumnVisible only rebuilds the header line.

@@ -9,7 +9,6 @@
 #include "formula/parser_state.h"
 #include "numbers/number_format.h"
 #include "platform/log.h"
-#include "platform/no_destructor.h"
 #include "runtime/input.h"
 #include "runtime/text_output.h"
 #include "sheet/calculation.h"

@@ -1,13 +1,12 @@
 #include "sheet/menu_settings.h"
 
-#include "platform/no_destructor.h"
+#include "platform/program_state.h"
 
-SearchSettings& Search() {
-    static NoDestructor<SearchSettings> settings;
-    return *settings;
-}
+namespace {
+ProgramState<SearchSettings> search;
+ProgramState<PrintSettings> printing;
+}  // namespace
 
-PrintSettings& Printing() {
-    static NoDestructor<PrintSettings> settings;
-    return *settings;
-}
+SearchSettings& Search() { return *search; }
+
+PrintSettings& Printing() { return *printing; }

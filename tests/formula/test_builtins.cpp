@@ -118,7 +118,7 @@ TEST_F(BuiltinsTest, EveryTypedArgumentIsCheckedAndUnknownTokensAreLogged) {
             calls.back()[i / 2] = i % 2 == 1 ? none : row.Arguments[i / 2] == ArgumentKind::Real ? text : real;
         }
         for (std::size_t k = 0; k < calls.size(); ++k) {
-            ResetParser();
+            Parser() = ParserState{};
             const parser_UniversalType value = parser_CallBuiltin(17, row.Token, calls[k]);
             EXPECT_EQ(Parser().ParserErrorCount, k == 0 ? 0 : 1) << row.Name << " case " << k;
             if (k == 0) continue;

@@ -14,6 +14,7 @@
 #include "formula/parser_state.h"
 #include "formula/variables.h"
 #include "platform/log.h"
+#include "platform/program_state.h"
 #include "runtime/program.h"
 #include "sheet/calculation.h"
 
@@ -21,8 +22,7 @@
 void FormulaTest::SetUp() {
     SetLogToStdout(false);
     initoxtools();
-    ResetParser();
-    ResetCalculation();
+    ResetProgramState();
     parser_InitFunctions();
     Parser().CellReferencesEnabled = true;
     // No numeral gives these two, and many edge cases need them.

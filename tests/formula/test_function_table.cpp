@@ -15,6 +15,7 @@
 #include "formula/parser_state.h"
 #include "formula/variables.h"
 #include "platform/log.h"
+#include "platform/program_state.h"
 #include "runtime/program.h"
 
 namespace {
@@ -26,7 +27,7 @@ std::string S(const Text& text) { return std::string(text.Elements.begin(), text
 class FormulaTablesTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ResetParser();
+        ResetProgramState();
         parser_InitFunctions();
     }
     static const parser_Function& Entry(Int index) { return Parser().FunctionTable.at(std::size_t(index)); }
@@ -53,7 +54,7 @@ TEST_F(FormulaTablesTest, InitBuildsTheSortedTableAndEmptyVariableTables) {
     EXPECT_EQ(Parser().NumericVariables.size() + Parser().TextVariables.size(), 2u);
     EXPECT_EQ(Parser().NumericVariableCount + Parser().TextVariableCount, 0);
     // Without tables nothing is found, and entry 0 of a variable table stays a placeholder.
-    ResetParser();
+    Parser() = ParserState{};
     EXPECT_EQ(parser_FindFunction(T("Abs")), 0);
     EXPECT_TRUE(parser_FunctionList(20).Empty());
     EXPECT_EQ(parser_StoreNumericVariable(T("a"), 1.0), VariableStore::Created);

@@ -5,6 +5,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/program_state.h"
 #include "runtime/keys.h"
 #include "runtime/text_output.h"
 #include "runtime/window.h"
@@ -20,13 +21,8 @@ class EventStressTest : public RuntimeTest {
 protected:
     void SetUp() override {
         RuntimeTest::SetUp();
-        ResetEvents();
         t_InitWindow(0, 24, false, 121 * 8, 50 * 16, 0, 0, CellFont(), true);
         ASSERT_TRUE(WindowReady(0));
-    }
-    void TearDown() override {
-        ResetEvents();
-        RuntimeTest::TearDown();
     }
 };
 
@@ -126,7 +122,7 @@ TEST_F(EventStressTest, ClicksAndMenuChoicesWithHookThreads) {
         }
         host.join();
         EXPECT_EQ(wrongCell, 0);
-        ResetEvents();  // waits for the hook threads
+        ResetProgramState();  // waits for the hook threads
     }
     EXPECT_EQ(mouseHooks.load(), Count);
     EXPECT_EQ(menuHooks.load(), Count);

@@ -5,6 +5,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/program_state.h"
 #include "test_support.h"
 #include "platform/headless_platform.h"
 #include "platform/log.h"
@@ -50,12 +51,7 @@ class EventsTest : public RuntimeTest {
 protected:
     void SetUp() override {
         RuntimeTest::SetUp();
-        ResetEvents();
         OpenWindow(0);
-    }
-    void TearDown() override {
-        ResetEvents();
-        RuntimeTest::TearDown();
     }
 
     static void OpenWindow(UInt8 w) {
@@ -331,7 +327,7 @@ TEST_F(EventsTest, PasteRunsThePasteHookForAGraphicMainWindow) {
 }
 
 TEST_F(EventsTest, MenuChoicesBeforeInitialisationGoToTheHookAndResetEmptiesEverything) {
-    ResetRuntime();
+    ResetProgramState();
     std::atomic<int> runs{0};
     SetMenuHook([&] { ++runs; });
     t_MenuEventHandler(Item(215));
@@ -343,7 +339,7 @@ TEST_F(EventsTest, MenuChoicesBeforeInitialisationGoToTheHookAndResetEmptiesEver
     shift.Shift = true;
     SetCurrentModifiers(shift);
     EXPECT_TRUE(CurrentModifiers().Shift);
-    ResetEvents();
+    ResetProgramState();
     EXPECT_EQ(KeyQueueLength() + MenuQueueLength(), 0u);
     EXPECT_FALSE(EventPendingFlag() || MenuEventPendingFlag());
     EXPECT_FALSE(CurrentModifiers().Shift);

@@ -1,3 +1,4 @@
+#include "platform/program_state.h"
 #include "runtime/glyph.h"
 
 #include <algorithm>
@@ -20,7 +21,7 @@ t_Font TestFont() {
 class GlyphTest : public RuntimeTest {
 protected:
     static void Open(Int depth, const t_Font& font = TestFont()) {
-        ResetRuntime();
+        ResetProgramState();
         t_InitWindow(0, depth, false, 64, 64, 0, 0, font, true);
     }
     static t_Window& Win() { return Screen().WindowTable[0]; }

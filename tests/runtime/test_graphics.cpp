@@ -1,3 +1,4 @@
+#include "platform/program_state.h"
 #include "runtime/graphics.h"
 
 #include <algorithm>
@@ -25,7 +26,7 @@ constexpr Int MinInt = std::numeric_limits<Int>::min(), MaxInt = std::numeric_li
 class GraphicsTest : public RuntimeTest {
 protected:
     static void Open(Int depth, t_RGBColor colour = PaletteColor(15)) {
-        ResetRuntime();
+        ResetProgramState();
         t_InitWindow(0, depth, false, Width, Height, 0, 0, EmptyFont(), true);
         Win().RGBColor = colour;
     }

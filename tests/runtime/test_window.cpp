@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <random>
 
+#include "platform/program_state.h"
 #include "test_support.h"
 #include "runtime/window.h"
 #include "runtime_fixture.h"
@@ -83,7 +84,7 @@ TEST_F(WindowTest, RefusedWindowsTakeNoMemory) {
           "t_InitWindow: Displaying 4096 x 1024 characters needs 8192K text-video-memory."}}, };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.lines.back());
-        ResetRuntime();
+        ResetProgramState();
         t_CheckMemory();
         if (row.eightMegabytesTaken) Init(1, 32, 2048, 1024);
         const Int high = Screen().HighMemory;
@@ -95,7 +96,7 @@ TEST_F(WindowTest, RefusedWindowsTakeNoMemory) {
         EXPECT_EQ(Screen().HighMemory, high);
         EXPECT_EQ(host->Window(2).styleMask, row.lines.size() == 3 ? 0u : 7u);
     }
-    ResetRuntime();
+    ResetProgramState();
     Init(0, 8, 8192, 2039);  // exactly what is free, once aligned
     EXPECT_TRUE(Record(0).Initialized.Load());
 }

@@ -1,3 +1,4 @@
+#include "platform/program_state.h"
 #include "sheet/calculation.h"
 
 #include <gtest/gtest.h>
@@ -15,7 +16,7 @@ Text T(std::string_view s) { return Text::FromBytes(s); }
 class CalculationTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ResetCalculation();
+        ResetProgramState();
         RedrawWholeScreenHook() = [this] { ++redraws_; };
     }
     void TearDown() override { RedrawWholeScreenHook() = nullptr; }
@@ -65,7 +66,7 @@ TEST_F(CalculationTest, ColumnOutsideTheViewMovesTheLeftColumnAndRedraws) {
     const std::tuple<Int, Int, Int, Int, Int> cases[] = {
         {1, 10, 27, 121, 8}, {1, 10, 28, 121, 9}, {50, 30, 9, 121, 18}, {1, 20, 9, 4, 20}};
     for (const auto& [left, column, width8, screenColumns, expectedLeft] : cases) {
-        ResetCalculation();
+        ResetProgramState();
         calc_.ColumnWidth[10] = 50, calc_.ColumnWidth[9] = 40, calc_.ColumnWidth[8] = width8;
         calc_.ScreenColumns = screenColumns, calc_.LeftColumn = left;
         BuildHeaderLine(), redraws_ = 0;

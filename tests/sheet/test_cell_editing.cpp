@@ -26,15 +26,8 @@ class CellEditingTest : public ScreenTest {
 protected:
     void SetUp() override {
         ScreenTest::SetUp();
-        ResetCalculation();
-        ResetParser();
         parser_InitFunctions();
         Parser().CellReferencesEnabled = true;
-    }
-    void TearDown() override {
-        ResetEvents();
-        ResetParser();
-        ScreenTest::TearDown();
     }
     static std::string TextAt(Int row, Int column) { return S(Calculation().CellText[Slot(row, column)]); }
     static std::string FormulaAt(Int row, Int column) { return S(Calculation().CellFormula[Slot(row, column)]); }
@@ -118,7 +111,7 @@ TEST_F(CellEditingTest, ShiftsMoveWholeCellsAlongTheCursorsLine) {
         {InsertCellInColumn, 999, 3, 998, 3, 5, 3}, {DeleteCellInColumn, 998, 3, 999, 3, 999, 3},
     };
     for (const Case& c : cases) {
-        ResetCalculation();
+        ClearCalculation();
         for (Int k = 1; k <= 999; ++k) Mark(k, 3), Mark(k, 4), Mark(5, std::min<Int>(k, 100));
         Calculation().CursorRow = 5, Calculation().CursorColumn = 3;
         c.shift();

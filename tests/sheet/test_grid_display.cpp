@@ -34,7 +34,6 @@ class GridDisplayTest : public ScreenTest {
 protected:
     void SetUp() override {
         ScreenTest::SetUp();
-        ResetCalculation();
         t_Color(SheetWindow, Int{0}, Int{15});
     }
     static Int& Attributes(Int row, Int column) { return Calculation().CellAttributes[Slot(row, column)]; }
@@ -65,7 +64,7 @@ TEST_F(GridDisplayTest, PiecesFollowFormatAndWidth) {
         {"x", 1, Currency, 3, "  x"}, {"abc", 2, 9, 4, "abc "},  // an unknown format reads as standard
     };
     for (const Case& c : cases) {
-        ResetCalculation();
+        ClearCalculation();
         calc_.ColumnWidth[1] = c.width;
         SetCell(1, 1, c.text, c.kind, c.format);
         calc_.CellFormula[0] = Text::FromBytes("=0");  // never shown in the grid
