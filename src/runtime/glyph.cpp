@@ -11,6 +11,7 @@
 #include "runtime/font.h"
 #include "runtime/memory.h"
 #include "runtime/program.h"
+#include "runtime/pixels.h"
 #include "runtime/text.h"
 #include "runtime/window.h"
 
@@ -160,26 +161,13 @@ void DrawGlyph(t_Window& win, const UInt8* glyph, UInt8 colour, Int x, Int y) {
                 for (Int gx = 0; gx < fw; ++gx) dst[gx * 2 + 1] = blend[src[gx]].grey;
                 break;
             }
+            case 1:
             case 4: {
-                UInt8* row = base + py * (width / 2);
+                UInt8* row = base + py * GraphicRowBytes(depth, width);
                 for (Int gx = 0; gx < fw; ++gx) {
                     const Int px = left + gx;
-                    UInt8& b = row[px / 2];
-                    const UInt8 index = blend[src[gx]].nibble;
-                    b = (px % 2 == 0) ? static_cast<UInt8>((b & 0x0F) | (index << 4))
-                                      : static_cast<UInt8>((b & 0xF0) | index);
-                }
-                break;
-            }
-            case 1: {
-                UInt8* row = base + py * (width / 8);
-                for (Int gx = 0; gx < fw; ++gx) {
-                    const Int px = left + gx;
-                    const UInt8 mask = static_cast<UInt8>(0x80 >> (px % 8));
-                    if (blend[src[gx]].bit)
-                        row[px / 8] |= mask;
-                    else
-                        row[px / 8] &= static_cast<UInt8>(~mask);
+                    const Blend& e = blend[src[gx]];
+                    SetPackedPixel(row[PixelOffset(depth, px)], depth, px, depth == 1 ? e.bit : e.nibble);
                 }
                 break;
             }
@@ -323,15 +311,6 @@ constexpr std::uint32_t Argb(UInt8 r, UInt8 g, UInt8 b) {
         return 0xFF000000u | (std::uint32_t{r} << 16) | (std::uint32_t{g} << 8) | b;
 }
 
-std::array<std::uint32_t, 16> PaletteWords() {
-    std::array<std::uint32_t, 16> words{};
-    for (int i = 0; i < PaletteSize; ++i) {
-        const t_RGBColor c = PaletteColor(i);
-        words[i] = Argb(c.Red, c.Green, c.Blue);
-    }
-    return words;
-}
-
 void Store(std::uint32_t* out, std::uint32_t word) { std::memcpy(out, &word, sizeof word); }
 
 std::uint32_t Load(const UInt8* src) {
@@ -357,26 +336,15 @@ void ConvertTrueColour(const UInt8* src, std::uint32_t* out, Int depth, Int pixe
 }
 
 void ConvertPixels(const UInt8* src, std::uint32_t* out, Int depth, Int pixels) {
-    static const std::array<std::uint32_t, 16> palette = PaletteWords();
-    switch (depth) {
-        case 24:
-        case 32: ConvertTrueColour(src, out, depth, pixels); break;
-        case 8:
-            for (Int i = 0; i < pixels; ++i) Store(out + i, Argb(src[i], src[i], src[i]));
-            break;
-        case 16:
-            for (Int i = 0; i < pixels; ++i) Store(out + i, Argb(src[2 * i + 1], src[2 * i + 1], src[2 * i + 1]));
-            break;
-        case 4:
-            for (Int i = 0; i < pixels; ++i) {
-                const UInt8 b = src[i / 2];
-                Store(out + i, palette[(i % 2 == 0) ? b >> 4 : b & 15]);
-            }
-            break;
-        case 1:
-            for (Int i = 0; i < pixels; ++i) Store(out + i, palette[(src[i / 8] & (0x80 >> (i % 8))) ? 15 : 0]);
-            break;
-        default: break;
+    // The main screen is true colour and converted in bulk; the few
+    // windows of other depths go pixel by pixel.
+    if (depth == 24 || depth == 32) {
+        ConvertTrueColour(src, out, depth, pixels);
+        return;
+    }
+    for (Int i = 0; i < pixels; ++i) {
+        const t_RGBColor c = ReadPixel(src + PixelOffset(depth, i), depth, i);
+        Store(out + i, Argb(c.Red, c.Green, c.Blue));
     }
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/log.h"
+#include "runtime/pixels.h"
 #include "runtime/window.h"
 
 namespace {
@@ -39,18 +40,14 @@ UInt8 Grey(const t_RGBColor& c) { return static_cast<UInt8>((c.Red + c.Green + c
 
 bool Inside(const t_Window& win, Int x, Int y) { return x >= 0 && y >= 0 && x < win.Width && y < win.Height; }
 
-// Bytes a pixel touches: one shared byte below 8 bits.
-Int PixelBytes(Int depth) { return depth < 8 ? 1 : depth / 8; }
-
 // The first byte of pixel (x, y), which the caller has found inside the
 // window; null when a damaged record would point outside the block.
 UInt8* PixelAddress(const t_Window& win, Int x, Int y) {
     const Int depth = win.BitDepth;
     const Int rowBytes = GraphicRowBytes(depth, win.Width);
     if (rowBytes < 0) return nullptr;
-    const Int inRow = depth < 8 ? x * depth / 8 : x * (depth / 8);
     const Int start = win.MemoryStart;
-    const Int address = start + y * rowBytes + inRow;
+    const Int address = start + y * rowBytes + PixelOffset(depth, x);
     std::vector<UInt8>& memory = Screen().VideoMemory;
     const Int last = address + PixelBytes(depth) - 1;
     if (start < 0 || last > win.MemoryEnd || last >= static_cast<Int>(memory.size())) return nullptr;
@@ -102,16 +99,8 @@ void PlotPixel(t_Window& win, Int x, Int y) {
     UInt8* p = PixelAddress(win, x, y);
     if (!p) return;
     switch (depth) {
-        case 1: {
-            const UInt8 mask = static_cast<UInt8>(0x80 >> (x % 8));
-            *p = win.TextColor >= 0x90 ? static_cast<UInt8>(*p | mask) : static_cast<UInt8>(*p & ~mask);
-            break;
-        }
-        case 4: {
-            const UInt8 ink = win.TextColor >> 4;
-            *p = x % 2 == 0 ? static_cast<UInt8>((*p & 0x0F) | (ink << 4)) : static_cast<UInt8>((*p & 0xF0) | ink);
-            break;
-        }
+        case 1: SetPackedPixel(*p, depth, x, win.TextColor >= 0x90 ? 1 : 0); break;
+        case 4: SetPackedPixel(*p, depth, x, win.TextColor >> 4); break;
         case 8: *p = Grey(win.RGBColor); break;
         case 16:
             p[0] = win.RGBColor.Alpha;
@@ -254,15 +243,7 @@ t_RGBColor g_Scrn(UInt8 w, Int x, Int y) {
     if (!win || !Inside(*win, x, y)) return {};
     const UInt8* p = PixelAddress(*win, x, y);
     if (!p) return {};
-    switch (win->BitDepth) {
-        case 1: return PaletteColor((*p & (0x80 >> (x % 8))) ? 15 : 0);
-        case 4: return PaletteColor(x % 2 == 0 ? *p >> 4 : *p & 15);
-        case 8: return {0, p[0], p[0], p[0]};
-        case 16: return {p[0], p[1], p[1], p[1]};
-        case 24: return {255, p[0], p[1], p[2]};
-        case 32: return {p[0], p[1], p[2], p[3]};
-        default: return {};
-    }
+    return ReadPixel(p, win->BitDepth, x);
 }
 
 void g_Line(UInt8 w, Int x1, Int y1, Int x2, Int y2) {

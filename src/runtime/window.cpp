@@ -11,6 +11,7 @@
 #include "platform/platform.h"
 #include "runtime/glyph.h"
 #include "runtime/memory.h"
+#include "runtime/pixels.h"
 #include "runtime/program.h"
 
 namespace {
@@ -115,25 +116,19 @@ void LogGraphicShortage(UInt8 w, Int freeBytes, Int width, Int height, Int depth
 // several pixels into a byte. Returns -1 for an unsupported depth.
 Int GraphicNeed(UInt8 w, Int depth, Int& width, Int height) {
     const std::string p = Prefix(w);
-    switch (depth) {
-        case 4:
-            if (width % 4 != 0) {
-                LogLine(p + " width with 4 bit depth must be a multiple of 4.");
-                width = ((width + 1) / 4) * 4;
-            }
-            return width * height / 2;
-        case 1:
-            if (width % 8 != 0) {
-                LogLine(p + " width with 1 bit depth must be a multiple of 8.");
-                width = ((width + 7) / 8) * 8;
-            }
-            return width * height / 8;
-        case 8:
-        case 16:
-        case 24:
-        case 32: return height * depth * width / 8;
-        default: LogLine(p + " unsupported " + std::to_string(depth) + " bit depth."); return -1;
+    if (!SupportedDepth(depth)) {
+        LogLine(p + " unsupported " + std::to_string(depth) + " bit depth.");
+        return -1;
     }
+    if (depth == 4 && width % 4 != 0) {
+        LogLine(p + " width with 4 bit depth must be a multiple of 4.");
+        width = ((width + 1) / 4) * 4;
+    }
+    if (depth == 1 && width % 8 != 0) {
+        LogLine(p + " width with 1 bit depth must be a multiple of 8.");
+        width = ((width + 7) / 8) * 8;
+    }
+    return height * GraphicRowBytes(depth, width);
 }
 
 bool UsableFont(const t_Font& font) { return font.HasGlyphs() && font.Width > 0 && font.Height > 0; }
@@ -185,18 +180,6 @@ ProgramState<WindowMemory> memory{ResetScreen};
 }  // namespace
 
 WindowMemory& Screen() { return *memory; }
-
-Int GraphicRowBytes(Int depth, Int width) {
-    switch (depth) {
-        case 1: return width / 8;
-        case 4: return width / 2;
-        case 8: return width;
-        case 16: return width * 2;
-        case 24: return width * 3;
-        case 32: return width * 4;
-        default: return -1;
-    }
-}
 
 bool WindowReady(UInt8 w) {
     return w < GraphicWindowCount && MemoryReady() && Screen().WindowTable[w].Initialized;

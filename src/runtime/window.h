@@ -106,9 +106,6 @@ struct WindowMemory {
 
 WindowMemory& Screen();
 
-// Bytes in one pixel row of a graphic block; -1 for an unknown depth.
-Int GraphicRowBytes(Int depth, Int width);
-
 // True when w is a graphic window number that has memory and a view.
 bool WindowReady(UInt8 w);
 

@@ -1,8 +1,9 @@
-#include "platform/program_state.h"
 #include "runtime/glyph.h"
 
 #include <algorithm>
 
+#include "platform/program_state.h"
+#include "runtime/pixels.h"
 #include "runtime/window.h"
 #include "runtime_fixture.h"
 

@@ -1,4 +1,3 @@
-#include "platform/program_state.h"
 #include "runtime/graphics.h"
 
 #include <algorithm>
@@ -6,6 +5,8 @@
 #include <limits>
 #include <set>
 
+#include "platform/program_state.h"
+#include "runtime/pixels.h"
 #include "runtime/window.h"
 #include "runtime_fixture.h"
 

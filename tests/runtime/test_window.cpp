@@ -3,6 +3,7 @@
 
 #include "platform/program_state.h"
 #include "test_support.h"
+#include "runtime/pixels.h"
 #include "runtime/window.h"
 #include "runtime_fixture.h"
 #include "test_fonts.h"
