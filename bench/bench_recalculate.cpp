@@ -5,11 +5,11 @@
 #include <string>
 
 #include "bench_support.h"
+#include "formula/evaluator.h"
 #include "formula/function_table.h"
 #include "formula/parser_state.h"
 #include "platform/program_state.h"
 #include "sheet/calculation.h"
-#include "formula/evaluator.h"
 #include "sheet/cell_editing.h"
 
 namespace {

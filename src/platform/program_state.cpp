@@ -13,8 +13,8 @@ struct Entry {
 // Filled while the program's states are built before main, and read only
 // after that; a function-local static, so it exists before the first one.
 std::vector<Entry>& Entries() {
-    static auto* entries = new std::vector<Entry>();
-    return *entries;
+    static std::vector<Entry> entries;
+    return entries;
 }
 
 }  // namespace

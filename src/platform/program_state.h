@@ -6,7 +6,6 @@
 #pragma once
 
 #include <new>
-#include <utility>
 
 // Puts a value back to its start: a fresh value by default.
 template <typename T>

@@ -9,8 +9,8 @@
 #include <utility>
 
 #include "platform/log.h"
-#include "platform/program_state.h"
 #include "platform/platform.h"
+#include "platform/program_state.h"
 #include "runtime/charset.h"
 #include "runtime/event_wait.h"
 #include "runtime/glyph.h"
@@ -416,7 +416,6 @@ std::vector<t_MenuEvent> MenuEvents() {
     std::lock_guard lock(q.mutex);
     return q.menus;
 }
-
 
 // --- hooks ----------------------------------------------------------------------------
 

@@ -7,8 +7,8 @@
 #include <mutex>
 
 #include "platform/log.h"
-#include "platform/program_state.h"
 #include "platform/platform.h"
+#include "platform/program_state.h"
 #include "runtime/event_wait.h"
 #include "runtime/program.h"
 

@@ -1,8 +1,8 @@
 #include "runtime/memory.h"
 
 #include "platform/log.h"
-#include "platform/program_state.h"
 #include "platform/platform.h"
+#include "platform/program_state.h"
 #include "runtime/events.h"
 #include "runtime/program.h"
 #include "runtime/window.h"

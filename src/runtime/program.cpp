@@ -7,8 +7,8 @@
 #include <mutex>
 
 #include "platform/log.h"
-#include "platform/program_state.h"
 #include "platform/platform.h"
+#include "platform/program_state.h"
 #include "runtime/charset.h"
 #include "runtime/memory.h"
 

@@ -7,8 +7,8 @@
 #include <functional>
 
 #include "platform/log.h"
-#include "platform/program_state.h"
 #include "platform/platform.h"
+#include "platform/program_state.h"
 #include "runtime/glyph.h"
 #include "runtime/memory.h"
 #include "runtime/pixels.h"

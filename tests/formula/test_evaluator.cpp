@@ -9,10 +9,10 @@
 #include <string>
 
 #include "formula/evaluator.h"
-#include "formula_fixture.h"
 #include "formula/function_table.h"
 #include "formula/parser_state.h"
 #include "formula/variables.h"
+#include "formula_fixture.h"
 #include "platform/log.h"
 #include "platform/program_state.h"
 #include "runtime/program.h"

@@ -5,10 +5,9 @@
 #include <thread>
 #include <vector>
 
-#include "platform/program_state.h"
-#include "test_support.h"
 #include "platform/headless_platform.h"
 #include "platform/log.h"
+#include "platform/program_state.h"
 #include "runtime/charset.h"
 #include "runtime/events.h"
 #include "runtime/memory.h"
@@ -17,6 +16,7 @@
 #include "runtime/window.h"
 #include "runtime_fixture.h"
 #include "test_fonts.h"
+#include "test_support.h"
 
 namespace {
 

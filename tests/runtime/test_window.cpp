@@ -2,11 +2,11 @@
 #include <random>
 
 #include "platform/program_state.h"
-#include "test_support.h"
 #include "runtime/pixels.h"
 #include "runtime/window.h"
 #include "runtime_fixture.h"
 #include "test_fonts.h"
+#include "test_support.h"
 
 namespace {
 
