@@ -4,6 +4,7 @@
 # formulas written below.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+scripts/install-deps.sh fuzz
 seconds="${1:-30}"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DTABRONA_FUZZ=ON >/dev/null
 cmake --build build-fuzz --target fuzz_font fuzz_formula

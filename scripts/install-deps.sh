@@ -1,15 +1,23 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages Tabrona needs to build, test and fuzz,
-# when they are missing. Runs apt-get as root, or through sudo.
+# Installs the Debian 12 packages that a command needs, when they are
+# missing: `run` (build and start the program), `test` (build and run every
+# test, the sanitizers and the desktop checks too) or `fuzz` (the libFuzzer
+# targets). Without an argument: all of them. Runs apt-get as root or
+# through sudo; without either it names what is missing and exits 1.
 set -euo pipefail
 
-packages=(
-  g++ cmake ninja-build pkg-config
-  libgtest-dev libgmock-dev libbenchmark-dev
-  libutf8proc-dev libpng-dev
-  libfreetype-dev fonts-dejavu-core
-  clang libclang-rt-14-dev
-)
+run=(g++ cmake ninja-build pkg-config libutf8proc-dev libpng-dev qt6-base-dev libgl-dev)
+test=("${run[@]}" libgtest-dev libgmock-dev libbenchmark-dev libfreetype-dev fonts-dejavu-core
+      xvfb xauth x11-apps netpbm xdotool)
+fuzz=("${run[@]}" clang libclang-rt-14-dev)
+
+case "${1:-all}" in
+  run) packages=("${run[@]}") ;;
+  test) packages=("${test[@]}") ;;
+  fuzz) packages=("${fuzz[@]}") ;;
+  all) packages=("${test[@]}" clang libclang-rt-14-dev) ;;
+  *) echo "usage: $0 [run|test|fuzz]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
@@ -17,12 +25,15 @@ for p in "${packages[@]}"; do
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
-echo "Installing: ${missing[*]}"
 if [ "$(id -u)" -eq 0 ]; then
   apt_get=(apt-get)
-else
+elif command -v sudo >/dev/null 2>&1; then
   apt_get=(sudo apt-get)
+else
+  echo "Missing packages: ${missing[*]}; install them as root with: apt-get install ${missing[*]}" >&2
+  exit 1
 fi
+echo "Installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 "${apt_get[@]}" update
 "${apt_get[@]}" install -y --no-install-recommends "${missing[@]}"

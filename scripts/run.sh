@@ -1,12 +1,9 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds and starts Tabrona (arguments go to it).
-# Until the desktop host exists the program runs headless; without
-# arguments it shows its first screen as text.
+# Installs what is missing, builds and starts Tabrona on the desktop
+# (arguments go to it: a file to open, --zoom 2, or --headless and its
+# options to run without a display).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh
-scripts/build.sh
-if [ $# -eq 0 ]; then
-  exec build/src/tabrona --headless --screen /dev/stdout --log /dev/null
-fi
-exec build/src/tabrona "$@"
+scripts/install-deps.sh run
+scripts/build.sh -DTABRONA_TESTS=OFF -DTABRONA_BENCH=OFF
+exec build/bin/tabrona "$@"

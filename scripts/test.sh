@@ -3,7 +3,7 @@
 # runs every test.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh
+scripts/install-deps.sh test
 scripts/check-layers.sh
 scripts/build.sh
 ctest --test-dir build --output-on-failure -j "$(nproc)"

@@ -5,6 +5,7 @@
 # included. Any data race fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+scripts/install-deps.sh test
 cmake -S . -B build-tsan -G Ninja -DTABRONA_TSAN=ON -DTABRONA_BENCH=OFF >/dev/null
 cmake --build build-tsan --target event_stress_tests app_tests tabrona
 export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1"

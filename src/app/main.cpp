@@ -1,68 +1,121 @@
-// Tabrona's entry point. Until the desktop host exists, the program runs on
-// the headless platform: `tabrona --headless [--keys FILE] [--screen FILE]
-// [--screenshot FILE.png] [--lines 50|80] [--log FILE] [FILE]`.
+// Tabrona's entry point: the desktop program, or the headless runner for
+// scripts and tests.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "app/headless_runner.h"
 #include "commands/main_program.h"
+#include "host/desktop.h"
 
 namespace {
 
-void Usage() {
-    std::fprintf(stderr,
-                 "usage: tabrona --headless [--keys FILE] [--screen FILE] [--screenshot FILE.png]\n"
-                 "                          [--lines 50|80] [--log FILE] [FILE]\n");
+constexpr const char* UsageText =
+    "usage: tabrona [--zoom 1|2|3] [FILE]\n"
+    "       tabrona --headless [--keys FILE] [--screen FILE] [--screenshot FILE.png]\n"
+    "                          [--lines 50|80] [--log FILE] [FILE]\n"
+    "       tabrona --help | --version\n"
+    "\n"
+    "Without --headless Tabrona opens its window on the desktop; FILE is opened\n"
+    "at start (or handed to a Tabrona already running). --zoom enlarges the\n"
+    "screen two or three times.\n"
+    "\n"
+    "--headless runs the program without a display: --keys types a key script,\n"
+    "--screen and --screenshot write what the screen shows at the end (text or\n"
+    "PNG), --lines picks the screen height, --log writes the log lines to FILE.\n";
+
+struct Options {
+    RunnerOptions Runner;
+    DesktopOptions Desktop;
+    bool Headless = false;
+    bool Help = false;
+    bool Version = false;
+    std::string HeadlessOnly;  // the first option that needs --headless
+};
+
+bool Fail(const std::string& message) {
+    std::fprintf(stderr, "tabrona: %s\n", message.c_str());
+    return false;
 }
 
-// Reads the command line into options; on a mistake, says which argument
-// was wrong and returns false.
-bool ParseOptions(int argc, char** argv, RunnerOptions& options) {
+// An option's value, or false with a message.
+bool TakeValue(int argc, char** argv, int& i, std::string& value) {
+    if (i + 1 >= argc) return Fail(std::string(argv[i]) + " needs a value");
+    value = argv[++i];
+    return true;
+}
+
+// Reads the command line; on a mistake, says which argument was wrong and
+// returns false.
+bool ParseOptions(int argc, char** argv, Options& options) {
+    RunnerOptions& runner = options.Runner;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--headless") continue;
-        std::string* value = arg == "--keys"         ? &options.KeysFile
-                             : arg == "--screen"     ? &options.ScreenFile
-                             : arg == "--screenshot" ? &options.ScreenshotFile
-                             : arg == "--log"        ? &options.LogFile
+        std::string* value = arg == "--keys"         ? &runner.KeysFile
+                             : arg == "--screen"     ? &runner.ScreenFile
+                             : arg == "--screenshot" ? &runner.ScreenshotFile
+                             : arg == "--log"        ? &runner.LogFile
                                                      : nullptr;
-        if (value || arg == "--lines") {
-            if (i + 1 >= argc) {
-                std::fprintf(stderr, "tabrona: %s needs a value\n", arg.c_str());
-                return false;
-            }
-            const std::string given = argv[++i];
-            if (value) {
-                *value = given;
-                continue;
-            }
-            if (given != "50" && given != "80") {
-                std::fprintf(stderr, "tabrona: --lines takes 50 or 80, not %s\n", given.c_str());
-                return false;
-            }
-            options.Lines = given == "80" ? 80 : 50;
-        } else if (!arg.empty() && arg[0] != '-' && options.OpenFile.empty()) {
-            options.OpenFile = arg;
+        std::string given;
+        if (arg == "--headless") {
+            options.Headless = true;
+        } else if (arg == "--help" || arg == "-h") {
+            options.Help = true;
+        } else if (arg == "--version") {
+            options.Version = true;
+        } else if (value) {
+            if (!TakeValue(argc, argv, i, *value)) return false;
+            if (options.HeadlessOnly.empty()) options.HeadlessOnly = arg;
+        } else if (arg == "--lines") {
+            if (!TakeValue(argc, argv, i, given)) return false;
+            if (given != "50" && given != "80") return Fail("--lines takes 50 or 80, not " + given);
+            runner.Lines = given == "80" ? 80 : 50;
+            if (options.HeadlessOnly.empty()) options.HeadlessOnly = arg;
+        } else if (arg == "--zoom") {
+            if (!TakeValue(argc, argv, i, given)) return false;
+            if (given != "1" && given != "2" && given != "3") return Fail("--zoom takes 1, 2 or 3, not " + given);
+            options.Desktop.Zoom = given[0] - '0';
+        } else if (!arg.empty() && arg[0] != '-' && runner.OpenFile.empty()) {
+            runner.OpenFile = arg;
+            options.Desktop.OpenFile = arg;
         } else {
-            std::fprintf(stderr, "tabrona: unknown argument %s\n", arg.c_str());
-            return false;
+            return Fail("unknown argument " + arg);
         }
     }
+    if (!options.Headless && !options.HeadlessOnly.empty()) return Fail(options.HeadlessOnly + " works only with --headless");
     return true;
+}
+
+// The program thread may still wait for a key: leave without tearing down
+// what it uses.
+[[noreturn]] void Leave(int status) {
+    std::fflush(nullptr);
+    std::_Exit(status);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    RunnerOptions options;
+    Options options;
     if (!ParseOptions(argc, argv, options)) {
-        Usage();
+        std::fputs(UsageText, stderr);
         return 2;
     }
-    const int status = RunHeadless(options, MainProgram);
-    std::fflush(nullptr);
-    // The program thread may still wait for a key: leave without tearing
-    // down what it uses.
-    std::_Exit(status);
+    if (options.Help) {
+        std::fputs(UsageText, stdout);
+        return 0;
+    }
+    if (options.Version) {
+        std::printf("tabrona %s\n", TABRONA_VERSION);
+        return 0;
+    }
+    if (options.Headless) Leave(RunHeadless(options.Runner, MainProgram));
+    if (!DesktopAvailable()) {
+        std::fputs("tabrona: no display found (DISPLAY and WAYLAND_DISPLAY are not set); "
+                   "use tabrona --headless to run without one\n",
+                   stderr);
+        return 1;
+    }
+    if (!options.Desktop.OpenFile.empty() && SendToRunningInstance(options.Desktop.OpenFile)) return 0;
+    Leave(RunDesktop(argc, argv, options.Desktop, MainProgram));
 }

@@ -2,6 +2,7 @@
 #include "commands/menu_table.h"
 #include "commands/menus.h"
 #include "runtime/key_codes.h"
+#include "sheet/calculation.h"
 
 namespace {
 
@@ -13,5 +14,7 @@ constexpr MenuCommand Commands[] = {
 };
 
 }  // namespace
+
+void QuitProgramCommand() { Calculation().QuitRequested = true; }
 
 Int FileMenuKey(Int key) { return RunMenuCommand(Commands, key, PassOn); }

@@ -15,6 +15,8 @@
 #include "runtime/events.h"
 #include "runtime/file_events.h"
 #include "runtime/glyph.h"
+#include "runtime/key_codes.h"
+#include "runtime/memory.h"
 #include "runtime/text_output.h"
 #include "runtime/window.h"
 #include "sheet/calculation.h"
@@ -48,10 +50,11 @@ void OpenRequestedFile() {
     if (TakeFileEvent(request)) OpenCalculationHook()(request.Description);
 }
 
-// Waits for a key or a file-open request; the key's code, or -1 when a
-// file-open request came first.
+// Waits for a key, a file-open request or the host's quit request; the
+// key's code, or -1 when something else came first.
 Int NextKey() {
-    WaitForInput([] { return KeyQueueLength() > 0 || FileEventPendingFlag(); });
+    WaitForInput([] { return KeyQueueLength() > 0 || FileEventPendingFlag() || QuitRequestPending(); });
+    if (QuitRequestPending()) return -1;
     t_Event event;
     if (!TakeKeyEvent(event)) return -1;
     Int key = event.Value;
@@ -94,6 +97,8 @@ void StartUp() {
         t_WaitKey(W);
         ClearCalculation();
     }
+    // The menu's paste types ^V, which the main menu's paste key takes.
+    SetPasteHook([] { t_TypeString(String(1, static_cast<char>(CtrlV))); });
     ReturnToMainMenu();
 }
 
@@ -119,6 +124,10 @@ void MainProgram() {
     while (!c.QuitRequested) {
         StatusColors();
         Int key = NextKey();
+        if (TakeQuitRequest()) {
+            QuitProgramCommand();
+            break;
+        }
         if (FileEventPendingFlag()) OpenRequestedFile();
         NormalColors();
         key = HandleMenuKey(key);
@@ -126,6 +135,7 @@ void MainProgram() {
             MoveCursor(key);
             RedrawScreen();
         }
+        Runtime().UnsavedWork = c.Modified;
         if (c.QuitRequested) break;
         DrawStatusLine();
     }

@@ -21,5 +21,9 @@ Int EnterMenu(Int menu, Int key);
 Int EnterMacroMenu(Int key);
 
 void ReturnToMainMenu();
+// Ends the program: the host's close box and Quit run it while work is
+// unsaved. The save question for a modified Calculation comes with the
+// file menu's quit key.
+void QuitProgramCommand();
 // The menus' way back on Esc, Return and 0; consumes the key.
 Int BackToMainMenu(Int key);

@@ -155,6 +155,14 @@ void HeadlessPlatform::SetScrollViewFrame(int window, const HostRect& frame) {
     if (win && win->hasTextView) win->scrollFrame = frame;
 }
 
+void HeadlessPlatform::SetRulerSize(int window, double width, double height) {
+    std::lock_guard lock(mutex_);
+    if (HostWindow* win = Find(window)) {
+        win->rulerWidth = width;
+        win->rulerHeight = height;
+    }
+}
+
 void HeadlessPlatform::PreparePasteboardView() { SetTextViewString(8, ""); }
 
 std::optional<std::string> HeadlessPlatform::ClipboardString() {

@@ -18,6 +18,8 @@ public:
         HostRect frame;
         HostRect viewFrame;
         HostRect scrollFrame;
+        double rulerWidth = 0;
+        double rulerHeight = 0;
         std::string title;
         unsigned styleMask = 7;
         bool visible = false;
@@ -67,6 +69,7 @@ public:
     void SetTextViewString(int window, const std::string& text) override;
     HostRect ScrollViewFrame(int window) override;
     void SetScrollViewFrame(int window, const HostRect& frame) override;
+    void SetRulerSize(int window, double width, double height) override;
     void PreparePasteboardView() override;
 
     std::optional<std::string> ClipboardString() override;

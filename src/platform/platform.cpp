@@ -15,9 +15,6 @@
 #include "platform/headless_platform.h"
 #include "platform/program_state.h"
 
-#ifndef TABRONA_SOURCE_RESOURCES
-#define TABRONA_SOURCE_RESOURCES "resources"
-#endif
 
 namespace {
 
@@ -165,13 +162,15 @@ std::string Platform::Folder(StandardFolder folder) {
 }
 
 std::string Platform::ResourceFolder() {
+    // <prefix>/bin/tabrona finds <prefix>/share/tabrona; the build puts its
+    // copy of the resources in the same place relative to build/bin.
     const std::string exe = ExecutableFolder();
-    if (!exe.empty()) {
-        const std::string installed = exe + "/../share/tabrona";
-        if (IsDirectory(installed)) return installed + "/";
-    }
-    return WithSlash(TABRONA_SOURCE_RESOURCES);
+    const std::string installed = exe + "/../share/tabrona";
+    if (!exe.empty() && IsDirectory(installed)) return installed + "/";
+    return WithSlash(exe);
 }
+
+void Platform::SetRulerSize(int, double, double) {}
 
 std::string Platform::ApplicationName() { return "Tabrona"; }
 

@@ -108,6 +108,9 @@ public:
     virtual void SetTextViewString(int window, const std::string& text) = 0;
     virtual HostRect ScrollViewFrame(int window) = 0;
     virtual void SetScrollViewFrame(int window, const HostRect& frame) = 0;
+    // The ruler above the printer's and the console's text (9, 10); its
+    // place is the host's.
+    virtual void SetRulerSize(int window, double width, double height);
     // Plain text, fixed-width font, no automatic substitutions, empty.
     virtual void PreparePasteboardView() = 0;
 

@@ -49,6 +49,7 @@ struct EventQueues {
     std::atomic<bool> menuEventPending{false};
     std::atomic<bool> leftClick{false};
     std::atomic<bool> rightClick{false};
+    std::atomic<bool> quitRequest{false};
     std::atomic<Int> currentModifiers{0};
     std::atomic<int> hooksRunning{0};
 };
@@ -70,6 +71,7 @@ void ResetQueues(EventQueues& q) {
     q.menuEventPending = false;
     q.leftClick = false;
     q.rightClick = false;
+    q.quitRequest = false;
     q.currentModifiers = 0;
 }
 
@@ -400,6 +402,20 @@ t_Event CurrentMouseEvent() {
 
 bool LeftMouseClick() { return Queues().leftClick; }
 bool RightMouseClick() { return Queues().rightClick; }
+
+void ClearMouseClicks() {
+    Queues().leftClick = false;
+    Queues().rightClick = false;
+}
+
+void RequestProgramQuit() {
+    Queues().quitRequest = true;
+    WakeProgram();
+}
+
+bool QuitRequestPending() { return Queues().quitRequest; }
+
+bool TakeQuitRequest() { return Queues().quitRequest.exchange(false); }
 
 // --- menu queue ---------------------------------------------------------------------
 

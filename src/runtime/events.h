@@ -128,6 +128,8 @@ t_Event CurrentMouseEvent();
 // Whether the last click that reached a view was a left or a right click.
 bool LeftMouseClick();
 bool RightMouseClick();
+// The right button's release clears both click records.
+void ClearMouseClicks();
 
 std::size_t MenuQueueLength();
 bool MenuEventPendingFlag();
@@ -174,6 +176,13 @@ void t_MouseEventHandler(UInt8 w, double x, double y, Int buttons, const HostMod
 void viewMouseDown(UInt8 w, double x, double y, Int buttons, const HostModifiers& modifiers, bool rightButton);
 void t_MouseEventPostCloseBoxClick(UInt8 w);
 void t_MenuEventHandler(const HostMenuItem& item);
+
+// The close box of the program's window, or the host's Quit, while work is
+// unsaved: the program runs its quit command at its next key wait.
+void RequestProgramQuit();
+bool QuitRequestPending();
+// True once for each request.
+bool TakeQuitRequest();
 
 // The host's main window: 0 while graphic window 0 is initialised and
 // visible (the program's screen is the window the user works in), else 255.

@@ -350,6 +350,15 @@ void ConvertPixels(const UInt8* src, std::uint32_t* out, Int depth, Int pixels) 
 
 }  // namespace
 
+std::optional<ArgbImage> ViewRefresh(UInt8 w) {
+    if (!Runtime().MemoryInitialized || w >= GraphicWindowCount) return std::nullopt;
+    t_Window& win = Screen().WindowTable[w];
+    win.VerticalBlank = false;
+    std::optional<ArgbImage> image = t_WindowImage(w);
+    win.VerticalBlank = true;
+    return image;
+}
+
 std::optional<ArgbImage> t_WindowImage(UInt8 w) {
     if (w >= GraphicWindowCount) {
         NotGraphic("t_WindowImage");

@@ -28,3 +28,8 @@ void t_PrintSymbol(UInt8 w, UInt8 c, Int x, Int y);
 // A picture of the window's graphic block (alpha, red, green, blue bytes);
 // none for a hidden or uninitialised window.
 std::optional<ArgbImage> t_WindowImage(UInt8 w);
+
+// A view's refresh: the window's picture, built with VerticalBlank false so
+// that the auto-update thread makes no new request meanwhile; none before
+// the runtime is initialised or when t_WindowImage has none.
+std::optional<ArgbImage> ViewRefresh(UInt8 w);

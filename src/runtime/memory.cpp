@@ -30,6 +30,7 @@ void StopAutoUpdate() {
 void ResetRuntime(RuntimeState& rt) {
     rt.MemoryInitStarted = false;
     rt.ProgramEnded = false;
+    rt.UnsavedWork = false;
     rt.MenuActionTable.clear();
 }
 

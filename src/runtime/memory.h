@@ -13,6 +13,9 @@ struct RuntimeState {
     SharedValue<bool> MemoryInitialized = false;
     SharedValue<Int> TitleBarHeight = 0;
     SharedValue<bool> ProgramEnded = false;  // the program thread has quit
+    // The program has work that a quit would lose; the host asks before
+    // ending the application.
+    SharedValue<bool> UnsavedWork = false;
     std::vector<t_MenuAction> MenuActionTable;
 };
 

@@ -141,3 +141,16 @@ void ApplicationDidFinishLaunching(std::function<void()> mainProgram) {
 }
 
 void ApplicationWillTerminate() { LogLine("applicationWillTerminate: Called."); }
+
+void WindowDidResize(int window) {
+    Platform& p = CurrentPlatform();
+    if (window < 8 || window > 10 || !p.HasWindow(window)) return;
+    const HostRect frame = p.WindowFrame(window);
+    const double width = frame.width, height = frame.height, title = static_cast<double>(Runtime().TitleBarHeight);
+    if (window == 8) {
+        p.SetScrollViewFrame(window, {10, 10, width - 20, height - 20 - title});
+        return;
+    }
+    p.SetScrollViewFrame(window, {20, 20, width - 40, height - 40 - title - 15});
+    p.SetRulerSize(window, width - 48, 19);
+}

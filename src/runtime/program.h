@@ -43,3 +43,6 @@ Int ThreadNumberFromDescription(const std::string& description);
 void ApplicationWillFinishLaunching();
 void ApplicationDidFinishLaunching(std::function<void()> mainProgram);
 void ApplicationWillTerminate();
+// The layout of a text window (8-10) after its frame changed: its scroll
+// view and ruler follow the frame. Other windows are left as they are.
+void WindowDidResize(int window);

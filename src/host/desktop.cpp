@@ -1,0 +1,121 @@
+#include "host/desktop.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QTimer>
+#include <cstdlib>
+#include <memory>
+#include <unistd.h>
+
+#include "host/host_windows.h"
+#include "host/menu_bar.h"
+#include "host/qt_platform.h"
+#include "platform/log.h"
+#include "runtime/events.h"
+#include "runtime/memory.h"
+#include "runtime/program.h"
+
+namespace {
+
+// One per user: a second `tabrona FILE` hands FILE over here.
+QString ServerName() { return QString("tabrona-%1").arg(getuid()); }
+
+// A relative path means the same file to the running program.
+QString AbsolutePath(const QString& path) { return path.isEmpty() ? path : QFileInfo(path).absoluteFilePath(); }
+
+void OpenDocument(const QString& path) { CurrentPlatform().OpenDocument(path.toStdString()); }
+
+// Paths from other `tabrona FILE` runs, one per line.
+void AcceptPaths(QLocalServer& server) {
+    QObject::connect(&server, &QLocalServer::newConnection, [&server] {
+        while (QLocalSocket* socket = server.nextPendingConnection()) {
+            QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+            QObject::connect(socket, &QLocalSocket::readyRead, [socket] {
+                while (socket->canReadLine()) {
+                    const QString path = QString::fromUtf8(socket->readLine()).chopped(1);
+                    if (!path.isEmpty()) OpenDocument(path);
+                }
+            });
+        }
+    });
+}
+
+// Every log line also goes to the console window, in the GUI thread's time.
+void ShowLogInConsole(QPlainTextEdit& console) {
+    QPointer<QPlainTextEdit> view(&console);
+    SetLogSink([view](std::string_view text) {
+        std::string line(text);
+        if (!line.empty() && line.back() == '\n') line.pop_back();
+        CurrentPlatform().PostToGui([view, line] {
+            if (view) view->appendPlainText(QString::fromStdString(line));
+        });
+    });
+}
+
+}  // namespace
+
+bool DesktopAvailable() {
+    const auto set = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value != nullptr && *value != '\0';
+    };
+    return set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM");
+}
+
+bool SendToRunningInstance(const std::string& path) {
+    QLocalSocket socket;
+    socket.connectToServer(ServerName());
+    if (!socket.waitForConnected(500)) return false;
+    socket.write(AbsolutePath(QString::fromStdString(path)).toUtf8() + '\n');
+    socket.waitForBytesWritten(1000);
+    socket.disconnectFromServer();
+    return true;
+}
+
+int RunDesktop(int& argc, char** argv, const DesktopOptions& options, std::function<void()> mainProgram) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Tabrona");
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    QLocalServer server;
+    QLocalServer::removeServer(ServerName());
+    if (server.listen(ServerName())) AcceptPaths(server);
+
+    DesktopWindows windows;
+    // When the user closes the program's window or quits: at once when
+    // nothing would be lost, else the program quits first (asking about its
+    // work) and the application follows it.
+    bool quitWhenProgramEnds = false;
+    const auto requestQuit = [&quitWhenProgramEnds] {
+        if (Runtime().ProgramEnded || !Runtime().UnsavedWork) {
+            QCoreApplication::quit();
+            return true;
+        }
+        quitWhenProgramEnds = true;
+        RequestProgramQuit();
+        return false;
+    };
+    BuildDesktopWindows(windows, requestQuit, [](const QString& path) { OpenDocument(path); });
+    auto platform = std::make_unique<QtPlatform>(windows, options.Zoom);
+    QtPlatform& qt = *platform;
+    InstallPlatform(std::move(platform));
+    ShowLogInConsole(*windows.TextViews[10]);
+    for (int w : {8, 9, 10}) WindowDidResize(w);
+
+    QTimer programWatch;
+    QObject::connect(&programWatch, &QTimer::timeout, [&quitWhenProgramEnds] {
+        if (quitWhenProgramEnds && Runtime().ProgramEnded) QCoreApplication::quit();
+    });
+    programWatch.start(50);
+
+    ApplicationWillFinishLaunching();
+    BuildMenuBar(*windows.Windows[0], qt, [requestQuit] { requestQuit(); });
+    if (!options.OpenFile.empty()) OpenDocument(AbsolutePath(QString::fromStdString(options.OpenFile)));
+    ApplicationDidFinishLaunching(std::move(mainProgram));
+    const int status = QApplication::exec();
+    ApplicationWillTerminate();
+    return status;
+}

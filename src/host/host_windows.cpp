@@ -1,0 +1,201 @@
+#include "host/host_windows.h"
+
+#include <QCloseEvent>
+#include <QFontDatabase>
+#include <QInputMethodEvent>
+#include <QMimeData>
+#include <QPainter>
+
+#include "host/key_events.h"
+#include "runtime/events.h"
+#include "runtime/glyph.h"
+#include "runtime/keys.h"
+#include "runtime/program.h"
+
+namespace {
+
+Int Buttons(Qt::MouseButtons buttons) {
+    Int mask = 0;
+    if (buttons.testFlag(Qt::LeftButton)) mask |= 1;
+    if (buttons.testFlag(Qt::RightButton)) mask |= 2;
+    if (buttons.testFlag(Qt::MiddleButton)) mask |= 4;
+    return mask;
+}
+
+HostWindow* NewTextWindow(DesktopWindows& windows, int w, const QString& title, bool ruler) {
+    auto* window = new HostWindow;
+    window->setWindowTitle(title);
+    auto* central = new QWidget(window);
+    window->setCentralWidget(central);
+    auto* text = new QPlainTextEdit(central);
+    text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    text->setLineWrapMode(QPlainTextEdit::NoWrap);
+    windows.TextViews[w] = text;
+    if (ruler) {
+        auto* field = new QLineEdit(central);
+        field->setReadOnly(true);
+        field->setFont(text->font());
+        field->setFrame(false);
+        windows.Rulers[w] = field;
+    }
+    window->resize(600, 500);
+    window->OnResize = [w] { WindowDidResize(w); };
+    return window;
+}
+
+}  // namespace
+
+// ---- GraphicView ----
+
+GraphicView::GraphicView(UInt8 window, QWidget* parent) : QWidget(parent), window_(window) {
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_InputMethodEnabled);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void GraphicView::SetZoom(int zoom) {
+    zoom_ = zoom < 1 ? 1 : zoom > 3 ? 3 : zoom;
+    update();
+}
+
+void GraphicView::paintEvent(QPaintEvent*) {
+    if (std::optional<ArgbImage> image = ViewRefresh(window_)) picture_ = ImageOf(*image);
+    QPainter painter(this);
+    if (picture_.isNull()) {
+        painter.fillRect(rect(), palette().window());
+        return;
+    }
+    // Whole-number zoom without smoothing keeps every pixel a sharp square.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.drawImage(QRect(0, 0, picture_.width() * zoom_, picture_.height() * zoom_), picture_);
+}
+
+void GraphicView::keyPressEvent(QKeyEvent* event) {
+    t_KeyEventHandler(window_, HostKeyOf(*event, NowMilliseconds()));
+    event->accept();
+}
+
+void GraphicView::keyReleaseEvent(QKeyEvent* event) {
+    SetCurrentModifiers(ModifiersOf(event->modifiers()));
+    QWidget::keyReleaseEvent(event);
+}
+
+void GraphicView::inputMethodEvent(QInputMethodEvent* event) {
+    // Dead keys arrive here: the composed character is the commit string.
+    if (!event->commitString().isEmpty()) t_KeyEventHandler(window_, ComposedKey(event->commitString(), NowMilliseconds()));
+    event->accept();
+}
+
+QVariant GraphicView::inputMethodQuery(Qt::InputMethodQuery query) const {
+    if (query == Qt::ImEnabled) return true;
+    return QWidget::inputMethodQuery(query);
+}
+
+void GraphicView::mousePressEvent(QMouseEvent* event) {
+    // The window's drawing area (below any menu bar) with its origin at the
+    // bottom left, in the program's points.
+    const QPointF inWindow = QPointF(mapToParent(event->position().toPoint())) / zoom_;
+    const double height = static_cast<double>(parentWidget()->height()) / zoom_;
+    const bool right = event->button() == Qt::RightButton;
+    viewMouseDown(window_, inWindow.x(), height - inWindow.y(), Buttons(event->buttons()),
+                  ModifiersOf(event->modifiers()), right);
+    event->accept();
+}
+
+void GraphicView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton) ClearMouseClicks();
+    QWidget::mouseReleaseEvent(event);
+}
+
+// Tab and Shift-Tab are the program's keys, not focus moves.
+bool GraphicView::focusNextPrevChild(bool) { return false; }
+
+bool GraphicView::event(QEvent* event) {
+    // Keys the menu bar could claim as shortcuts go to the program first.
+    if (event->type() == QEvent::ShortcutOverride) {
+        event->accept();
+        return true;
+    }
+    // Every key, modifier keys alone too, records the modifiers held.
+    if (event->type() == QEvent::KeyPress) SetCurrentModifiers(ModifiersOf(static_cast<QKeyEvent*>(event)->modifiers()));
+    return QWidget::event(event);
+}
+
+// ---- HostWindow ----
+
+void HostWindow::closeEvent(QCloseEvent* event) {
+    if (!OnClose || OnClose())
+        event->accept();
+    else
+        event->ignore();
+}
+
+void HostWindow::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    if (OnResize) OnResize();
+}
+
+void HostWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (OnDrop && event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void HostWindow::dropEvent(QDropEvent* event) {
+    for (const QUrl& url : event->mimeData()->urls())
+        if (OnDrop) OnDrop(url.isLocalFile() ? url.toLocalFile() : QString());
+    event->acceptProposedAction();
+}
+
+// ---- the set of windows ----
+
+void BuildDesktopWindows(DesktopWindows& windows, CloseRequest closeMain,
+                         std::function<void(const QString& path)> openFile) {
+    for (int w = 0; w < 8; ++w) {
+        auto* window = new HostWindow;
+        auto* central = new QWidget(window);
+        window->setCentralWidget(central);
+        auto* view = new GraphicView(static_cast<UInt8>(w), central);
+        windows.Windows[w] = window;
+        windows.Views[w] = view;
+        if (w == 0) {
+            window->OnClose = closeMain;
+            window->OnDrop = openFile;
+            window->setAcceptDrops(true);
+        }
+    }
+    windows.Windows[8] = NewTextWindow(windows, 8, "Zwischenablage", false);
+    windows.Windows[9] = NewTextWindow(windows, 9, "Virtueller Drucker", true);
+    windows.Windows[10] = NewTextWindow(windows, 10, "Systemkonsole", true);
+    windows.TextViews[9]->setReadOnly(true);
+    windows.TextViews[10]->setReadOnly(true);
+    windows.TextViews[10]->setMaximumBlockCount(20000);
+    auto* preferences = new HostWindow;
+    preferences->setWindowTitle("Einstellungen");
+    preferences->resize(400, 300);
+    windows.Windows[11] = preferences;
+    for (int w = 1; w <= 11; ++w) {
+        windows.Windows[w]->OnClose = [w] {
+            t_MouseEventPostCloseBoxClick(static_cast<UInt8>(w));
+            return false;
+        };
+    }
+}
+
+QPoint PicturePoint(const GraphicView& view, QPointF viewPoint) {
+    return (viewPoint / view.Zoom()).toPoint();
+}
+
+QImage ImageOf(const ArgbImage& image) {
+    QImage out(image.width, image.height, QImage::Format_ARGB32_Premultiplied);
+    const std::uint8_t* src = image.bytes.get();
+    for (int y = 0; y < image.height; ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(out.scanLine(y));
+        for (int x = 0; x < image.width; ++x, src += 4) {
+            const std::uint32_t a = src[0];
+            // Pictures are opaque but for 32-bit windows drawn with alpha,
+            // whose colours premultiplying scales down.
+            const auto scaled = [a](std::uint32_t c) { return a == 255 ? c : c * a / 255; };
+            row[x] = (a << 24) | (scaled(src[1]) << 16) | (scaled(src[2]) << 8) | scaled(src[3]);
+        }
+    }
+    return out;
+}

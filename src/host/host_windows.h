@@ -1,0 +1,83 @@
+// The desktop's windows: graphic windows 0-7, each a view that paints its
+// window picture and takes keys and clicks, and the text windows 8-10
+// (pasteboard, virtual printer, system console) with their text views and
+// rulers. Window 0 is the program's screen and carries the menu bar.
+#pragma once
+
+#include <QImage>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QPlainTextEdit>
+#include <QWidget>
+#include <array>
+#include <functional>
+
+#include "platform/platform.h"
+#include "runtime/types.h"
+
+class GraphicView : public QWidget {
+public:
+    GraphicView(UInt8 window, QWidget* parent);
+    UInt8 Window() const { return window_; }
+    // Nearest-neighbour enlargement of the picture: 1, 2 or 3.
+    void SetZoom(int zoom);
+    int Zoom() const { return zoom_; }
+    // The picture as last painted.
+    const QImage& Picture() const { return picture_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+    bool event(QEvent* event) override;
+
+private:
+    UInt8 window_;
+    int zoom_ = 1;
+    QImage picture_;
+};
+
+// A top-level window whose close box is the program's business: OnClose
+// decides, and the window only closes when it returns true.
+class HostWindow : public QMainWindow {
+public:
+    std::function<bool()> OnClose;
+    std::function<void()> OnResize;
+    // Files dropped on the window; none accepted while it is empty.
+    std::function<void(const QString& path)> OnDrop;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+};
+
+// The windows by host window number; entries the host does not have are null.
+struct DesktopWindows {
+    std::array<HostWindow*, 13> Windows{};
+    std::array<GraphicView*, 8> Views{};
+    std::array<QPlainTextEdit*, 13> TextViews{};  // 8-10
+    std::array<QLineEdit*, 13> Rulers{};          // 9-10
+};
+
+// What the host does when the main window's close box is clicked; true
+// when the application may end now.
+using CloseRequest = std::function<bool()>;
+
+// Builds every window, hidden: graphic windows 0-7, the text windows 8-10
+// and the preferences window 11. Every close box but window 0's hides its
+// window the program's way; window 0's asks `closeMain`. Files dropped on
+// window 0 go to `openFile`.
+void BuildDesktopWindows(DesktopWindows& windows, CloseRequest closeMain,
+                         std::function<void(const QString& path)> openFile);
+
+// Integer coordinates of a view's picture for a point in the view.
+QPoint PicturePoint(const GraphicView& view, QPointF viewPoint);
+// The window picture as a Qt image (native ARGB words).
+QImage ImageOf(const ArgbImage& image);

@@ -1,0 +1,286 @@
+#include "host/qt_platform.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFontDatabase>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QScreen>
+#include <QThread>
+
+namespace {
+
+bool IsGraphic(int window) { return window >= 0 && window < 8; }
+
+QString MenuTitle(const QMenu* menu) { return menu->title().remove('&'); }
+
+// The window's drawing area: the central widget, below any menu bar.
+QWidget* Content(QWidget* window) {
+    auto* main = qobject_cast<QMainWindow*>(window);
+    return main && main->centralWidget() ? main->centralWidget() : window;
+}
+
+int MenuBarHeight(QWidget* window) {
+    auto* main = qobject_cast<QMainWindow*>(window);
+    return main && main->menuWidget() ? main->menuWidget()->sizeHint().height() : 0;
+}
+
+QScreen* ScreenOf(QWidget* window) {
+    QScreen* screen = window ? window->screen() : nullptr;
+    return screen ? screen : QGuiApplication::primaryScreen();
+}
+
+// A rectangle inside a widget of height `height`, from the runtime's
+// bottom-left origin to Qt's top-left, in Qt's pixels.
+QRect FromBottomLeft(const HostRect& r, int height, double scale) {
+    const int h = static_cast<int>(r.height * scale);
+    return {static_cast<int>(r.x * scale), height - static_cast<int>(r.y * scale) - h, static_cast<int>(r.width * scale), h};
+}
+
+HostRect ToBottomLeft(const QRect& r, int height, double scale) {
+    return {r.x() / scale, (height - r.y() - r.height()) / scale, r.width() / scale, r.height() / scale};
+}
+
+}  // namespace
+
+QtPlatform::QtPlatform(DesktopWindows& windows, int zoom) : windows_(windows), zoom_(zoom) {
+    for (GraphicView* view : windows_.Views)
+        if (view) view->SetZoom(zoom);
+}
+
+bool QtPlatform::IsGuiThread() { return QThread::currentThread() == QCoreApplication::instance()->thread(); }
+
+void QtPlatform::RunOnGui(const std::function<void()>& work) {
+    if (IsGuiThread()) {
+        work();
+        return;
+    }
+    QMetaObject::invokeMethod(QCoreApplication::instance(), [&work] { work(); }, Qt::BlockingQueuedConnection);
+}
+
+void QtPlatform::PostToGui(std::function<void()> work) {
+    QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(work), Qt::QueuedConnection);
+}
+
+QWidget* QtPlatform::Find(int window) const {
+    if (window < 0 || window >= static_cast<int>(windows_.Windows.size())) return nullptr;
+    return windows_.Windows[static_cast<std::size_t>(window)];
+}
+
+double QtPlatform::Scale(int window) const { return IsGraphic(window) ? zoom_ : 1; }
+
+int QtPlatform::ContentHeight(int window) const {
+    QWidget* w = Find(window);
+    if (!w) return 0;
+    // The drawing area follows the window at once, not only when the window
+    // is next laid out, so that frames read back right away agree.
+    const int height = w->height() - MenuBarHeight(w);
+    Content(w)->resize(w->width(), height);
+    return height;
+}
+
+bool QtPlatform::HasWindow(int window) { return Find(window) != nullptr; }
+
+bool QtPlatform::HasView(int window) { return IsGraphic(window) && windows_.Views[window] != nullptr; }
+
+HostRect QtPlatform::WindowFrame(int window) {
+    QWidget* w = Find(window);
+    if (!w) return {};
+    const QRect screen = ScreenOf(w)->geometry();
+    const QSize content(w->width(), w->height() - MenuBarHeight(w));
+    return ToBottomLeft(QRect(w->pos(), content), screen.height(), Scale(window));
+}
+
+void QtPlatform::SetWindowFrame(int window, const HostRect& frame) {
+    QWidget* w = Find(window);
+    if (!w) return;
+    const double s = Scale(window);
+    const QRect r = FromBottomLeft(frame, ScreenOf(w)->geometry().height(), s);
+    w->resize(r.width(), r.height() + MenuBarHeight(w));
+    w->move(r.topLeft());
+}
+
+void QtPlatform::SetViewFrame(int window, const HostRect& frame) {
+    if (!HasView(window)) return;
+    const int height = ContentHeight(window);
+    windows_.Views[window]->setGeometry(FromBottomLeft(frame, height, Scale(window)));
+}
+
+std::string QtPlatform::WindowTitle(int window) {
+    QWidget* w = Find(window);
+    return w ? w->windowTitle().toStdString() : std::string();
+}
+
+void QtPlatform::SetWindowTitle(int window, const std::string& title) {
+    if (QWidget* w = Find(window)) w->setWindowTitle(QString::fromStdString(title));
+}
+
+void QtPlatform::SetWindowStyle(int window, unsigned styleMask) {
+    QWidget* w = Find(window);
+    if (!w) return;
+    const bool frameless = styleMask == 0;
+    if (w->windowFlags().testFlag(Qt::FramelessWindowHint) == frameless) return;
+    // Changing the flags hides a window; it comes back as it was.
+    const bool visible = w->isVisible();
+    w->setWindowFlag(Qt::FramelessWindowHint, frameless);
+    if (visible) w->show();
+}
+
+void QtPlatform::CenterWindow(int window) {
+    QWidget* w = Find(window);
+    if (!w) return;
+    const QRect screen = ScreenOf(w)->availableGeometry();
+    w->move(screen.x() + (screen.width() - w->width()) / 2, screen.y() + (screen.height() - w->height()) / 2);
+}
+
+void QtPlatform::MakeKeyAndFront(int window) {
+    QWidget* w = Find(window);
+    if (!w) return;
+    w->show();
+    w->raise();
+    w->activateWindow();
+    if (HasView(window)) windows_.Views[window]->setFocus();
+}
+
+void QtPlatform::OrderFront(int window) {
+    if (QWidget* w = Find(window)) {
+        w->show();
+        w->raise();
+    }
+}
+
+void QtPlatform::OrderOut(int window) {
+    if (QWidget* w = Find(window)) w->hide();
+}
+
+bool QtPlatform::IsWindowVisible(int window) {
+    QWidget* w = Find(window);
+    return w && w->isVisible();
+}
+
+void QtPlatform::SetWindowBackground(int window, const HostColor& color) {
+    QWidget* w = Find(window);
+    if (!w) return;
+    QPalette palette = w->palette();
+    palette.setColor(QPalette::Window, QColor::fromRgbF(static_cast<float>(color.red), static_cast<float>(color.green),
+                                                        static_cast<float>(color.blue), static_cast<float>(color.alpha)));
+    w->setPalette(palette);
+    w->setAutoFillBackground(true);
+    Content(w)->setPalette(palette);
+    Content(w)->setAutoFillBackground(true);
+}
+
+HostRect QtPlatform::ScreenFrame(int window) {
+    const QRect screen = ScreenOf(Find(window))->availableGeometry();
+    const double s = Scale(window);
+    return {0, 0, screen.width() / s, screen.height() / s};
+}
+
+void QtPlatform::SetNeedsDisplay(int window) {
+    if (HasView(window)) windows_.Views[window]->update();
+}
+
+void QtPlatform::DisplayNow(int window) {
+    if (HasView(window)) windows_.Views[window]->repaint();
+}
+
+bool QtPlatform::HasTextView(int window) { return window >= 8 && window <= 10 && windows_.TextViews[window]; }
+
+std::string QtPlatform::TextViewString(int window) {
+    return HasTextView(window) ? windows_.TextViews[window]->toPlainText().toStdString() : std::string();
+}
+
+void QtPlatform::SetTextViewString(int window, const std::string& text) {
+    if (HasTextView(window)) windows_.TextViews[window]->setPlainText(QString::fromStdString(text));
+}
+
+HostRect QtPlatform::ScrollViewFrame(int window) {
+    if (!HasTextView(window)) return {};
+    return ToBottomLeft(windows_.TextViews[window]->geometry(), ContentHeight(window), 1);
+}
+
+void QtPlatform::SetScrollViewFrame(int window, const HostRect& frame) {
+    if (!HasTextView(window)) return;
+    windows_.TextViews[window]->setGeometry(FromBottomLeft(frame, ContentHeight(window), 1));
+}
+
+void QtPlatform::SetRulerSize(int window, double width, double height) {
+    if (window < 8 || window > 10 || !windows_.Rulers[window]) return;
+    // Above the text, in the margin the layout leaves at the top.
+    windows_.Rulers[window]->setGeometry(24, 8, static_cast<int>(width), static_cast<int>(height));
+}
+
+void QtPlatform::PreparePasteboardView() {
+    if (!HasTextView(8)) return;
+    QPlainTextEdit* view = windows_.TextViews[8];
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setPointSize(12);
+    view->setFont(font);
+    view->clear();
+    view->update();
+}
+
+std::optional<std::string> QtPlatform::ClipboardString() {
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    if (!data || !data->hasText()) return std::nullopt;
+    return data->text().toStdString();
+}
+
+void QtPlatform::SetClipboardString(const std::string& text) {
+    QGuiApplication::clipboard()->setText(QString::fromStdString(text));
+}
+
+void QtPlatform::SetClipboardImage(const ArgbImage& image) { QGuiApplication::clipboard()->setImage(ImageOf(image)); }
+
+void QtPlatform::ClearClipboard() { QGuiApplication::clipboard()->clear(); }
+
+void QtPlatform::Bell() { QApplication::beep(); }
+
+namespace {
+
+QMenu* FindMenu(QWidget* window, const std::string& title) {
+    auto* main = qobject_cast<QMainWindow*>(window);
+    if (!main || !main->menuWidget()) return nullptr;
+    for (QAction* action : main->menuBar()->actions())
+        if (action->menu() && MenuTitle(action->menu()).toStdString() == title) return action->menu();
+    return nullptr;
+}
+
+}  // namespace
+
+bool QtPlatform::HasMenu(const std::string& menuTitle) { return FindMenu(Find(0), menuTitle) != nullptr; }
+
+int QtPlatform::MenuItemCount(const std::string& menuTitle) {
+    QMenu* menu = FindMenu(Find(0), menuTitle);
+    return menu ? static_cast<int>(menu->actions().size()) : 0;
+}
+
+std::string QtPlatform::MenuItemTitle(const std::string& menuTitle, int index) {
+    QMenu* menu = FindMenu(Find(0), menuTitle);
+    if (!menu || index < 0 || index >= menu->actions().size()) return {};
+    return menu->actions()[index]->text().remove('&').toStdString();
+}
+
+void QtPlatform::DeleteMenuItem(const std::string& menuTitle, int index) {
+    QMenu* menu = FindMenu(Find(0), menuTitle);
+    if (!menu || index < 0 || index >= menu->actions().size()) return;
+    menu->removeAction(menu->actions()[index]);
+}
+
+void QtPlatform::SetZoom(int zoom) {
+    zoom = zoom < 1 ? 1 : zoom > 3 ? 3 : zoom;
+    if (zoom == zoom_) return;
+    const double factor = static_cast<double>(zoom) / zoom_;
+    for (int w = 0; w < 8; ++w) {
+        GraphicView* view = windows_.Views[w];
+        QWidget* window = Find(w);
+        if (!view || !window) continue;
+        const int bar = MenuBarHeight(window);
+        window->resize(static_cast<int>(window->width() * factor), static_cast<int>((window->height() - bar) * factor) + bar);
+        view->parentWidget()->resize(window->width(), window->height() - bar);
+        view->setGeometry(QRect(view->pos() * factor, view->size() * factor));
+        view->SetZoom(zoom);
+    }
+    zoom_ = zoom;
+}
