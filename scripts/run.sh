@@ -5,5 +5,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh run
-scripts/build.sh -DTABRONA_TESTS=OFF -DTABRONA_BENCH=OFF
+if [ -f build/CMakeCache.txt ]; then
+  cmake --build build --target tabrona >/dev/null
+else
+  scripts/build.sh -DTABRONA_TESTS=OFF -DTABRONA_BENCH=OFF
+fi
 exec build/bin/tabrona "$@"

@@ -5,7 +5,7 @@
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QTimer>
+#include <QPointer>
 #include <cstdlib>
 #include <memory>
 #include <unistd.h>
@@ -75,46 +75,44 @@ bool SendToRunningInstance(const std::string& path) {
     return true;
 }
 
+Desktop::Desktop(const DesktopOptions& options) : options_(options) {
+    QLocalServer::removeServer(ServerName());
+    if (server_.listen(ServerName())) AcceptPaths(server_);
+    BuildDesktopWindows(windows_, [this] { return RequestQuit(); }, [](const QString& path) { OpenDocument(path); });
+    auto platform = std::make_unique<QtPlatform>(windows_, options.Zoom);
+    platform_ = platform.get();
+    InstallPlatform(std::move(platform));
+    ShowLogInConsole(*windows_.TextViews[10]);
+    for (int w : {8, 9, 10}) WindowDidResize(w);
+    QObject::connect(&programWatch_, &QTimer::timeout, [this] {
+        if (quitWhenProgramEnds_ && Runtime().ProgramEnded) QCoreApplication::quit();
+    });
+    programWatch_.start(50);
+}
+
+void Desktop::Launch(std::function<void()> mainProgram) {
+    ApplicationWillFinishLaunching();
+    BuildMenuBar(*windows_.Windows[0], *platform_, [this] { RequestQuit(); });
+    if (!options_.OpenFile.empty()) OpenDocument(AbsolutePath(QString::fromStdString(options_.OpenFile)));
+    ApplicationDidFinishLaunching(std::move(mainProgram));
+}
+
+bool Desktop::RequestQuit() {
+    if (Runtime().ProgramEnded || !Runtime().UnsavedWork) {
+        QCoreApplication::quit();
+        return true;
+    }
+    quitWhenProgramEnds_ = true;
+    RequestProgramQuit();
+    return false;
+}
+
 int RunDesktop(int& argc, char** argv, const DesktopOptions& options, std::function<void()> mainProgram) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Tabrona");
     QApplication::setQuitOnLastWindowClosed(false);
-
-    QLocalServer server;
-    QLocalServer::removeServer(ServerName());
-    if (server.listen(ServerName())) AcceptPaths(server);
-
-    DesktopWindows windows;
-    // When the user closes the program's window or quits: at once when
-    // nothing would be lost, else the program quits first (asking about its
-    // work) and the application follows it.
-    bool quitWhenProgramEnds = false;
-    const auto requestQuit = [&quitWhenProgramEnds] {
-        if (Runtime().ProgramEnded || !Runtime().UnsavedWork) {
-            QCoreApplication::quit();
-            return true;
-        }
-        quitWhenProgramEnds = true;
-        RequestProgramQuit();
-        return false;
-    };
-    BuildDesktopWindows(windows, requestQuit, [](const QString& path) { OpenDocument(path); });
-    auto platform = std::make_unique<QtPlatform>(windows, options.Zoom);
-    QtPlatform& qt = *platform;
-    InstallPlatform(std::move(platform));
-    ShowLogInConsole(*windows.TextViews[10]);
-    for (int w : {8, 9, 10}) WindowDidResize(w);
-
-    QTimer programWatch;
-    QObject::connect(&programWatch, &QTimer::timeout, [&quitWhenProgramEnds] {
-        if (quitWhenProgramEnds && Runtime().ProgramEnded) QCoreApplication::quit();
-    });
-    programWatch.start(50);
-
-    ApplicationWillFinishLaunching();
-    BuildMenuBar(*windows.Windows[0], qt, [requestQuit] { requestQuit(); });
-    if (!options.OpenFile.empty()) OpenDocument(AbsolutePath(QString::fromStdString(options.OpenFile)));
-    ApplicationDidFinishLaunching(std::move(mainProgram));
+    Desktop desktop(options);
+    desktop.Launch(std::move(mainProgram));
     const int status = QApplication::exec();
     ApplicationWillTerminate();
     return status;

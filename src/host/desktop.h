@@ -2,12 +2,47 @@
 // launch sequence, and the program thread running the main program.
 #pragma once
 
+#include <QLocalServer>
+#include <QTimer>
 #include <functional>
 #include <string>
+
+#include "host/host_windows.h"
+
+class QtPlatform;
 
 struct DesktopOptions {
     std::string OpenFile;  // opened at start; empty: none
     int Zoom = 1;          // 1, 2 or 3
+};
+
+// The desktop side of a running program; needs a QApplication.
+class Desktop {
+public:
+    // Builds the windows and menu bar, installs the Qt platform, sends the
+    // log to the console window and listens for other `tabrona FILE` runs.
+    explicit Desktop(const DesktopOptions& options);
+    Desktop(const Desktop&) = delete;
+    Desktop& operator=(const Desktop&) = delete;
+
+    // The launch sequence: the program thread starts running mainProgram.
+    void Launch(std::function<void()> mainProgram);
+    // The close box of the program's window and the host's Quit: true when
+    // the application ends now (the program has ended, or nothing unsaved
+    // would be lost); else the program is asked to quit first and the
+    // application follows once it has.
+    bool RequestQuit();
+
+    DesktopWindows& Windows() { return windows_; }
+    QtPlatform& Platform() { return *platform_; }
+
+private:
+    DesktopOptions options_;
+    DesktopWindows windows_;
+    QtPlatform* platform_ = nullptr;  // owned by the installed platform slot
+    QLocalServer server_;
+    QTimer programWatch_;
+    bool quitWhenProgramEnds_ = false;
 };
 
 // Whether a desktop can be reached: a display, or a Qt platform chosen by

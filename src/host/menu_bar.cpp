@@ -65,11 +65,11 @@ void BuildMenuBar(QMainWindow& window, QtPlatform& platform, std::function<void(
     AddTagged(*windows, "Konsole leeren", 114);
     windows->addSeparator();
     QMenu* graphics = windows->addMenu("Grafikfenster");
+    // The program's own window carries this menu bar: a desktop without a
+    // global menu could not bring it back, so no item hides it (neither
+    // hide-all 200, hide-main 201, nor window 0's 214).
     for (int w = 0; w < 8; ++w) {
         AddTagged(*graphics, QString("Fenster %1 zeigen").arg(w), 213 + 2 * w);
-        AddTagged(*graphics, QString("Fenster %1 ausblenden").arg(w), 214 + 2 * w);
+        if (w > 0) AddTagged(*graphics, QString("Fenster %1 ausblenden").arg(w), 214 + 2 * w);
     }
-    windows->addSeparator();
-    AddTagged(*windows, "Alle Fenster ausblenden", 200);
-    AddTagged(*windows, "Hauptfenster ausblenden", 201);
 }

@@ -8,6 +8,8 @@
 #include <QMimeData>
 #include <QScreen>
 #include <QThread>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 namespace {
 
@@ -47,6 +49,35 @@ HostRect ToBottomLeft(const QRect& r, int height, double scale) {
 QtPlatform::QtPlatform(DesktopWindows& windows, int zoom) : windows_(windows), zoom_(zoom) {
     for (GraphicView* view : windows_.Views)
         if (view) view->SetZoom(zoom);
+    wakeFd_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    wakeNotifier_ = std::make_unique<QSocketNotifier>(wakeFd_, QSocketNotifier::Read);
+    QObject::connect(wakeNotifier_.get(), &QSocketNotifier::activated, [this] { RunHandedOver(); });
+}
+
+QtPlatform::~QtPlatform() {
+    wakeNotifier_.reset();
+    if (wakeFd_ >= 0) close(wakeFd_);
+}
+
+void QtPlatform::RunHandedOver() {
+    std::uint64_t count = 0;
+    while (read(wakeFd_, &count, sizeof count) > 0) {
+    }
+    for (;;) {
+        HandOver next;
+        {
+            std::lock_guard lock(handOverMutex_);
+            if (handOvers_.empty()) return;
+            next = std::move(handOvers_.front());
+            handOvers_.pop_front();
+        }
+        next.work();
+        if (next.done) {
+            std::lock_guard lock(handOverMutex_);
+            *next.done = true;
+            handedOver_.notify_all();
+        }
+    }
 }
 
 bool QtPlatform::IsGuiThread() { return QThread::currentThread() == QCoreApplication::instance()->thread(); }
@@ -56,11 +87,21 @@ void QtPlatform::RunOnGui(const std::function<void()>& work) {
         work();
         return;
     }
-    QMetaObject::invokeMethod(QCoreApplication::instance(), [&work] { work(); }, Qt::BlockingQueuedConnection);
+    bool done = false;
+    std::unique_lock lock(handOverMutex_);
+    handOvers_.push_back({[&work] { work(); }, &done});
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t written = write(wakeFd_, &one, sizeof one);
+    handedOver_.wait(lock, [&done] { return done; });
 }
 
 void QtPlatform::PostToGui(std::function<void()> work) {
-    QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(work), Qt::QueuedConnection);
+    {
+        std::lock_guard lock(handOverMutex_);
+        handOvers_.push_back({std::move(work), nullptr});
+    }
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t written = write(wakeFd_, &one, sizeof one);
 }
 
 QWidget* QtPlatform::Find(int window) const {

@@ -2,7 +2,11 @@
 // desktop windows, the clipboard is the system's.
 #pragma once
 
+#include <QSocketNotifier>
 #include <QString>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
 
 #include "host/host_windows.h"
 #include "platform/platform.h"
@@ -11,6 +15,7 @@ class QtPlatform : public Platform {
 public:
     // `windows` must outlive the platform; `zoom` enlarges graphic windows.
     QtPlatform(DesktopWindows& windows, int zoom);
+    ~QtPlatform() override;
 
     bool IsGuiThread() override;
     void RunOnGui(const std::function<void()>& work) override;
@@ -66,6 +71,23 @@ private:
     // Height of the window's drawing area, below any menu bar.
     int ContentHeight(int window) const;
 
+    // Runs the work handed over from other threads.
+    void RunHandedOver();
+
     DesktopWindows& windows_;
     int zoom_;
+
+    // Work for the GUI thread goes through this queue rather than through
+    // Qt's cross-thread calls: the hand-over is then plain C++
+    // synchronisation, which the thread sanitizer can follow, and an
+    // eventfd wakes the GUI thread's event loop.
+    struct HandOver {
+        std::function<void()> work;
+        bool* done = nullptr;  // set when a waiting caller may go on
+    };
+    std::mutex handOverMutex_;
+    std::condition_variable handedOver_;
+    std::deque<HandOver> handOvers_;
+    int wakeFd_ = -1;
+    std::unique_ptr<QSocketNotifier> wakeNotifier_;
 };

@@ -1,0 +1,18 @@
+// Every host test runs in its own process (ctest starts one per test) with
+// one offscreen QApplication. The process ends without tearing anything
+// down: the program thread of the test may still be waiting.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    testing::InitGoogleTest(&argc, argv);
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    const int status = RUN_ALL_TESTS();
+    std::fflush(nullptr);
+    std::_Exit(status);
+}

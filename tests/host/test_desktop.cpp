@@ -1,0 +1,224 @@
+// The desktop host with the real main program, in an offscreen Qt: keys as
+// Qt delivers them, the picture the view paints, the quit paths, refresh
+// pacing, drops and a long typing run.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QThread>
+#include <QUrl>
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "commands/main_program.h"
+#include "host/desktop.h"
+#include "host/qt_platform.h"
+#include "platform/log.h"
+#include "runtime/charset.h"
+#include "runtime/event_wait.h"
+#include "runtime/events.h"
+#include "runtime/glyph.h"
+#include "runtime/memory.h"
+#include "runtime/text_output.h"
+#include "runtime/window.h"
+#include "sheet/calculation.h"
+
+namespace {
+
+// Runs the GUI thread's events until done() holds; false after `limit` ms.
+bool Pump(const std::function<bool()>& done, int limit = 10000) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > limit) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::usleep(200);
+    }
+    return true;
+}
+
+// The program waits for input with nothing unread: safe to look at.
+bool ProgramIdle() {
+    return Pump([] { return WaitUntilProgramIdle([] { return false; }, std::chrono::milliseconds(0)); });
+}
+
+std::string ScreenText() { return t_ExportText(t_GetScreen(0, "\n")); }
+
+class DesktopTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetLogToStdout(false);
+        desktop_ = std::make_unique<Desktop>(DesktopOptions{});
+        desktop_->Launch(MainProgram);
+        ASSERT_TRUE(ProgramIdle());
+        ASSERT_NE(ScreenText().find("Bitte irgendeine Taste"), std::string::npos);
+    }
+
+    GraphicView& View() { return *desktop_->Windows().Views[0]; }
+
+    void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier, const QString& text = {}) {
+        QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
+        QCoreApplication::sendEvent(&View(), &press);
+        QKeyEvent release(QEvent::KeyRelease, key, modifiers, text);
+        QCoreApplication::sendEvent(&View(), &release);
+    }
+
+    void Type(const QString& text) {
+        for (const QChar c : text) Key(c.toUpper().unicode(), Qt::NoModifier, QString(c));
+    }
+
+    // The application's event loop until it is told to quit: the time it took.
+    static qint64 RunUntilQuit(const std::function<void()>& action) {
+        QElapsedTimer clock;
+        QTimer::singleShot(0, action);
+        QTimer::singleShot(5000, [] { QCoreApplication::exit(1); });
+        clock.start();
+        EXPECT_EQ(QApplication::exec(), 0);
+        return clock.elapsed();
+    }
+
+    std::unique_ptr<Desktop> desktop_;
+};
+
+// Keys as Qt delivers them reach the program, and the view paints exactly
+// the window's picture.
+TEST_F(DesktopTest, QtKeysDriveTheProgramAndTheViewPaintsTheWindowPicture) {
+    struct Step {
+        std::function<void()> keys;
+        const char* shows;  // a text the screen then holds
+    };
+    const std::vector<Step> steps = {
+        {[&] { Key(Qt::Key_Return); }, "Hauptmen"},
+        {[&] { Type("12"), Key(Qt::Key_Return); }, "12"},
+        {[&] { Key(Qt::Key_Down); }, "Z2S1"},
+        // AltGr+E types the euro sign into the next cell.
+        {[&] { Key(Qt::Key_E, Qt::GroupSwitchModifier, "€"), Key(Qt::Key_Return); }, "Z2S1"},
+        {[&] { Key(Qt::Key_Q, Qt::ControlModifier, QString(QChar(17))); }, "Ablage/Format Men"},
+        {[&] { Key(Qt::Key_Escape); }, "Hauptmen"},
+        // Ctrl+Ö arrives as the key Ö with the text "ö": the macro menu.
+        {[&] { Key(Qt::Key_Odiaeresis, Qt::ControlModifier, "ö"); }, "Macro Editor"},
+        {[&] { Key(Qt::Key_Escape), Key(Qt::Key_Escape); }, "Z2S1"},
+    };
+    for (const Step& step : steps) {
+        step.keys();
+        ASSERT_TRUE(ProgramIdle());
+        EXPECT_NE(ScreenText().find(step.shows), std::string::npos) << step.shows << "\n" << ScreenText();
+    }
+    EXPECT_EQ(Calculation().CellText[0], Text::FromBytes("12"));
+    EXPECT_EQ(Calculation().CellText[100], Text{164});  // the euro sign's code
+    EXPECT_EQ(ScreenText().find("Hauptmen"), std::string::npos);  // Esc left help mode 9
+
+    const QImage painted = View().grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    const std::optional<ArgbImage> picture = t_WindowImage(0);
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(painted, ImageOf(*picture).convertToFormat(QImage::Format_ARGB32));
+    EXPECT_EQ(painted.size(), QSize(121 * 8, 50 * 16));
+}
+
+// The close box with nothing unsaved ends the application at once, even
+// while the program waits for a key; the other windows' close boxes hide
+// their windows.
+TEST_F(DesktopTest, CloseBoxEndsTheApplicationWhileTheProgramWaits) {
+    HostWindow& printer = *desktop_->Windows().Windows[9];
+    printer.show();
+    EXPECT_FALSE(printer.close());
+    EXPECT_FALSE(printer.isVisible());
+    EXPECT_LT(RunUntilQuit([&] { desktop_->Windows().Windows[0]->close(); }), 1000);
+    EXPECT_FALSE(Runtime().ProgramEnded);
+}
+
+// With unsaved work the host's Quit asks the program to quit first; the
+// application ends once it has.
+TEST_F(DesktopTest, QuitWithUnsavedWorkEndsTheProgramFirst) {
+    Key(Qt::Key_Return);
+    Type("7"), Key(Qt::Key_Return);
+    ASSERT_TRUE(ProgramIdle());
+    ASSERT_TRUE(Runtime().UnsavedWork);
+    EXPECT_FALSE(desktop_->Windows().Windows[0]->close());
+    EXPECT_LT(RunUntilQuit([] {}), 1000);
+    EXPECT_TRUE(Runtime().ProgramEnded);
+}
+
+// The program's own quit ends only the program: the window stays with its
+// last screen, and its close box then ends the application.
+TEST_F(DesktopTest, ProgramQuitLeavesTheApplicationRunning) {
+    Key(Qt::Key_Return);
+    ASSERT_TRUE(ProgramIdle());
+    RequestProgramQuit();
+    ASSERT_TRUE(Pump([] { return static_cast<bool>(Runtime().ProgramEnded); }));
+    Pump([] { return false; }, 200);
+    EXPECT_TRUE(desktop_->Windows().Windows[0]->isVisible());
+    EXPECT_NE(ScreenText().find("(Programm Ende)"), std::string::npos) << ScreenText();
+    EXPECT_LT(RunUntilQuit([&] { desktop_->Windows().Windows[0]->close(); }), 1000);
+}
+
+// A file dropped on the window becomes a file-open request of the program.
+TEST_F(DesktopTest, DroppedFileIsOpened) {
+    Key(Qt::Key_Return);
+    ASSERT_TRUE(ProgramIdle());
+    LogCapture log;
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile("/tmp/dropped.calc")});
+    QWidget& window = *desktop_->Windows().Windows[0];
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&window, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&window, &drop);
+    EXPECT_TRUE(Pump([&] { return log.Contains("MainProgram: Opening Calculation files is not built yet: /tmp/dropped.calc"); }, 2000))
+        << log.Text();
+}
+
+// Many keys at once: every one arrives, in order (the thread sanitizer
+// build runs this one).
+TEST_F(DesktopTest, TenThousandKeysArriveInOrder) {
+    Key(Qt::Key_Return);
+    ASSERT_TRUE(ProgramIdle());
+    // 2,000 times a digit, Return, Down, Up and Right: cell after cell in
+    // reading order, 100 to a row, so the cursor ends in row 21, column 1.
+    for (int i = 0; i < 2000; ++i) {
+        Type(QString::number(i % 10)), Key(Qt::Key_Return);
+        Key(Qt::Key_Down), Key(Qt::Key_Up), Key(Qt::Key_Right);
+        if (i % 100 == 0) QCoreApplication::processEvents();
+    }
+    ASSERT_TRUE(Pump([] { return KeyQueueLength() == 0; }, 120000));
+    ASSERT_TRUE(ProgramIdle());
+    const CalculationState& c = Calculation();
+    EXPECT_EQ(std::pair(c.CursorRow, c.CursorColumn), std::pair(Int{21}, Int{1}));
+    for (int i = 0; i < 2000; ++i)
+        ASSERT_EQ(c.CellText[static_cast<std::size_t>(i)], Text::FromBytes(std::to_string(i % 10))) << i;
+}
+
+// With RefreshRate 30 a window that is always due is asked to refresh no
+// more often than every 33 ms.
+TEST(DesktopPacingTest, RefreshRequestsOfAnAlwaysDueWindowAreARefreshApart) {
+    SetLogToStdout(false);
+    class Recording : public QtPlatform {
+    public:
+        using QtPlatform::QtPlatform;
+        void SetNeedsDisplay(int window) override {
+            if (window == 0) requests.push_back(Screen().WindowTable[0].UpdateStarted);
+            QtPlatform::SetNeedsDisplay(window);
+        }
+        std::vector<Int> requests;
+    };
+    DesktopWindows windows;
+    BuildDesktopWindows(windows, [] { return true; }, [](const QString&) {});
+    auto platform = std::make_unique<Recording>(windows, 1);
+    Recording& recording = *platform;
+    InstallPlatform(std::move(platform));
+    t_InitWindow(0, 24, 121, 50, 8, DefaultFontName);
+    t_Window& window = Screen().WindowTable[0];
+    window.RefreshRate = 30;
+    window.AutoUpdate = true;
+    Pump([] { return false; }, 700);
+    window.AutoUpdate = false;
+    ASSERT_GE(recording.requests.size(), 10u);
+    for (std::size_t i = 1; i < recording.requests.size(); ++i)
+        EXPECT_GE(recording.requests[i] - recording.requests[i - 1], 33) << i;
+}
+
+}  // namespace
