@@ -86,6 +86,8 @@ void StartUp() {
     parser_InitFunctions();
     Parser().CellReferencesEnabled = true;
     InstallGridDisplay();
+    // The menu's paste types ^V, which the main menu's paste key takes.
+    SetPasteHook([] { t_TypeString(String(1, static_cast<char>(CtrlV))); });
     if (FileEventPendingFlag()) {
         // An empty sheet first, so that a file that cannot be read leaves
         // a usable Calculation rather than none.
@@ -97,8 +99,6 @@ void StartUp() {
         t_WaitKey(W);
         ClearCalculation();
     }
-    // The menu's paste types ^V, which the main menu's paste key takes.
-    SetPasteHook([] { t_TypeString(String(1, static_cast<char>(CtrlV))); });
     ReturnToMainMenu();
 }
 

@@ -5,7 +5,9 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QThread>
 #include <QUrl>
@@ -66,6 +68,12 @@ protected:
         QCoreApplication::sendEvent(&View(), &release);
     }
 
+    void Compose(const QString& text) {
+        QInputMethodEvent event;
+        event.setCommitString(text);
+        QCoreApplication::sendEvent(&View(), &event);
+    }
+
     void Type(const QString& text) {
         for (const QChar c : text) Key(c.toUpper().unicode(), Qt::NoModifier, QString(c));
     }
@@ -96,11 +104,13 @@ TEST_F(DesktopTest, QtKeysDriveTheProgramAndTheViewPaintsTheWindowPicture) {
         {[&] { Key(Qt::Key_Down); }, "Z2S1"},
         // AltGr+E types the euro sign into the next cell.
         {[&] { Key(Qt::Key_E, Qt::GroupSwitchModifier, "€"), Key(Qt::Key_Return); }, "Z2S1"},
+        // A dead key's composed character comes from the input method.
+        {[&] { Key(Qt::Key_Down), Compose("é"), Key(Qt::Key_Return); }, "Z3S1"},
         {[&] { Key(Qt::Key_Q, Qt::ControlModifier, QString(QChar(17))); }, "Ablage/Format Men"},
         {[&] { Key(Qt::Key_Escape); }, "Hauptmen"},
         // Ctrl+Ö arrives as the key Ö with the text "ö": the macro menu.
         {[&] { Key(Qt::Key_Odiaeresis, Qt::ControlModifier, "ö"); }, "Macro Editor"},
-        {[&] { Key(Qt::Key_Escape), Key(Qt::Key_Escape); }, "Z2S1"},
+        {[&] { Key(Qt::Key_Escape), Key(Qt::Key_Escape); }, "Z3S1"},
     };
     for (const Step& step : steps) {
         step.keys();
@@ -109,6 +119,7 @@ TEST_F(DesktopTest, QtKeysDriveTheProgramAndTheViewPaintsTheWindowPicture) {
     }
     EXPECT_EQ(Calculation().CellText[0], Text::FromBytes("12"));
     EXPECT_EQ(Calculation().CellText[100], Text{164});  // the euro sign's code
+    EXPECT_EQ(Calculation().CellText[200], Text{233});
     EXPECT_EQ(ScreenText().find("Hauptmen"), std::string::npos);  // Esc left help mode 9
 
     const QImage painted = View().grab().toImage().convertToFormat(QImage::Format_ARGB32);
@@ -118,28 +129,60 @@ TEST_F(DesktopTest, QtKeysDriveTheProgramAndTheViewPaintsTheWindowPicture) {
     EXPECT_EQ(painted.size(), QSize(121 * 8, 50 * 16));
 }
 
-// The close box with nothing unsaved ends the application at once, even
-// while the program waits for a key; the other windows' close boxes hide
-// their windows.
-TEST_F(DesktopTest, CloseBoxEndsTheApplicationWhileTheProgramWaits) {
+// The close box and the host's Quit: with nothing unsaved the application
+// ends at once, also while the program waits for a key (the title screen)
+// or in the middle of a cell's input line; with unsaved work the program
+// quits first and the application follows.
+struct QuitCase {
+    const char* name;
+    bool byMenu;  // the host's Quit rather than the close box
+    int state;    // 0 title screen, 1 input line, 2 unsaved cell
+};
+
+class QuitTest : public DesktopTest, public ::testing::WithParamInterface<QuitCase> {
+protected:
+    void Quit() {
+        if (!GetParam().byMenu) {
+            desktop_->Windows().Windows[0]->close();
+            return;
+        }
+        for (QAction* menu : desktop_->Windows().Windows[0]->menuBar()->actions())
+            for (QAction* item : menu->menu()->actions())
+                if (item->text() == "Beenden") item->trigger();
+    }
+};
+
+TEST_P(QuitTest, EndsTheApplicationWithinASecond) {
+    const int state = GetParam().state;
+    if (state > 0) Key(Qt::Key_Return), Type("7");
+    if (state > 1) Key(Qt::Key_Return);
+    ASSERT_TRUE(ProgramIdle());
+    EXPECT_EQ(static_cast<bool>(Runtime().UnsavedWork), state == 2);
+    EXPECT_LT(RunUntilQuit([&] { Quit(); }), 1000);
+    EXPECT_EQ(static_cast<bool>(Runtime().ProgramEnded), state == 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(Desktop, QuitTest,
+                         ::testing::Values(QuitCase{"close_box_at_title", false, 0}, QuitCase{"quit_at_title", true, 0},
+                                           QuitCase{"close_box_in_input_line", false, 1},
+                                           QuitCase{"quit_in_input_line", true, 1},
+                                           QuitCase{"close_box_unsaved", false, 2}, QuitCase{"quit_unsaved", true, 2}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The other windows' close boxes hide them; the console shows the log; the
+// menu's paste types ^V, which passes the title screen.
+TEST_F(DesktopTest, AuxiliaryWindowsConsoleAndPaste) {
     HostWindow& printer = *desktop_->Windows().Windows[9];
     printer.show();
     EXPECT_FALSE(printer.close());
     EXPECT_FALSE(printer.isVisible());
-    EXPECT_LT(RunUntilQuit([&] { desktop_->Windows().Windows[0]->close(); }), 1000);
-    EXPECT_FALSE(Runtime().ProgramEnded);
-}
-
-// With unsaved work the host's Quit asks the program to quit first; the
-// application ends once it has.
-TEST_F(DesktopTest, QuitWithUnsavedWorkEndsTheProgramFirst) {
-    Key(Qt::Key_Return);
-    Type("7"), Key(Qt::Key_Return);
+    QPlainTextEdit& console = *desktop_->Windows().TextViews[10];
+    EXPECT_TRUE(Pump([&] { return console.toPlainText().contains("Program: Start."); }));
+    HostMenuItem paste;
+    paste.Tag = 113;
+    t_MenuEventHandler(paste);
     ASSERT_TRUE(ProgramIdle());
-    ASSERT_TRUE(Runtime().UnsavedWork);
-    EXPECT_FALSE(desktop_->Windows().Windows[0]->close());
-    EXPECT_LT(RunUntilQuit([] {}), 1000);
-    EXPECT_TRUE(Runtime().ProgramEnded);
+    EXPECT_NE(ScreenText().find("Hauptmen"), std::string::npos);
 }
 
 // The program's own quit ends only the program: the window stays with its

@@ -3,6 +3,8 @@
 
 #include "platform/program_state.h"
 #include "runtime/pixels.h"
+#include "runtime/printer.h"
+#include "runtime/program.h"
 #include "runtime/window.h"
 #include "runtime_fixture.h"
 #include "test_fonts.h"
@@ -222,6 +224,25 @@ TEST_F(WindowTest, ShowingCentringAndMissingWindows) {
     EXPECT_EQ(log.Lines(), (Lines{"t_WindowVisible: Pasteboard window is nil, resource undefined.",
                                   "t_WindowVisible: Virtual printer window is nil, resource undefined.",
                                   "t_WindowVisible: System console window is nil, resource undefined."}));
+}
+
+// A resized text window lays out its text view (and ruler) by its frame;
+// other windows leave them alone. The printer's text goes in and out whole.
+TEST_F(WindowTest, TextWindowLayoutAndThePrinterText) {
+    for (int w : {0, 8, 9, 10, 12}) host->SetWindowFrame(w, {5, 5, 700, 500});
+    for (int w : {0, 12, 8, 9}) WindowDidResize(w);
+    EXPECT_EQ(host->Window(8).scrollFrame, (HostRect{10, 10, 680, 452}));
+    EXPECT_EQ(host->Window(9).scrollFrame, (HostRect{20, 20, 660, 417}));
+    EXPECT_EQ(std::pair(host->Window(9).rulerWidth, host->Window(9).rulerHeight), std::pair(652.0, 19.0));
+    EXPECT_EQ(host->Window(10).scrollFrame, (HostRect{20, 20, 600, 400}));  // not resized
+    p_SetPrinter("Seite 1\nÄrger");
+    EXPECT_EQ(p_GetPrinter() + "|" + host->Window(9).text, "Seite 1\nÄrger|Seite 1\nÄrger");
+    host->SetWindowExists(9, false);
+    LogCapture log;
+    p_SetPrinter("x");
+    EXPECT_EQ(p_GetPrinter(), "");
+    EXPECT_EQ(log.Lines(), (Lines{"p_SetPrinter: Virtual printer window is nil, resource undefined.",
+                                  "p_GetPrinter: Virtual printer window is nil, resource undefined."}));
 }
 
 TEST_F(WindowTest, UpdateRequestsAndAutoUpdatePacing) {
