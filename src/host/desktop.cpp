@@ -20,8 +20,12 @@
 
 namespace {
 
-// One per user: a second `tabrona FILE` hands FILE over here.
-QString ServerName() { return QString("tabrona-%1").arg(getuid()); }
+// One per user and preferences folder: a second `tabrona FILE` of the same
+// user hands FILE over here.
+QString ServerName() {
+    const QString preferences = QString::fromStdString(CurrentPlatform().Folder(StandardFolder::Preferences));
+    return QString("tabrona-%1-%2").arg(getuid()).arg(qHash(preferences), 0, 16);
+}
 
 // A relative path means the same file to the running program.
 QString AbsolutePath(const QString& path) { return path.isEmpty() ? path : QFileInfo(path).absoluteFilePath(); }
@@ -76,8 +80,14 @@ bool SendToRunningInstance(const std::string& path) {
 }
 
 Desktop::Desktop(const DesktopOptions& options) : options_(options) {
-    QLocalServer::removeServer(ServerName());
-    if (server_.listen(ServerName())) AcceptPaths(server_);
+    // The first Tabrona of the user takes the files of later runs; a socket
+    // left by one that crashed is cleared away.
+    QLocalSocket running;
+    running.connectToServer(ServerName());
+    if (!running.waitForConnected(200)) {
+        QLocalServer::removeServer(ServerName());
+        if (server_.listen(ServerName())) AcceptPaths(server_);
+    }
     BuildDesktopWindows(windows_, [this] { return RequestQuit(); }, [](const QString& path) { OpenDocument(path); });
     auto platform = std::make_unique<QtPlatform>(windows_, options.Zoom);
     platform_ = platform.get();

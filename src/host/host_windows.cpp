@@ -180,10 +180,6 @@ void BuildDesktopWindows(DesktopWindows& windows, CloseRequest closeMain,
     }
 }
 
-QPoint PicturePoint(const GraphicView& view, QPointF viewPoint) {
-    return (viewPoint / view.Zoom()).toPoint();
-}
-
 QImage ImageOf(const ArgbImage& image) {
     QImage out(image.width, image.height, QImage::Format_ARGB32_Premultiplied);
     const std::uint8_t* src = image.bytes.get();

@@ -77,7 +77,5 @@ using CloseRequest = std::function<bool()>;
 void BuildDesktopWindows(DesktopWindows& windows, CloseRequest closeMain,
                          std::function<void(const QString& path)> openFile);
 
-// Integer coordinates of a view's picture for a point in the view.
-QPoint PicturePoint(const GraphicView& view, QPointF viewPoint);
 // The window picture as a Qt image (native ARGB words).
 QImage ImageOf(const ArgbImage& image);
