@@ -2,11 +2,14 @@
 // scripts and tests.
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "app/headless_runner.h"
 #include "commands/main_program.h"
 #include "host/desktop.h"
+#include "platform/platform.h"
+#include "runtime/font.h"
 
 namespace {
 
@@ -86,6 +89,18 @@ bool ParseOptions(int argc, char** argv, Options& options) {
     return true;
 }
 
+// Without its font the program would only log why it draws nothing.
+bool FontFound() {
+    const std::string folder = CurrentPlatform().ResourceFolder();
+    std::error_code error;
+    if (std::filesystem::is_regular_file(folder + DefaultFontName, error)) return true;
+    std::fprintf(stderr,
+                 "tabrona: the font \"%s\" is not in %s; install Tabrona with cmake --install, or run it from "
+                 "its build folder\n",
+                 DefaultFontName, folder.c_str());
+    return false;
+}
+
 // The program thread may still wait for a key: leave without tearing down
 // what it uses.
 [[noreturn]] void Leave(int status) {
@@ -109,6 +124,7 @@ int main(int argc, char** argv) {
         std::printf("tabrona %s\n", TABRONA_VERSION);
         return 0;
     }
+    if (!FontFound()) return 1;
     if (options.Headless) Leave(RunHeadless(options.Runner, MainProgram));
     if (!DesktopAvailable()) {
         std::fputs("tabrona: no display found (DISPLAY and WAYLAND_DISPLAY are not set); "
