@@ -133,5 +133,5 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (!options.Desktop.OpenFile.empty() && SendToRunningInstance(options.Desktop.OpenFile)) return 0;
-    Leave(RunDesktop(argc, argv, options.Desktop, MainProgram));
+    RunDesktop(argc, argv, options.Desktop, MainProgram);
 }

@@ -6,6 +6,7 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QPointer>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <unistd.h>
@@ -117,7 +118,7 @@ bool Desktop::RequestQuit() {
     return false;
 }
 
-int RunDesktop(int& argc, char** argv, const DesktopOptions& options, std::function<void()> mainProgram) {
+void RunDesktop(int& argc, char** argv, const DesktopOptions& options, std::function<void()> mainProgram) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Tabrona");
     QApplication::setQuitOnLastWindowClosed(false);
@@ -125,5 +126,6 @@ int RunDesktop(int& argc, char** argv, const DesktopOptions& options, std::funct
     desktop.Launch(std::move(mainProgram));
     const int status = QApplication::exec();
     ApplicationWillTerminate();
-    return status;
+    std::fflush(nullptr);
+    std::_Exit(status);
 }

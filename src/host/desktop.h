@@ -49,8 +49,10 @@ private:
 // QT_QPA_PLATFORM.
 bool DesktopAvailable();
 
-// Runs the application until the user quits it; the exit status.
-int RunDesktop(int& argc, char** argv, const DesktopOptions& options, std::function<void()> mainProgram);
+// Runs the application until the user quits it, then ends the process with
+// its exit status, tearing nothing down that a program thread still
+// waiting might use.
+[[noreturn]] void RunDesktop(int& argc, char** argv, const DesktopOptions& options, std::function<void()> mainProgram);
 
 // Hands a path to a Tabrona already running for this user; false when none
 // answers.

@@ -22,8 +22,15 @@ Int Buttons(Qt::MouseButtons buttons) {
     return mask;
 }
 
+// A top-level window, numbered w.
+HostWindow* NewWindow(DesktopWindows& windows, int w) {
+    windows.Owned[w] = std::make_unique<HostWindow>();
+    windows.Windows[w] = windows.Owned[w].get();
+    return windows.Windows[w];
+}
+
 HostWindow* NewTextWindow(DesktopWindows& windows, int w, const QString& title, bool ruler) {
-    auto* window = new HostWindow;
+    HostWindow* window = NewWindow(windows, w);
     window->setWindowTitle(title);
     auto* central = new QWidget(window);
     window->setCentralWidget(central);
@@ -150,11 +157,10 @@ void HostWindow::dropEvent(QDropEvent* event) {
 void BuildDesktopWindows(DesktopWindows& windows, CloseRequest closeMain,
                          std::function<void(const QString& path)> openFile) {
     for (int w = 0; w < 8; ++w) {
-        auto* window = new HostWindow;
+        HostWindow* window = NewWindow(windows, w);
         auto* central = new QWidget(window);
         window->setCentralWidget(central);
         auto* view = new GraphicView(static_cast<UInt8>(w), central);
-        windows.Windows[w] = window;
         windows.Views[w] = view;
         if (w == 0) {
             window->OnClose = closeMain;
@@ -162,16 +168,15 @@ void BuildDesktopWindows(DesktopWindows& windows, CloseRequest closeMain,
             window->setAcceptDrops(true);
         }
     }
-    windows.Windows[8] = NewTextWindow(windows, 8, "Zwischenablage", false);
-    windows.Windows[9] = NewTextWindow(windows, 9, "Virtueller Drucker", true);
-    windows.Windows[10] = NewTextWindow(windows, 10, "Systemkonsole", true);
+    NewTextWindow(windows, 8, "Zwischenablage", false);
+    NewTextWindow(windows, 9, "Virtueller Drucker", true);
+    NewTextWindow(windows, 10, "Systemkonsole", true);
     windows.TextViews[9]->setReadOnly(true);
     windows.TextViews[10]->setReadOnly(true);
     windows.TextViews[10]->setMaximumBlockCount(20000);
-    auto* preferences = new HostWindow;
+    HostWindow* preferences = NewWindow(windows, 11);
     preferences->setWindowTitle("Einstellungen");
     preferences->resize(400, 300);
-    windows.Windows[11] = preferences;
     for (int w = 1; w <= 11; ++w) {
         windows.Windows[w]->OnClose = [w] {
             t_MouseEventPostCloseBoxClick(static_cast<UInt8>(w));

@@ -11,6 +11,7 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <memory>
 
 #include "platform/platform.h"
 #include "runtime/types.h"
@@ -58,8 +59,11 @@ protected:
     void dropEvent(QDropEvent* event) override;
 };
 
-// The windows by host window number; entries the host does not have are null.
+// The windows by host window number; entries the host does not have are
+// null. The top-level windows are owned here, everything inside them by
+// their Qt parents.
 struct DesktopWindows {
+    std::array<std::unique_ptr<HostWindow>, 13> Owned;
     std::array<HostWindow*, 13> Windows{};
     std::array<GraphicView*, 8> Views{};
     std::array<QPlainTextEdit*, 13> TextViews{};  // 8-10
