@@ -11,6 +11,7 @@
 #include "runtime/glyph.h"
 #include "runtime/keys.h"
 #include "runtime/program.h"
+#include "runtime/window.h"
 
 namespace {
 
@@ -46,7 +47,7 @@ HostWindow* NewTextWindow(DesktopWindows& windows, int w, const QString& title, 
         windows.Rulers[w] = field;
     }
     window->resize(600, 500);
-    window->OnResize = [w] { WindowDidResize(w); };
+    window->OnResize = [&windows, window] { WindowDidResize(t_WindowNumber(windows, window)); };
     return window;
 }
 
@@ -178,11 +179,19 @@ void BuildDesktopWindows(DesktopWindows& windows, CloseRequest closeMain,
     preferences->setWindowTitle("Einstellungen");
     preferences->resize(400, 300);
     for (int w = 1; w <= 11; ++w) {
-        windows.Windows[w]->OnClose = [w] {
-            t_MouseEventPostCloseBoxClick(static_cast<UInt8>(w));
+        HostWindow* window = windows.Windows[w];
+        window->OnClose = [&windows, window] {
+            t_MouseEventPostCloseBoxClick(t_WindowNumber(windows, window));
             return false;
         };
     }
+}
+
+UInt8 t_WindowNumber(const DesktopWindows& windows, const QWidget* window) {
+    if (window == nullptr) return NoWindow;
+    for (const int w : {9, 10, 8, 11, 12, 0, 1, 2, 3, 4, 5, 6, 7})
+        if (windows.Windows[static_cast<std::size_t>(w)] == window) return static_cast<UInt8>(w);
+    return NoWindow;
 }
 
 QImage ImageOf(const ArgbImage& image) {

@@ -81,5 +81,11 @@ using CloseRequest = std::function<bool()>;
 void BuildDesktopWindows(DesktopWindows& windows, CloseRequest closeMain,
                          std::function<void(const QString& path)> openFile);
 
+// The number of a host window: the printer (9), console (10), pasteboard
+// (8), preferences (11) and main window (12, which this host does not
+// have) are asked first, then the graphic windows 0-7; 255 for any other
+// window or none.
+UInt8 t_WindowNumber(const DesktopWindows& windows, const QWidget* window);
+
 // The window picture as a Qt image (native ARGB words).
 QImage ImageOf(const ArgbImage& image);

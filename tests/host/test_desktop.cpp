@@ -169,13 +169,16 @@ INSTANTIATE_TEST_SUITE_P(Desktop, QuitTest,
                                            QuitCase{"close_box_unsaved", false, 2}, QuitCase{"quit_unsaved", true, 2}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// The other windows' close boxes hide them; the console shows the log; the
-// menu's paste types ^V, which passes the title screen.
+// Window numbers; the other windows' close boxes hide them; the console
+// shows the log; the menu's paste types ^V, which passes the title screen.
 TEST_F(DesktopTest, AuxiliaryWindowsConsoleAndPaste) {
     HostWindow& printer = *desktop_->Windows().Windows[9];
     printer.show();
     EXPECT_FALSE(printer.close());
     EXPECT_FALSE(printer.isVisible());
+    const DesktopWindows& windows = desktop_->Windows();
+    for (int w = 0; w <= 11; ++w) EXPECT_EQ(t_WindowNumber(windows, windows.Windows[w]), w);
+    EXPECT_EQ(t_WindowNumber(windows, windows.TextViews[9]), NoWindow);
     QPlainTextEdit& console = *desktop_->Windows().TextViews[10];
     EXPECT_TRUE(Pump([&] { return console.toPlainText().contains("Program: Start."); }));
     HostMenuItem paste;
