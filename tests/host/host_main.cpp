@@ -1,6 +1,7 @@
-// Every host test runs in its own process (ctest starts one per test) with
-// one offscreen QApplication. The process ends without tearing anything
-// down: the program thread of the test may still be waiting.
+// Every host test runs in its own process with one offscreen QApplication:
+// ctest starts one per test; by hand, pick one with --gtest_filter, since a
+// test leaves its program thread behind. The process ends without tearing
+// anything down: that thread may still be waiting.
 #include <gtest/gtest.h>
 
 #include <QApplication>
