@@ -1,12 +1,60 @@
-// Whole-file reading and writing with the program's error log lines.
+// File-system operations in one forgiving style: plain path strings in, a
+// log line ("<operation>: Error #<code> <description>: <path>") and a
+// neutral result out, never an exception. Texts are UTF-8 strings.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+// What filekind reports.
+inline constexpr int KindNoPath = -1;
+inline constexpr int KindNothing = 0;
+inline constexpr int KindFile = 1;
+inline constexpr int KindFolder = 2;
+
+// Files above these sizes are not read: they cannot be a Calculation, a text
+// or a font, and reading them would take memory without bound.
+inline constexpr std::uint64_t MaxTextFileBytes = std::uint64_t{64} << 20;
+inline constexpr std::uint64_t MaxBinaryFileBytes = std::uint64_t{256} << 20;
+
 // Describes a failed system call on a path, for "...: Error #" log lines.
 std::string FileErrorDescription(int error, const std::string& path);
 
+// The encoding with which getstringfromfile last read a file:
+// "NSUTF8StringEncoding", "NSMacOSRomanStringEncoding" or
+// "Error: Unknown Encoding".
+std::string LastFileEncoding();
+
+// The file's text: UTF-8, else Mac OS Roman; empty when it cannot be read.
+std::string getstringfromfile(const std::string& path);
+// Stores the text so that the old file survives any failure: it is written
+// to a new file in the same folder, flushed to disk and renamed over the old
+// one, which keeps its permissions. A locked file is not overwritten. 0 on
+// success, else the system's error code.
+int setstringtofile(const std::string& text, const std::string& path);
 // The file's bytes; empty (and a log line) when it cannot be read.
 std::vector<std::uint8_t> getbinaryfromfile(const std::string& path);
+
+// 0 on success, -1 on failure; intermediate folders are created too.
+int createdirectory(const std::string& path);
+// 1 removed, 0 removing failed, -1 not an existing file (folders included).
+int deletefile(const std::string& path);
+// 0 renamed; -1 the path is no existing file; -2 another file has the new
+// name (a change of letter case only is allowed).
+int renamefile(const std::string& path, const std::string& newName);
+// A locked file has no write permission bits: locking clears them,
+// unlocking gives the owner write permission again. Files only.
+void lockfile(const std::string& path, bool lock);
+bool FileLocked(const std::string& path);
+
+int filekind(const std::string& path);
+// Up to and including the last "/"; empty when there is none.
+std::string folderofpath(const std::string& path);
+// After the last "/"; the whole path when there is none.
+std::string nameofpath(const std::string& path);
+// The user's home folder, ending in "/".
+std::string homefolder();
+// True when the program's preferences folder for `name` exists or could be
+// made.
+bool preferencesfolder(const std::string& name);

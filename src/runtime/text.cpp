@@ -1,5 +1,9 @@
 #include "runtime/text.h"
 
+#include <algorithm>
+
+#include "platform/log.h"
+
 namespace {
 
 constexpr char32_t Replacement = 0xFFFD;
@@ -83,4 +87,17 @@ String TextToString(const Text& text) {
     s.reserve(text.Size());
     for (UInt8 code : text.Elements) s += Utf8(static_cast<char32_t>(code));
     return s;
+}
+
+Int position(TextView text, TextView pattern, Int start) {
+    if (start < 1) {
+        const Text shown(std::vector<UInt8>(pattern.begin(), pattern.end()));
+        LogLine("position: Startposition must be >= 1 (" + TextToString(shown) + ")");
+        return 0;
+    }
+    const auto from = static_cast<std::size_t>(start - 1);
+    if (pattern.empty() || from >= text.size() || pattern.size() > text.size() - from) return 0;
+    const auto found =
+        std::search(text.begin() + static_cast<std::ptrdiff_t>(from), text.end(), pattern.begin(), pattern.end());
+    return found == text.end() ? 0 : static_cast<Int>(found - text.begin()) + 1;
 }

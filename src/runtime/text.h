@@ -56,3 +56,8 @@ String Utf8(char32_t scalar);
 std::size_t ScalarCount(std::string_view utf8);
 // The codes of a Text as a String, each code the scalar of the same value.
 String TextToString(const Text& text);
+
+// The 1-based place of the first whole occurrence of pattern in text at or
+// after start; 0 when there is none or the pattern is empty. A start below
+// 1 is logged and gives 0.
+Int position(TextView text, TextView pattern, Int start);

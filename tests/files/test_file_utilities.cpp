@@ -1,38 +1,160 @@
-// Reading whole files as bytes.
+// The file utilities: reading with its encodings and limits, the safe
+// write and its failures, and the forgiving file operations.
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 
+#include "files/file_faults.h"
 #include "files/file_utilities.h"
 #include "platform/log.h"
+#include "platform/program_state.h"
+#include "runtime/text.h"
 
 namespace {
 
-TEST(BinaryFile, ReadsEveryByteOrLogsWhyNot) {
-    char pattern[] = "/tmp/tabrona-files-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const std::string folder = pattern;
-    // Sizes around the 64 KiB reading step, with every byte value.
-    for (std::size_t size : {0, 1, 65535, 65536, 65537, 200000}) {
-        SCOPED_TRACE(size);
-        std::vector<std::uint8_t> bytes(size);
-        for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>(i * 131 + 7);
-        const std::string path = folder + "/Datei " + std::to_string(size);
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::ssize(bytes));
-        LogCapture log;
-        EXPECT_TRUE(getbinaryfromfile(path) == bytes);
-        EXPECT_EQ(log.Text(), "");
+using Lines = std::vector<std::string>;
+
+class FilesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetProgramState();
+        char pattern[] = "/tmp/tabrona-files-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        folder_ = std::string(pattern) + "/";
     }
-    for (const auto& [path, error] : {std::pair{folder + "/fehlt.calc", ENOENT}, {folder, EISDIR}}) {
-        SCOPED_TRACE(path);
-        LogCapture log;
-        EXPECT_TRUE(getbinaryfromfile(path).empty());
-        EXPECT_EQ(log.Lines(), std::vector<std::string>{"getbinaryfromfile: Error #" + std::to_string(error) + " " +
-                                                        std::strerror(error) + ": " + path});
+    void TearDown() override { std::filesystem::remove_all(folder_); }
+
+    std::string Write(const std::string& name, const std::string& bytes) {
+        std::ofstream(folder_ + name, std::ios::binary) << bytes;
+        return folder_ + name;
     }
-    std::filesystem::remove_all(folder);
+    static std::string Read(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    static std::string Error(const std::string& operation, int error, const std::string& path) {
+        return operation + ": Error #" + std::to_string(error) + " " + std::strerror(error) + ": " + path;
+    }
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(folder_)) names.push_back(entry.path().filename());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    std::string folder_;
+};
+
+// Each file reads as the text, encoding and log lines it should, the huge
+// one without being read at all.
+TEST_F(FilesTest, TextIsReadAsUtf8ElseMacRomanWithinBounds) {
+    const std::string line(1'000'000, 'x');
+    const std::string huge = folder_ + "huge.calc";
+    ASSERT_EQ(truncate(Write("huge.calc", "").c_str(), 1'000'000'000), 0);  // sparse: nothing to read
+    struct Case {
+        std::string path, text, encoding;
+        Lines log;
+    } cases[] = {
+        {Write("utf8.txt", "Größe\r€"), "Größe\r€", "NSUTF8StringEncoding", {}},
+        {Write("nul.txt", std::string("a\0b", 3)), std::string("a\0b", 3), "NSUTF8StringEncoding", {}},
+        {Write("long.txt", line), line, "NSUTF8StringEncoding", {}},
+        // G r ö ß e in Mac OS Roman, and bytes that no UTF-8 allows.
+        {Write("roman.txt", "Gr\x9A\xA7" "e\xDB"), "Größe€", "NSMacOSRomanStringEncoding",
+         {Error("getstringfromfile", EILSEQ, folder_ + "roman.txt")}},
+        {Write("overlong.txt", "\xC0\xAF"), "¿Ø", "NSMacOSRomanStringEncoding",
+         {Error("getstringfromfile", EILSEQ, folder_ + "overlong.txt")}},
+        {folder_ + "fehlt.calc", "", "Error: Unknown Encoding",
+         {Error("getstringfromfile", ENOENT, folder_ + "fehlt.calc"), Error("getstringfromfile", ENOENT, folder_ + "fehlt.calc")}},
+        {folder_, "", "Error: Unknown Encoding", {Error("getstringfromfile", EISDIR, folder_), Error("getstringfromfile", EISDIR, folder_)}},
+        {huge, "", "Error: Unknown Encoding", {Error("getstringfromfile", EFBIG, huge), Error("getstringfromfile", EFBIG, huge)}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        LogCapture log;
+        EXPECT_TRUE(getstringfromfile(c.path) == c.text);
+        EXPECT_EQ(LastFileEncoding(), c.encoding);
+        EXPECT_EQ(log.Lines(), c.log);
+    }
+    LogCapture log;
+    EXPECT_TRUE(getbinaryfromfile(huge).empty());
+    EXPECT_EQ(log.Lines(), (Lines{Error("getbinaryfromfile", EFBIG, huge)}));
+}
+
+// A save replaces the file whole and keeps its permissions; a locked file,
+// a folder and a save that fails at any step keep what was there, leave no
+// temporary file behind and say why.
+TEST_F(FilesTest, SavingNeverLosesTheOldFile) {
+    const std::string path = Write("Budget.calc", "alt");
+    chmod(path.c_str(), 0640);
+    EXPECT_EQ(setstringtofile("neu\rÄ", path), 0);
+    struct stat info {};
+    stat(path.c_str(), &info);
+    EXPECT_EQ(Read(path) + " " + std::to_string(info.st_mode & 0777), "neu\rÄ 416");  // 0640
+    EXPECT_EQ(setstringtofile("x", folder_ + "neu.calc"), 0);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Budget.calc", "neu.calc"}));
+
+    const std::pair<WriteStep, int> faults[] = {{WriteStep::CreateTemporary, EROFS}, {WriteStep::Write, ENOSPC},
+                                                {WriteStep::Flush, EIO}, {WriteStep::Rename, EXDEV}};
+    for (const auto& [step, error] : faults) {
+        InjectWriteFault(step, error);
+        LogCapture log;
+        EXPECT_EQ(setstringtofile("verloren", path), error);
+        EXPECT_EQ(log.Lines(), (Lines{Error("setstringtofile", error, path)}));
+        EXPECT_EQ(Read(path), "neu\rÄ");
+        EXPECT_EQ(Names(), (std::vector<std::string>{"Budget.calc", "neu.calc"}));
+    }
+    InjectWriteFault(WriteStep::None, 0);
+    lockfile(path, true);
+    EXPECT_TRUE(FileLocked(path));
+    LogCapture log;
+    EXPECT_EQ(setstringtofile("verloren", path), EACCES);
+    EXPECT_EQ(setstringtofile("x", folder_), EISDIR);
+    EXPECT_EQ(log.Lines(), (Lines{Error("setstringtofile", EACCES, path), Error("setstringtofile", EISDIR, folder_)}));
+    EXPECT_EQ(Read(path), "neu\rÄ");
+    lockfile(path, false);
+    EXPECT_FALSE(FileLocked(path));
+    EXPECT_EQ(setstringtofile("wieder", path), 0);
+}
+
+// Renaming, deleting, kinds and the parts of a path.
+TEST_F(FilesTest, FileOperationsReportWhatTheyDid) {
+    const std::string budget = Write("Budget", "b");
+    Write("Andere", "a");
+    std::filesystem::create_directory(folder_ + "Ordner");
+    EXPECT_EQ(renamefile(budget, "Andere"), -2);
+    EXPECT_EQ(renamefile(folder_ + "fehlt", "x"), -1);
+    EXPECT_EQ(renamefile(folder_ + "Ordner", "x"), -1);
+    EXPECT_EQ(renamefile(budget, "budget"), 0);  // only the letter case changes
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Andere", "Ordner", "budget"}));
+    EXPECT_EQ(deletefile(folder_ + "Ordner"), -1);
+    EXPECT_EQ(deletefile(folder_ + "fehlt"), -1);
+    EXPECT_EQ(deletefile(folder_ + "budget"), 1);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Andere", "Ordner"}));
+    EXPECT_EQ(std::vector<int>({filekind(""), filekind(folder_ + "fehlt"), filekind(folder_ + "Andere"), filekind(folder_)}),
+              std::vector<int>({-1, 0, 1, 2}));
+    EXPECT_EQ(createdirectory(folder_ + "a/b/c/"), 0);
+    EXPECT_EQ(filekind(folder_ + "a/b/c"), 2);
+    LogCapture log;
+    EXPECT_EQ(createdirectory(folder_ + "Andere/x"), -1);
+    EXPECT_EQ(log.Lines().size(), 1u);
+    EXPECT_EQ(folderofpath("/a/b.calc") + "|" + nameofpath("/a/b.calc") + "|" + folderofpath("b") + "|" + nameofpath("b"),
+              "/a/|b.calc||b");
+}
+
+TEST(PositionTest, FindsThePatternFromTheStartOn) {
+    const Text text = Text::FromBytes("abcb");
+    const Text b = Text::FromBytes("b");
+    LogCapture log;
+    EXPECT_EQ(std::vector<Int>({position(text, b, 1), position(text, b, 3), position(text, b, 5), position(text, {}, 1),
+                                position(text, Text::FromBytes("cb"), 1), position(text, Text::FromBytes("bcbx"), 2),
+                                position(text, b, 0)}),
+              std::vector<Int>({2, 4, 0, 0, 3, 0, 0}));
+    EXPECT_EQ(log.Lines(), (Lines{"position: Startposition must be >= 1 (b)"}));
 }
 
 }  // namespace

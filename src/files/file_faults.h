@@ -1,0 +1,8 @@
+// A seam in the file writer for tests: the next writes fail at a chosen
+// step with a chosen error, as a full disk or a broken medium would.
+#pragma once
+
+enum class WriteStep { None, CreateTemporary, Write, Flush, Rename };
+
+// Until cleared (WriteStep::None), every write fails at `step` with `error`.
+void InjectWriteFault(WriteStep step, int error);
