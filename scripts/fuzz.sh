@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh fuzz
 seconds="${1:-30}"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DTABRONA_FUZZ=ON >/dev/null
-cmake --build build-fuzz --target fuzz_font fuzz_formula
+cmake --build build-fuzz --target fuzz_font fuzz_formula fuzz_calculation_file
 corpus="$(mktemp -d)"
 trap 'rm -rf "$corpus"' EXIT
 mkdir -p "$corpus/font"
@@ -39,3 +39,11 @@ printf '%s\n' '"<<"' '">>"' '"=<"' '"!#"' '"0x"' '"e+"' '"Z1S1"' '"Mid$("' '"Var
   '"Repeat$("' '"IndCell("' '"Price"' '"Name$"' '"\xF0"' '"(("' '"))"' >"$corpus/formula.dict"
 build-fuzz/fuzz/fuzz_formula -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=4096 \
   -dict="$corpus/formula.dict" -print_final_stats=1 "$corpus/formula" 2>&1 | tail -n 12
+
+# Calculation files: the committed one and a few lines of every kind.
+mkdir -p "$corpus/calc"
+cp tests/app/calcs/*.calc "$corpus/calc/"
+printf 'S2:15\rZ1S1:000000000000F002>Hallo\rZ4S4:000000000000E000>\rZ5S2:000000000003F003>=Z2S2*2\r' >"$corpus/calc/seed"
+printf '%s\n' '"\x0d"' '"Z1S1:"' '"000000000000F002>"' '"S1:"' '">="' '"\x1b20AC\x1d"' >"$corpus/calc.dict"
+build-fuzz/fuzz/fuzz_calculation_file -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
+  -dict="$corpus/calc.dict" -print_final_stats=1 "$corpus/calc" 2>&1 | tail -n 12

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "commands/calculation_files.h"
 #include "commands/cursor_moves.h"
 #include "commands/menus.h"
 #include "formula/function_table.h"
@@ -47,7 +48,7 @@ void StartSettings() {
 
 void OpenRequestedFile() {
     t_Event request;
-    if (TakeFileEvent(request)) OpenCalculationHook()(request.Description);
+    if (TakeFileEvent(request)) OpenCalculation(request.Description);
 }
 
 // Waits for a key, a file-open request or the host's quit request; the
@@ -103,20 +104,6 @@ void StartUp() {
 }
 
 }  // namespace
-
-namespace {
-
-void LogOpenNotBuilt(const String& path) { LogLine("MainProgram: Opening Calculation files is not built yet: " + path); }
-
-struct OpenCalculation {
-    std::function<void(const String& path)> Hook = LogOpenNotBuilt;
-};
-// A hook installed at start outlives resets.
-ProgramState<OpenCalculation> openCalculation{nullptr};
-
-}  // namespace
-
-std::function<void(const String& path)>& OpenCalculationHook() { return openCalculation->Hook; }
 
 void MainProgram() {
     StartUp();

@@ -2,17 +2,12 @@
 // hands each key to the current menu and then to the cursor movements.
 #pragma once
 
-#include <functional>
 
 #include "runtime/text.h"
 #include "runtime/types.h"
 
 // Body of the program thread; ends the thread through t_QuitProgram.
 void MainProgram();
-
-// Opens the Calculation of a file-open request. Reading Calculation files
-// comes with the file format; until then the request is only logged.
-std::function<void(const String& path)>& OpenCalculationHook();
 
 // The information line of the title screen and the window title.
 inline constexpr const char* ProductInformation = "Tabellenkalkulation für Linux";

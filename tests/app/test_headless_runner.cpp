@@ -110,6 +110,16 @@ const Case Cases[] = {
     // Shifts at the ends of a row and a column.
     {"delete_in_row_at_first_column", "x^_^G", 50},
     {"insert_in_column_at_last_row", "x^_^E^T", 50},
+    // A Calculation file: widths, texts with umlauts and the euro sign, a
+    // number, a formula computed on loading, a coloured empty cell.
+    {"open_file", "x{Open " TABRONA_CALCS "/umsatz.calc}", 50},
+    // A modified Calculation asks first: Ja has no name to save under and
+    // keeps it, Nein opens the file, Esc keeps the sheet as it was.
+    {"open_asks_when_modified", "x12{Return}{Open " TABRONA_CALCS "/umsatz.calc}", 50},
+    {"open_after_no", "x12{Return}{Open " TABRONA_CALCS "/umsatz.calc}n", 50},
+    {"open_cancelled", "x12{Return}{Open " TABRONA_CALCS "/umsatz.calc}{Esc}", 50},
+    {"open_kept_when_save_fails", "x12{Return}{Open " TABRONA_CALCS "/umsatz.calc}j", 50},
+    {"open_missing_file", "x12{Return}{Open /nonexistent/fehlt.calc}n", 50},
 };
 
 std::string ReadAll(const fs::path& path) {

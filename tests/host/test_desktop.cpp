@@ -12,6 +12,8 @@
 #include <QThread>
 #include <QUrl>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -201,21 +203,27 @@ TEST_F(DesktopTest, ProgramQuitLeavesTheApplicationRunning) {
     EXPECT_LT(RunUntilQuit([&] { desktop_->Windows().Windows[0]->close(); }), 1000);
 }
 
-// A file dropped on the window becomes a file-open request of the program.
+// A file dropped on the window is opened by the program.
 TEST_F(DesktopTest, DroppedFileIsOpened) {
     Key(Qt::Key_Return);
     ASSERT_TRUE(ProgramIdle());
-    LogCapture log;
+    char folder[] = "/tmp/tabrona-drop-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string path = std::string(folder) + "/Umsatz.calc";
+    std::ofstream(path) << "Z1S1:000000000000F002>Hallo\r";
     QMimeData data;
-    data.setUrls({QUrl::fromLocalFile("/tmp/dropped.calc")});
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
     QWidget& window = *desktop_->Windows().Windows[0];
     QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&window, &enter);
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&window, &drop);
-    EXPECT_TRUE(Pump([&] { return log.Contains("MainProgram: Opening Calculation files is not built yet: /tmp/dropped.calc"); }, 2000))
-        << log.Text();
+    ASSERT_TRUE(Pump([] { return Calculation().CalcFileName == "Umsatz.calc"; }, 2000));
+    ASSERT_TRUE(ProgramIdle());
+    EXPECT_EQ(Calculation().CellText[0], Text::FromBytes("Hallo"));
+    EXPECT_TRUE(Pump([&] { return desktop_->Windows().Windows[0]->windowTitle() == "Umsatz.calc"; }, 2000));
+    std::filesystem::remove_all(folder);
 }
 
 // Many keys at once: every one arrives, in order (the thread sanitizer

@@ -1,0 +1,168 @@
+#include "sheet/calculation_file.h"
+
+#include <cstdint>
+
+#include "runtime/program.h"
+#include "sheet/calculation.h"
+
+namespace {
+
+constexpr UInt8 CarriageReturn = 13;
+constexpr UInt8 EscapeCode = 27;
+constexpr UInt8 EscapeEnd = 29;
+constexpr UInt8 Unrepresentable = 127;
+
+void AppendHexWord(Text& out, Int word) {
+    const auto bits = static_cast<std::uint64_t>(word);
+    for (int shift = 60; shift >= 0; shift -= 4) out += Tools().HexDigitTable[(bits >> shift) & 0xF];
+}
+
+// Hexadecimal digits, either case, up to the first other character.
+Int HexValue(TextView digits) {
+    std::uint64_t value = 0;
+    for (const UInt8 code : digits) {
+        const Int digit = Tools().HexValueTable[code];
+        if (digit < 0) break;
+        value = (value << 4) | static_cast<std::uint64_t>(digit);
+    }
+    return static_cast<Int>(value);
+}
+
+bool IsSurrogate(Int value) { return value >= 0xD800 && value <= 0xDFFF; }
+
+// The value of an escape sequence at i (27, four upper-case hexadecimal
+// digits, 29), as the program makes them for characters above 255; -1 when
+// there is none. Anything else stays as its codes, so that it comes back as
+// it went.
+Int EscapedCharacter(const Text& codes, std::size_t i) {
+    if (codes[i] != EscapeCode || i + 5 >= codes.Size() || codes[i + 5] != EscapeEnd) return -1;
+    Int value = 0;
+    for (std::size_t k = 1; k <= 4; ++k) {
+        const UInt8 code = codes[i + k];
+        const bool digit = (code >= '0' && code <= '9') || (code >= 'A' && code <= 'F');
+        if (!digit) return -1;
+        value = value * 16 + Tools().HexValueTable[code];
+    }
+    return value > 255 && !IsSurrogate(value) ? value : -1;
+}
+
+TextView Part(const Text& line, std::size_t from, std::size_t to) {
+    return TextView(line.Elements).subspan(from, to - from);
+}
+
+Text Slice(const Text& line, std::size_t from, std::size_t to) {
+    const TextView part = Part(line, from, to);
+    return Text(std::vector<UInt8>(part.begin(), part.end()));
+}
+
+std::size_t Find(const Text& line, UInt8 code) {
+    for (std::size_t i = 0; i < line.Size(); ++i)
+        if (line[i] == code) return i;
+    return line.Size();
+}
+
+void ReadWidthLine(const Text& line, std::size_t colon) {
+    CalculationState& c = Calculation();
+    const Int column = TextToInteger(Slice(line, 1, colon));
+    const Int width = TextToInteger(Slice(line, colon + 1, line.Size()));
+    if (column < 1 || column > c.ColumnCount || width < 1 || width > MaxColumnWidth) return;
+    c.ColumnWidth[static_cast<std::size_t>(column)] = width;
+}
+
+void ReadCellLine(const Text& line, std::size_t colon) {
+    const Int index = CellIndexFromAddress(Part(line, 0, colon));
+    const std::size_t mark = Find(line, '>');
+    if (index < 0 || mark == line.Size()) return;
+    CalculationState& c = Calculation();
+    const auto at = static_cast<std::size_t>(index);
+    // An attribute field that runs past ">" ends there.
+    c.CellAttributes[at] = mark > colon ? HexValue(Part(line, colon + 1, mark)) : 0;
+    Text entry = Slice(line, mark + 1, line.Size());
+    if (!entry.Empty() && entry[0] == '=')
+        c.CellFormula[at] = std::move(entry);
+    else
+        c.CellText[at] = std::move(entry);
+}
+
+void ReadLine(const Text& line) {
+    const std::size_t colon = Find(line, ':');
+    if (line.Empty() || colon == line.Size()) return;
+    if (line[0] == 'S') ReadWidthLine(line, colon);
+    if (line[0] == 'Z') ReadCellLine(line, colon);
+}
+
+}  // namespace
+
+Text CalculationToText() {
+    const CalculationState& c = Calculation();
+    Text out;
+    for (Int column = 1; column <= c.ColumnCount; ++column) {
+        const Int width = c.ColumnWidth[static_cast<std::size_t>(column)];
+        if (width == DefaultColumnWidth) continue;
+        out += 'S';
+        out += IntegerToText(column);
+        out += ':';
+        out += IntegerToText(width);
+        out += CarriageReturn;
+    }
+    for (Int row = 1; row <= c.RowCount; ++row) {
+        for (Int column = 1; column <= c.ColumnCount; ++column) {
+            const auto at = static_cast<std::size_t>(CellIndex(row, column));
+            if (c.CellAttributes[at] == DefaultCellAttributes) continue;
+            out += 'Z';
+            out += IntegerToText(row);
+            out += 'S';
+            out += IntegerToText(column);
+            out += ':';
+            AppendHexWord(out, c.CellAttributes[at]);
+            out += '>';
+            out += c.CellFormula[at].Empty() ? c.CellText[at] : c.CellFormula[at];
+            out += CarriageReturn;
+        }
+    }
+    return out;
+}
+
+void CalculationFromText(const String& text) {
+    const Text codes = CalculationCodes(text);
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= codes.Size(); ++i) {
+        if (i < codes.Size() && codes[i] != CarriageReturn) continue;
+        ReadLine(Slice(codes, start, i));
+        start = i + 1;
+    }
+}
+
+String CalculationFileText(const Text& codes) {
+    std::u32string scalars;
+    scalars.reserve(codes.Size());
+    for (std::size_t i = 0; i < codes.Size(); ++i) {
+        const Int escaped = EscapedCharacter(codes, i);
+        if (escaped < 0) {
+            scalars += static_cast<char32_t>(codes[i]);
+            continue;
+        }
+        scalars += static_cast<char32_t>(escaped);
+        i += 5;
+    }
+    return Utf8(scalars);
+}
+
+Text CalculationCodes(const String& text) {
+    Text codes;
+    codes.Elements.reserve(text.size());
+    for (const char32_t s : Scalars(text)) {
+        if (s <= 255) {
+            codes += static_cast<UInt8>(s);
+        } else if (s <= 0xFFFF && !IsSurrogate(static_cast<Int>(s))) {
+            // The program keeps such a character as 27, its four hexadecimal
+            // digits and 29, as typing it does: it comes back as it went.
+            codes += EscapeCode;
+            for (int shift = 12; shift >= 0; shift -= 4) codes += Tools().HexDigitTable[(s >> shift) & 0xF];
+            codes += EscapeEnd;
+        } else {
+            codes += Unrepresentable;
+        }
+    }
+    return codes;
+}

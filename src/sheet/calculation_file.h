@@ -1,0 +1,20 @@
+// The Calculation file: lines ending in a carriage return, one for each
+// column width other than 9 ("S3:20") and one for each cell whose attribute
+// word is not the default ("Z2S1:000000000000F002>Umsatz"). Formulas are
+// stored, their values are computed again after loading.
+#pragma once
+
+#include "runtime/text.h"
+
+// The file's lines as program codes.
+Text CalculationToText();
+// Reads a file's lines into the Calculation, which should be empty
+// (ClearCalculation). Lines it does not understand are skipped.
+void CalculationFromText(const String& text);
+
+// The codes as the file's UTF-8: each code the character of that number,
+// and an escaped character (27, four hexadecimal digits, 29) that one.
+String CalculationFileText(const Text& codes);
+// The file's text as codes: characters up to 255 as themselves, others up
+// to U+FFFF as their escape sequence, the rest as 127.
+Text CalculationCodes(const String& text);
