@@ -62,8 +62,8 @@ struct KindRow {
 };
 
 constexpr KindRow Kinds[] = {
-    {S_IFREG, "NSFileTypeRegular", 1, nullptr},       {S_IFDIR, "NSFileTypeDirectory", 2, "DIR "},
-    {S_IFLNK, "NSFileTypeSymbolicLink", 3, "SYM "},   {S_IFSOCK, "NSFileTypeSocket", 4, "SOC "},
+    {S_IFREG, "NSFileTypeRegular", 1, nullptr},         {S_IFDIR, "NSFileTypeDirectory", 2, "DIR "},
+    {S_IFLNK, "NSFileTypeSymbolicLink", 3, "SYM "},     {S_IFSOCK, "NSFileTypeSocket", 4, "SOC "},
     {S_IFCHR, "NSFileTypeCharacterSpecial", 5, "CHR "}, {S_IFBLK, "NSFileTypeBlockSpecial", 6, "BLK "},
 };
 
@@ -74,16 +74,39 @@ struct ExtensionRow {
 
 const ExtensionRow ExtensionTypes[] = {
     {"VOLU", {"vol", "dsk", "hdv", "oxfs"}},
-    {"TEXT", {"txt", "ppd", "xml", "htm", "html", "php", "css", "plist", "log", "conf", "cfg", "ini", "cshrc", "mac",
-              "sub", "pas", "bak", "dta", "msg", "for", "ovr"}},
-    {"A65 ", {"a65"}},   {"RTF ", {"rtf"}},           {"PDF ", {"pdf"}},         {"PNGf", {"png"}},
-    {"JPEG", {"jpg", "jpeg"}}, {"TIFF", {"tif", "tiff"}}, {"8BPS", {"psd"}},      {"GIFf", {"gif"}},
-    {"BMP ", {"bmp"}},   {"AIFC", {"aif", "aiff", "aifc"}}, {"WXBN", {"docx"}},   {"XLSX", {"xlsx"}},
-    {"PPTX", {"pptx"}},  {"PPSX", {"ppsx"}},          {"W8BN", {"doc"}},         {"XLS8", {"xls"}},
-    {"SLD8", {"ppt"}},   {"PPSS", {"pps"}},           {"sfnt", {"ttf", "otf"}},  {"ZIP ", {"zip"}},
-    {"devi", {"dmg"}},   {"BIN ", {"bin"}},           {"OBJ ", {"obj"}},         {"FONT", {"fnt", "font"}},
-    {"GRPH", {"gr", "grph", "graphic"}}, {"FBAS", {"fpbas"}}, {"BAS ", {"bas"}}, {"ASM ", {"asm"}},
-    {"CALC", {"calc"}},  {"WORD", {"word"}},          {"DATB", {"db", "datb", "database"}},
+    {"TEXT", {"txt", "ppd",   "xml", "htm", "html", "php", "css", "plist", "log", "conf", "cfg",
+              "ini", "cshrc", "mac", "sub", "pas",  "bak", "dta", "msg",   "for", "ovr"}},
+    {"A65 ", {"a65"}},
+    {"RTF ", {"rtf"}},
+    {"PDF ", {"pdf"}},
+    {"PNGf", {"png"}},
+    {"JPEG", {"jpg", "jpeg"}},
+    {"TIFF", {"tif", "tiff"}},
+    {"8BPS", {"psd"}},
+    {"GIFf", {"gif"}},
+    {"BMP ", {"bmp"}},
+    {"AIFC", {"aif", "aiff", "aifc"}},
+    {"WXBN", {"docx"}},
+    {"XLSX", {"xlsx"}},
+    {"PPTX", {"pptx"}},
+    {"PPSX", {"ppsx"}},
+    {"W8BN", {"doc"}},
+    {"XLS8", {"xls"}},
+    {"SLD8", {"ppt"}},
+    {"PPSS", {"pps"}},
+    {"sfnt", {"ttf", "otf"}},
+    {"ZIP ", {"zip"}},
+    {"devi", {"dmg"}},
+    {"BIN ", {"bin"}},
+    {"OBJ ", {"obj"}},
+    {"FONT", {"fnt", "font"}},
+    {"GRPH", {"gr", "grph", "graphic"}},
+    {"FBAS", {"fpbas"}},
+    {"BAS ", {"bas"}},
+    {"ASM ", {"asm"}},
+    {"CALC", {"calc"}},
+    {"WORD", {"word"}},
+    {"DATB", {"db", "datb", "database"}},
 };
 
 // The creation time where the file system keeps one, else the last change.
@@ -175,7 +198,8 @@ f_CatItem f_FileAttributes(const std::string& path) {
     }
     item.Size = static_cast<Int>(info.st_size);
     const mode_t type = info.st_mode & S_IFMT;
-    const KindRow* kind = std::find_if(std::begin(Kinds), std::end(Kinds), [type](const KindRow& k) { return k.Type == type; });
+    const KindRow* kind =
+        std::find_if(std::begin(Kinds), std::end(Kinds), [type](const KindRow& k) { return k.Type == type; });
     item.Kind = kind != std::end(Kinds) ? kind->Kind : "NSFileTypeUnknown";
     item.KindNum = kind != std::end(Kinds) ? kind->Number : 0;
     // Linux keeps no type and creator codes: files are typed by extension.
@@ -221,13 +245,16 @@ std::string f_CatStr(const f_CatItem& item, Int width, bool plain) {
     std::string type = item.FileType;
     if (item.FileType == "DIR " || item.FileType == "SYM ") {
         const bool volume = item.Path == CurrentPlatform().Folder(StandardFolder::Volumes);
-        if (volume) type = plain ? "VOL " : Utf8(U"\u0081\u0083\u0083\u0084");
-        else if (!plain) type = Utf8(U"\u0082\u0083\u0083\u0084");
+        if (volume)
+            type = plain ? "VOL " : Utf8(U"\u0081\u0083\u0083\u0084");
+        else if (!plain)
+            type = Utf8(U"\u0082\u0083\u0083\u0084");
     }
     const std::string lock = item.ReadOnly ? (plain ? "*" : Utf8(LockCharacter)) : " ";
     const std::string size = item.KindNum == 1 ? sizetext(item.Size) : "";
     const std::string& date = item.ModifiedStr;
-    if (width == 80) return lock + Column(name, 49) + " " + type + "  " + RightAligned(size, 8) + "  " + date.substr(0, 10);
+    if (width == 80)
+        return lock + Column(name, 49) + " " + type + "  " + RightAligned(size, 8) + "  " + date.substr(0, 10);
     if (width == 40)
         return lock + Column(name, 15) + " " + type + " " + RightAligned(size, 6) + " " + date.substr(0, 6) +
                date.substr(std::min<std::size_t>(8, date.size()), 2);

@@ -11,11 +11,11 @@
 #include "runtime/types.h"
 
 struct f_CatItem {
-    std::string Name;      // the entry's name
-    std::string Path;      // the folder that holds it, ending with "/"
-    std::string Kind;      // "NSFileTypeRegular", "NSFileTypeDirectory", ...
-    Int KindNum = 0;       // 0 other, 1 file, 2 folder, 3 link, 4 socket, 5 character device, 6 block device
-    Int Size = 0;          // bytes
+    std::string Name;  // the entry's name
+    std::string Path;  // the folder that holds it, ending with "/"
+    std::string Kind;  // "NSFileTypeRegular", "NSFileTypeDirectory", ...
+    Int KindNum = 0;  // 0 other, 1 file, 2 folder, 3 link, 4 socket, 5 character device, 6 block device
+    Int Size = 0;  // bytes
     std::string FileType;  // four characters: "CALC", "DIR ", "????", ...
     std::string FileCreator;
     bool ExtHidden = false;
@@ -23,9 +23,9 @@ struct f_CatItem {
     std::string CreatedStr;
     std::time_t Modified = std::time(nullptr);
     std::string ModifiedStr;  // "dd.MM.yyyy HH:mm:ss"
-    bool ReadOnly = false;    // locked
+    bool ReadOnly = false;  // locked
     bool Invisible = false;
-    bool Alias = false;       // FileType "fdrp" or "SYM "
+    bool Alias = false;  // FileType "fdrp" or "SYM "
 };
 
 // What f_CatLoad found.
@@ -45,8 +45,7 @@ void ResetCatalog();
 // Appends the readable entries of a folder (ending with "/"), sorted by
 // their lower-case names, that pass the flags and the type list; with
 // `recursive` the entries of each folder follow it.
-void f_CatLoad(const std::string& path, bool recursive, bool showInvisible, bool showAliases,
-               const std::string& types);
+void f_CatLoad(const std::string& path, bool recursive, bool showInvisible, bool showAliases, const std::string& types);
 f_CatItem f_FileAttributes(const std::string& path);
 
 // The listing's header (with a rule under it) and one entry's line; `plain`

@@ -89,7 +89,8 @@ Desktop::Desktop(const DesktopOptions& options) : options_(options) {
         QLocalServer::removeServer(ServerName());
         if (server_.listen(ServerName())) AcceptPaths(server_);
     }
-    BuildDesktopWindows(windows_, [this] { return RequestQuit(); }, [](const QString& path) { OpenDocument(path); });
+    BuildDesktopWindows(
+        windows_, [this] { return RequestQuit(); }, [](const QString& path) { OpenDocument(path); });
     auto platform = std::make_unique<QtPlatform>(windows_, options.Zoom);
     platform_ = platform.get();
     InstallPlatform(std::move(platform));

@@ -13,7 +13,7 @@ class QtPlatform;
 
 struct DesktopOptions {
     std::string OpenFile;  // opened at start; empty: none
-    int Zoom = 1;          // 1, 2 or 3
+    int Zoom = 1;  // 1, 2 or 3
 };
 
 // The desktop side of a running program; needs a QApplication.

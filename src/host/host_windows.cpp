@@ -90,7 +90,8 @@ void GraphicView::keyReleaseEvent(QKeyEvent* event) {
 
 void GraphicView::inputMethodEvent(QInputMethodEvent* event) {
     // Dead keys arrive here: the composed character is the commit string.
-    if (!event->commitString().isEmpty()) t_KeyEventHandler(window_, ComposedKey(event->commitString(), NowMilliseconds()));
+    if (!event->commitString().isEmpty())
+        t_KeyEventHandler(window_, ComposedKey(event->commitString(), NowMilliseconds()));
     event->accept();
 }
 
@@ -125,7 +126,8 @@ bool GraphicView::event(QEvent* event) {
         return true;
     }
     // Every key, modifier keys alone too, records the modifiers held.
-    if (event->type() == QEvent::KeyPress) SetCurrentModifiers(ModifiersOf(static_cast<QKeyEvent*>(event)->modifiers()));
+    if (event->type() == QEvent::KeyPress)
+        SetCurrentModifiers(ModifiersOf(static_cast<QKeyEvent*>(event)->modifiers()));
     return QWidget::event(event);
 }
 

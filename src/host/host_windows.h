@@ -67,7 +67,7 @@ struct DesktopWindows {
     std::array<HostWindow*, 13> Windows{};
     std::array<GraphicView*, 8> Views{};
     std::array<QPlainTextEdit*, 13> TextViews{};  // 8-10
-    std::array<QLineEdit*, 13> Rulers{};          // 9-10
+    std::array<QLineEdit*, 13> Rulers{};  // 9-10
 };
 
 // What the host does when the main window's close box is clicked; true

@@ -29,8 +29,9 @@ struct TaggedItem {
 
 // Show and hide pairs of the host windows that are no graphic windows.
 constexpr TaggedItem WindowItems[] = {
-    {"Zwischenablage zeigen", 211}, {"Zwischenablage ausblenden", 212}, {"Drucker zeigen", 209},
-    {"Drucker ausblenden", 210},    {"Konsole zeigen", 229},            {"Konsole ausblenden", 230},
+    {"Zwischenablage zeigen", 211}, {"Zwischenablage ausblenden", 212},
+    {"Drucker zeigen", 209},        {"Drucker ausblenden", 210},
+    {"Konsole zeigen", 229},        {"Konsole ausblenden", 230},
     {"Einstellungen zeigen", 207},  {"Einstellungen ausblenden", 208},
 };
 

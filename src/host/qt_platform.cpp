@@ -37,7 +37,8 @@ QScreen* ScreenOf(QWidget* window) {
 // bottom-left origin to Qt's top-left, in Qt's pixels.
 QRect FromBottomLeft(const HostRect& r, int height, double scale) {
     const int h = static_cast<int>(r.height * scale);
-    return {static_cast<int>(r.x * scale), height - static_cast<int>(r.y * scale) - h, static_cast<int>(r.width * scale), h};
+    return {static_cast<int>(r.x * scale), height - static_cast<int>(r.y * scale) - h,
+            static_cast<int>(r.width * scale), h};
 }
 
 HostRect ToBottomLeft(const QRect& r, int height, double scale) {
@@ -204,8 +205,9 @@ void QtPlatform::SetWindowBackground(int window, const HostColor& color) {
     QWidget* w = Find(window);
     if (!w) return;
     QPalette palette = w->palette();
-    palette.setColor(QPalette::Window, QColor::fromRgbF(static_cast<float>(color.red), static_cast<float>(color.green),
-                                                        static_cast<float>(color.blue), static_cast<float>(color.alpha)));
+    palette.setColor(QPalette::Window,
+                     QColor::fromRgbF(static_cast<float>(color.red), static_cast<float>(color.green),
+                                      static_cast<float>(color.blue), static_cast<float>(color.alpha)));
     w->setPalette(palette);
     w->setAutoFillBackground(true);
     Content(w)->setPalette(palette);
@@ -318,7 +320,8 @@ void QtPlatform::SetZoom(int zoom) {
         QWidget* window = Find(w);
         if (!view || !window) continue;
         const int bar = MenuBarHeight(window);
-        window->resize(static_cast<int>(window->width() * factor), static_cast<int>((window->height() - bar) * factor) + bar);
+        window->resize(static_cast<int>(window->width() * factor),
+                       static_cast<int>((window->height() - bar) * factor) + bar);
         view->parentWidget()->resize(window->width(), window->height() - bar);
         view->setGeometry(QRect(view->pos() * factor, view->size() * factor));
         view->SetZoom(zoom);

@@ -66,16 +66,17 @@ TEST_F(CatalogTest, LoadingSortsFiltersAndStopsAtLinksBackUp) {
 }
 
 TEST(CatalogTypesTest, CodesListsSizesAndNames) {
-    const std::pair<const char*, const char*> extensions[] = {
-        {"JPG", "JPEG"}, {"calc", "CALC"}, {"", "????"}, {"Html", "TEXT"}, {"database", "DATB"}, {"xyz", "????"}};
+    const std::pair<const char*, const char*> extensions[] = {{"JPG", "JPEG"},  {"calc", "CALC"},     {"", "????"},
+                                                              {"Html", "TEXT"}, {"database", "DATB"}, {"xyz", "????"}};
     for (const auto& [extension, type] : extensions) EXPECT_EQ(typeofextension(extension), type) << extension;
     const std::tuple<const char*, const char*, bool> lists[] = {
-        {"DIR ", "DIR,calc", true}, {"CALC", "DIR,calc", true}, {"TEXT", "DIR,calc", false}, {"TEXT", "txt", false},
+        {"DIR ", "DIR,calc", true}, {"CALC", "DIR,calc", true}, {"TEXT", "DIR,calc", false},     {"TEXT", "txt", false},
         {"TEXT", "", true},         {"CALC", ",", false},       {"????", "DIR,txt,text", false}, {"", "", true}};
     for (const auto& [type, list, admitted] : lists) EXPECT_EQ(typelistmatch(type, list), admitted) << type << list;
     const std::pair<Int, const char*> sizes[] = {
-        {0, "0 B "}, {1023, "1023 B "}, {1024, "1 KB"}, {1048575, "1023 KB"}, {1048576, "1 MB"},
-        {1073741823, "1023 MB"}, {1073741824, "1 GB"}, {1099511627775, "1023 GB"}, {1099511627776, "1 TB"}};
+        {0, "0 B "},          {1023, "1023 B "},          {1024, "1 KB"},
+        {1048575, "1023 KB"}, {1048576, "1 MB"},          {1073741823, "1023 MB"},
+        {1073741824, "1 GB"}, {1099511627775, "1023 GB"}, {1099511627776, "1 TB"}};
     for (const auto& [size, text] : sizes) EXPECT_EQ(sizetext(size), text) << size;
     EXPECT_EQ(repeattext("ab", 3) + "|" + repeattext("ab", 0) + repeattext("", 3) + repeattext("x", 32768), "ababab|");
     EXPECT_EQ(typecodetext(0) + typecodetext(0x43414C43) + typecodetext(0x44495220), "????CALCDIR ");

@@ -64,14 +64,29 @@ TEST_F(FilesTest, TextIsReadAsUtf8ElseMacRomanWithinBounds) {
         {Write("nul.txt", std::string("a\0b", 3)), std::string("a\0b", 3), "NSUTF8StringEncoding", {}},
         {Write("long.txt", line), line, "NSUTF8StringEncoding", {}},
         // G r ö ß e in Mac OS Roman, and bytes that no UTF-8 allows.
-        {Write("roman.txt", "Gr\x9A\xA7" "e\xDB"), "Größe€", "NSMacOSRomanStringEncoding",
+        {Write("roman.txt",
+               "Gr\x9A\xA7"
+               "e\xDB"),
+         "Größe€",
+         "NSMacOSRomanStringEncoding",
          {Error("getstringfromfile", EILSEQ, folder_ + "roman.txt")}},
-        {Write("overlong.txt", "\xC0\xAF"), "¿Ø", "NSMacOSRomanStringEncoding",
+        {Write("overlong.txt", "\xC0\xAF"),
+         "¿Ø",
+         "NSMacOSRomanStringEncoding",
          {Error("getstringfromfile", EILSEQ, folder_ + "overlong.txt")}},
-        {folder_ + "fehlt.calc", "", "Error: Unknown Encoding",
-         {Error("getstringfromfile", ENOENT, folder_ + "fehlt.calc"), Error("getstringfromfile", ENOENT, folder_ + "fehlt.calc")}},
-        {folder_, "", "Error: Unknown Encoding", {Error("getstringfromfile", EISDIR, folder_), Error("getstringfromfile", EISDIR, folder_)}},
-        {huge, "", "Error: Unknown Encoding", {Error("getstringfromfile", EFBIG, huge), Error("getstringfromfile", EFBIG, huge)}},
+        {folder_ + "fehlt.calc",
+         "",
+         "Error: Unknown Encoding",
+         {Error("getstringfromfile", ENOENT, folder_ + "fehlt.calc"),
+          Error("getstringfromfile", ENOENT, folder_ + "fehlt.calc")}},
+        {folder_,
+         "",
+         "Error: Unknown Encoding",
+         {Error("getstringfromfile", EISDIR, folder_), Error("getstringfromfile", EISDIR, folder_)}},
+        {huge,
+         "",
+         "Error: Unknown Encoding",
+         {Error("getstringfromfile", EFBIG, huge), Error("getstringfromfile", EFBIG, huge)}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
@@ -98,8 +113,10 @@ TEST_F(FilesTest, SavingNeverLosesTheOldFile) {
     EXPECT_EQ(setstringtofile("x", folder_ + "neu.calc"), 0);
     EXPECT_EQ(Names(), (std::vector<std::string>{"Budget.calc", "neu.calc"}));
 
-    const std::pair<WriteStep, int> faults[] = {{WriteStep::CreateTemporary, EROFS}, {WriteStep::Write, ENOSPC},
-                                                {WriteStep::Flush, EIO}, {WriteStep::Rename, EXDEV}};
+    const std::pair<WriteStep, int> faults[] = {{WriteStep::CreateTemporary, EROFS},
+                                                {WriteStep::Write, ENOSPC},
+                                                {WriteStep::Flush, EIO},
+                                                {WriteStep::Rename, EXDEV}};
     for (const auto& [step, error] : faults) {
         InjectWriteFault(step, error);
         LogCapture log;
@@ -135,15 +152,17 @@ TEST_F(FilesTest, FileOperationsReportWhatTheyDid) {
     EXPECT_EQ(deletefile(folder_ + "fehlt"), -1);
     EXPECT_EQ(deletefile(folder_ + "budget"), 1);
     EXPECT_EQ(Names(), (std::vector<std::string>{"Andere", "Ordner"}));
-    EXPECT_EQ(std::vector<int>({filekind(""), filekind(folder_ + "fehlt"), filekind(folder_ + "Andere"), filekind(folder_)}),
-              std::vector<int>({-1, 0, 1, 2}));
+    EXPECT_EQ(
+        std::vector<int>({filekind(""), filekind(folder_ + "fehlt"), filekind(folder_ + "Andere"), filekind(folder_)}),
+        std::vector<int>({-1, 0, 1, 2}));
     EXPECT_EQ(createdirectory(folder_ + "a/b/c/"), 0);
     EXPECT_EQ(filekind(folder_ + "a/b/c"), 2);
     LogCapture log;
     EXPECT_EQ(createdirectory(folder_ + "Andere/x"), -1);
     EXPECT_EQ(log.Lines().size(), 1u);
-    EXPECT_EQ(folderofpath("/a/b.calc") + "|" + nameofpath("/a/b.calc") + "|" + folderofpath("b") + "|" + nameofpath("b"),
-              "/a/|b.calc||b");
+    EXPECT_EQ(
+        folderofpath("/a/b.calc") + "|" + nameofpath("/a/b.calc") + "|" + folderofpath("b") + "|" + nameofpath("b"),
+        "/a/|b.calc||b");
 }
 
 TEST(PositionTest, FindsThePatternFromTheStartOn) {

@@ -138,7 +138,7 @@ TEST_F(DesktopTest, QtKeysDriveTheProgramAndTheViewPaintsTheWindowPicture) {
 struct QuitCase {
     const char* name;
     bool byMenu;  // the host's Quit rather than the close box
-    int state;    // 0 title screen, 1 input line, 2 unsaved cell
+    int state;  // 0 title screen, 1 input line, 2 unsaved cell
 };
 
 class QuitTest : public DesktopTest, public ::testing::WithParamInterface<QuitCase> {
@@ -260,7 +260,8 @@ TEST(DesktopPacingTest, RefreshRequestsOfAnAlwaysDueWindowAreARefreshApart) {
         std::vector<Int> requests;
     };
     DesktopWindows windows;
-    BuildDesktopWindows(windows, [] { return true; }, [](const QString&) {});
+    BuildDesktopWindows(
+        windows, [] { return true; }, [](const QString&) {});
     auto platform = std::make_unique<Recording>(windows, 1);
     Recording& recording = *platform;
     InstallPlatform(std::move(platform));

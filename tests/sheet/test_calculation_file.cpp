@@ -49,16 +49,18 @@ TEST_F(CalculationFileTest, WriterEmitsWidthsAndCellsThatDifferFromEmpty) {
     c.CellText[At(5, 2)] = T("4");  // the value is not stored
     Attributes(5, 2) = 0x3F003;
     Attributes(999, 100) = -1;  // every bit of the word
-    EXPECT_EQ(S(CalculationToText()), "S2:15\rZ1S1:000000000000F002>Hallo\rZ4S4:000000000000E000>\r"
-                                      "Z5S2:000000000003F003>=Z2S2*2\rZ999S100:FFFFFFFFFFFFFFFF>\r");
+    EXPECT_EQ(S(CalculationToText()),
+              "S2:15\rZ1S1:000000000000F002>Hallo\rZ4S4:000000000000E000>\r"
+              "Z5S2:000000000003F003>=Z2S2*2\rZ999S100:FFFFFFFFFFFFFFFF>\r");
 }
 
 // Lines the reader does not understand are skipped one by one; the rest
 // still loads.
 TEST_F(CalculationFileTest, ReaderSkipsWhatItDoesNotUnderstand) {
-    Load("S0:10\rS5:0\rS5:77\rS101:5\rZ1000S1:0000F002>a\rz1s1:0000F002>b\rX1:c\rohne Doppelpunkt\r\r"
-         "Z1S1\rZ2S1:F002\rS3:76\rZ3S3:00000000000E000>\rZ4S4:0000f00gz>x\rZ5S5:>=1+2\rZ6S6:abc>>\r"
-         "Z7S7:F002>Tab\tund ; Zeichen\n");
+    Load(
+        "S0:10\rS5:0\rS5:77\rS101:5\rZ1000S1:0000F002>a\rz1s1:0000F002>b\rX1:c\rohne Doppelpunkt\r\r"
+        "Z1S1\rZ2S1:F002\rS3:76\rZ3S3:00000000000E000>\rZ4S4:0000f00gz>x\rZ5S5:>=1+2\rZ6S6:abc>>\r"
+        "Z7S7:F002>Tab\tund ; Zeichen\n");
     const CalculationState& c = Calculation();
     for (Int column = 1; column <= 100; ++column)
         EXPECT_EQ(c.ColumnWidth[static_cast<std::size_t>(column)], column == 3 ? 76 : 9) << column;
@@ -77,8 +79,25 @@ TEST_F(CalculationFileTest, ReaderSkipsWhatItDoesNotUnderstand) {
 TEST_F(CalculationFileTest, RandomCalculationsSurviveAFileRoundTrip) {
     std::mt19937 random(20261207);
     const auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
-    const std::string pieces[] = {"Größe", "ß", "Ä", "x", "1", ",5", "=", "+", " ", "\xFF", "\x7F", "\x1B" "20AC\x1D",
-                                  "\x1B" "4E2D\x1D", "Z1S1", ">", ":", "S"};
+    const std::string pieces[] = {"Größe",
+                                  "ß",
+                                  "Ä",
+                                  "x",
+                                  "1",
+                                  ",5",
+                                  "=",
+                                  "+",
+                                  " ",
+                                  "\xFF",
+                                  "\x7F",
+                                  "\x1B"
+                                  "20AC\x1D",
+                                  "\x1B"
+                                  "4E2D\x1D",
+                                  "Z1S1",
+                                  ">",
+                                  ":",
+                                  "S"};
     const std::string path = testing::TempDir() + "round-trip.calc";
     for (int round = 0; round < 20; ++round) {
         ClearCalculation();
@@ -118,11 +137,25 @@ TEST_F(CalculationFileTest, CodesAndFileCharacters) {
         std::string codes, file;
     } cases[] = {
         {"a\xE4\xDF", "aäß"},
-        {"\x1B" "20AC\x1D", "€"},
-        {"\x1B" "D800\x1D", "\x1B" "D800\x1D"},  // no character: kept as codes
-        {"\x1B" "20A\x1D", "\x1B" "20A\x1D"},
-        {"\x1B" "20ac\x1D", "\x1B" "20ac\x1D"},  // the program writes upper case
-        {"\x1B" "00E4\x1D", "\x1B" "00E4\x1D"},  // below 256 the code itself is kept
+        {"\x1B"
+         "20AC\x1D",
+         "€"},
+        {"\x1B"
+         "D800\x1D",
+         "\x1B"
+         "D800\x1D"},  // no character: kept as codes
+        {"\x1B"
+         "20A\x1D",
+         "\x1B"
+         "20A\x1D"},
+        {"\x1B"
+         "20ac\x1D",
+         "\x1B"
+         "20ac\x1D"},  // the program writes upper case
+        {"\x1B"
+         "00E4\x1D",
+         "\x1B"
+         "00E4\x1D"},  // below 256 the code itself is kept
     };
     for (const auto& c : cases) {
         EXPECT_EQ(CalculationFileText(T(c.codes)), c.file) << c.file;
