@@ -1,0 +1,62 @@
+// Saving a Calculation: a failed write says so, keeps the old file and
+// leaves the Calculation modified; a good one stores the file's lines.
+#include "commands/calculation_files.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "files/file_faults.h"
+#include "platform/log.h"
+#include "platform/program_state.h"
+#include "runtime/program.h"
+#include "sheet/calculation.h"
+
+namespace {
+
+std::string Read(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(SaveCalculationTest, AFailedWriteKeepsTheOldFileAndModified) {
+    ResetProgramState();
+    SetLogToStdout(false);
+    initoxtools();
+    ClearCalculation();
+    char pattern[] = "/tmp/tabrona-save-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    CalculationState& c = Calculation();
+    c.CalcFolder = std::string(pattern) + "/";
+    EXPECT_FALSE(SaveCalculation());  // no name yet
+    c.CalcFileName = "Umsatz.calc";
+    const std::string path = c.CalcFolder + c.CalcFileName;
+    std::ofstream(path) << "S2:15\r";
+    c.CellText[0] = Text{'G', 'r', 0xF6, 0xDF, 'e'};  // program codes of "Größe"
+    SetCellKind(c.CellAttributes[0], CellKindText);
+    c.Modified = true;
+
+    InjectWriteFault(WriteStep::Write, ENOSPC);
+    LogCapture log;
+    EXPECT_FALSE(SaveCalculation());
+    EXPECT_TRUE(c.Modified);
+    EXPECT_EQ(Read(path), "S2:15\r");
+    const std::vector<std::string> lines = log.Lines();
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_TRUE(lines[0].starts_with("TabronaSave: Write memory to calculation, ")) << lines[0];
+    EXPECT_EQ(lines[1], "setstringtofile: Error #" + std::to_string(ENOSPC) + " " + std::strerror(ENOSPC) + ": " + path);
+    EXPECT_TRUE(lines[2].starts_with("TabronaSave: Write calculation to disk, ")) << lines[2];
+
+    InjectWriteFault(WriteStep::None, 0);
+    EXPECT_TRUE(SaveCalculation());
+    EXPECT_FALSE(c.Modified);
+    EXPECT_EQ(Read(path), "Z1S1:000000000000F002>Gr\xC3\xB6\xC3\x9F" "e\r");
+    std::filesystem::remove_all(pattern);
+}
+
+}  // namespace
