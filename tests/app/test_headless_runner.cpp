@@ -227,7 +227,7 @@ TEST_F(RunnerTest, BadArgumentsAndUnwritableOutputsGiveTheirExitStatus) {
 // catches (a program drawing before its sheet exists, a screen taken while
 // the program still draws) showed in one run out of twenty.
 TEST_F(RunnerTest, OpeningFilesGivesTheSameScreensEveryTime) {
-    const std::string calc = File("some.calc", "x\n");
+    const std::string calc = File("some.calc", ReadAll(TABRONA_CALCS "/umsatz.calc"));
     const std::string keys = File("open.keys", "{Return}{Esc}{Open " + (dir / "some.calc").string() + "}{Screen " +
                                                    (dir / "mid.txt").string() + "}^J^U{Click 121,80}{Click 1,1}");
     // Fewer under ThreadSanitizer, where each run takes seconds.
@@ -248,6 +248,8 @@ TEST_F(RunnerTest, OpeningFilesGivesTheSameScreensEveryTime) {
             // the Return, which went into the sheet.
             EXPECT_EQ(end.find("Bitte irgendeine Taste"), std::string::npos);
             EXPECT_NE(end.find("Z2S2"), std::string::npos) << end;
+            // Both opens show the file's values, the formula's computed.
+            for (const std::string* screen : {&end, &mid}) EXPECT_NE(screen->find("2501"), std::string::npos) << *screen;
         }
         EXPECT_EQ(end, first);
         EXPECT_EQ(mid, firstMid);
