@@ -146,7 +146,8 @@ TEST_F(FilesTest, FileOperationsReportWhatTheyDid) {
     EXPECT_EQ(renamefile(budget, "Andere"), -2);
     EXPECT_EQ(renamefile(folder_ + "fehlt", "x"), -1);
     EXPECT_EQ(renamefile(folder_ + "Ordner", "x"), -1);
-    EXPECT_EQ(renamefile(budget, "budget"), 0);  // only the letter case changes
+    EXPECT_EQ(renamefile(budget, "Etat"), 0);
+    EXPECT_EQ(renamefile(folder_ + "Etat", "budget"), 0);  // nothing has that name
     EXPECT_EQ(Names(), (std::vector<std::string>{"Andere", "Ordner", "budget"}));
     EXPECT_EQ(deletefile(folder_ + "Ordner"), -1);
     EXPECT_EQ(deletefile(folder_ + "fehlt"), -1);

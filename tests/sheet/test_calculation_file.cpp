@@ -133,9 +133,7 @@ TEST_F(CalculationFileTest, RandomCalculationsSurviveAFileRoundTrip) {
 // The file's characters: codes above 127 as two UTF-8 bytes, escaped
 // characters as themselves, and back.
 TEST_F(CalculationFileTest, CodesAndFileCharacters) {
-    const struct {
-        std::string codes, file;
-    } cases[] = {
+    const std::pair<std::string, std::string> cases[] = {
         {"a\xE4\xDF", "aäß"},
         {"\x1B"
          "20AC\x1D",
@@ -157,9 +155,9 @@ TEST_F(CalculationFileTest, CodesAndFileCharacters) {
          "\x1B"
          "00E4\x1D"},  // below 256 the code itself is kept
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(CalculationFileText(T(c.codes)), c.file) << c.file;
-        EXPECT_EQ(S(CalculationCodes(c.file)), c.codes) << c.file;
+    for (const auto& [codes, file] : cases) {
+        EXPECT_EQ(CalculationFileText(T(codes)), file) << file;
+        EXPECT_EQ(S(CalculationCodes(file)), codes) << file;
     }
     EXPECT_EQ(S(CalculationCodes("\U0001F600")), "\x7F");  // beyond four digits
 }
