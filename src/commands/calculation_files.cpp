@@ -1,11 +1,16 @@
 #include "commands/calculation_files.h"
 
 #include <chrono>
+#include <cstring>
 #include <string>
 
+#include "catalog/file_selector.h"
+#include "commands/main_program.h"
 #include "files/file_utilities.h"
+#include "platform/platform.h"
 #include "platform/log.h"
 #include "runtime/dialogs.h"
+#include "runtime/events.h"
 #include "runtime/window.h"
 #include "sheet/calculation.h"
 #include "sheet/calculation_file.h"
@@ -28,42 +33,99 @@ private:
     std::chrono::steady_clock::time_point last_ = std::chrono::steady_clock::now();
 };
 
+// After a question or a selector, which may have covered the help lines too.
 void RedrawAfterQuestion() {
-    EnsureColumnVisible(Calculation().CursorColumn);
+    const CalculationState& c = Calculation();
+    if (c.GridTop == HelpModeAll) ShowMenuHelp(c.MenuState);
+    EnsureColumnVisible(c.CursorColumn);
     EnsureCursorRowVisible();
     RedrawScreen();
     RedrawGrid();
 }
 
-}  // namespace
-
-bool SaveCalculation() {
-    CalculationState& c = Calculation();
-    if (c.CalcFileName.empty()) {
-        LogLine("TabronaSave: The Calculation has no file name yet.");
-        return false;
-    }
+// Writes the Calculation to path with the log lines of `operation`; tells
+// the user when it failed.
+bool WriteCalculation(const String& operation, const String& path) {
     Stopwatch clock;
     const String text = CalculationFileText(CalculationToText());
-    LogLine("TabronaSave: Write memory to calculation, " + std::to_string(clock.Lap()) + " ms.");
-    const int error = setstringtofile(text, c.CalcFolder + c.CalcFileName);
-    LogLine("TabronaSave: Write calculation to disk, " + std::to_string(clock.Lap()) + " ms.");
-    if (error != 0) return false;
-    c.Modified = false;
+    LogLine(operation + ": Write memory to calculation, " + std::to_string(clock.Lap()) + " ms.");
+    const int error = setstringtofile(text, path);
+    LogLine(operation + ": Write calculation to disk, " + std::to_string(clock.Lap()) + " ms.");
+    if (error == 0) {
+        Calculation().Modified = false;
+        return true;
+    }
+    t_MessageBox(SheetWindow, "Calculation sichern", "Die Calculation konnte nicht gesichert werden:",
+                 std::strerror(error), "Bitte irgendeine Taste drücken", "!");
+    t_WaitKey(SheetWindow);
+    RedrawAfterQuestion();
+    return false;
+}
+
+}  // namespace
+
+String SelectorStartFolder() {
+    const String& folder = Calculation().CalcFolder;
+    if (!folder.empty() && filekind(folder) == KindFolder) return folder;
+    String desktop = CurrentPlatform().Folder(StandardFolder::Desktop);
+    if (desktop.empty() || desktop.back() != '/') desktop += '/';
+    return desktop;
+}
+
+bool SaveCalculation() {
+    const CalculationState& c = Calculation();
+    if (c.CalcFileName.empty()) return SaveCalculationAs();
+    return WriteCalculation("TabronaSave", c.CalcFolder + c.CalcFileName);
+}
+
+bool SaveCalculationAs() {
+    CalculationState& c = Calculation();
+    const String path = SaveFileSelector(SheetWindow, SelectorStartFolder(), "Calculation sichern", "Sichern unter:",
+                                         c.CalcFileName, 5, c.GridBottom - 10, SelectorWidth, false);
+    RedrawAfterQuestion();
+    if (path.empty() || !WriteCalculation("TabronaSaveAs", path)) return false;
+    c.CalcFileName = nameofpath(path);
+    c.CalcFolder = folderofpath(path);
+    t_WindowTitle(SheetWindow, c.CalcFileName);
     return true;
+}
+
+bool AskSaveFirst(const String& title) {
+    if (!Calculation().Modified) return true;
+    const Int answer = t_AskYesNo(SheetWindow, title, "Aktuelle Calculation vorher speichern?", "");
+    RedrawAfterQuestion();
+    // A save that fails keeps the Calculation: going on would lose the work
+    // the user meant to keep.
+    return answer == 2 || (answer == 1 && SaveCalculation());
+}
+
+void NewCalculation() {
+    if (!AskSaveFirst("Neue Calculation")) return;
+    ClearCalculation();
+    CalculationState& c = Calculation();
+    c.TopRow = 1;
+    c.CursorRow = 1;
+    c.CursorColumn = 1;
+    if (c.LeftColumn != 1) {
+        c.LeftColumn = 1;
+        BuildHeaderLine();
+        RedrawScreen();
+    }
+    RedrawGrid();
+    t_WindowTitle(SheetWindow, String("Tabrona ") + ProductInformation);
+}
+
+void OpenCalculationDialog() {
+    if (!AskSaveFirst("Tabelle öffnen")) return;
+    const String path = OpenFileSelector(SheetWindow, SelectorStartFolder(), "Tabellendatei öffnen", "DIR,calc", 5,
+                                         Calculation().GridBottom - 10, SelectorWidth, false, false);
+    RedrawAfterQuestion();
+    OpenCalculation(path);
 }
 
 void OpenCalculation(const String& path) {
     CalculationState& c = Calculation();
-    if (c.Modified) {
-        const Int answer = t_AskYesNo(SheetWindow, "Calculation öffnen", "Aktuelle Calculation vorher speichern?", "");
-        // A save that fails keeps the Calculation: loading over it would
-        // lose the work the user meant to keep.
-        const bool keep = answer == 0 || (answer == 1 && !SaveCalculation());
-        RedrawAfterQuestion();
-        if (keep) return;
-    }
-    if (path.empty()) return;
+    if (!AskSaveFirst("Calculation öffnen") || path.empty()) return;
     ClearCalculation();
     Stopwatch clock;
     const String text = getstringfromfile(path);

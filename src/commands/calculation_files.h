@@ -9,7 +9,21 @@
 // asks. When the save that Ja asked for fails, nothing is loaded.
 void OpenCalculation(const String& path);
 
-// Saves the Calculation under its name (CalcFolder + CalcFileName) and
-// clears Modified; false, with Modified still set, when it has no name yet
-// or the file could not be written.
+// Saves the Calculation under its name (CalcFolder + CalcFileName), or
+// asks for one (SaveCalculationAs) when it has none; clears Modified. False,
+// with Modified still set, when the user cancelled or the file could not be
+// written (which the user is told).
 bool SaveCalculation();
+// Asks for a folder and name in the save selector and saves there.
+bool SaveCalculationAs();
+// When the Calculation is modified, asks whether to save it first: false
+// when the user cancels, or Ja's save failed.
+bool AskSaveFirst(const String& title);
+// An empty Calculation in place of this one, after asking.
+void NewCalculation();
+// Asks, lets the user pick a Calculation file and opens it.
+void OpenCalculationDialog();
+// Where the file selectors start: the Calculation's folder, else the desktop.
+String SelectorStartFolder();
+// The file selectors' box width.
+inline constexpr Int SelectorWidth = 80;

@@ -1,20 +1,211 @@
-// The keys of the menu "Ablage/Format".
+// The keys of the menu "Ablage/Format": files, the cursor cell's format and
+// width, the global switches, the about screen and quitting.
+#include <string>
+
+#include "catalog/catalog.h"
+#include "catalog/file_selector.h"
+#include "commands/calculation_files.h"
+#include "commands/main_program.h"
 #include "commands/menu_table.h"
 #include "commands/menus.h"
+#include "files/file_utilities.h"
+#include "runtime/charset.h"
+#include "runtime/dialogs.h"
+#include "runtime/events.h"
+#include "runtime/input.h"
 #include "runtime/key_codes.h"
+#include "runtime/text_output.h"
 #include "sheet/calculation.h"
+#include "sheet/grid_display.h"
 
 namespace {
 
-// Until the file and format commands come with the files, the menu only leads back.
+CalculationState& C() { return Calculation(); }
+
+// The menu stays while help mode 9 shows it; otherwise one key is all.
+Int Stay(Int key) {
+    if (C().GridTop != HelpModeAll) ReturnToMainMenu();
+    return key;
+}
+
+void Redraw() {
+    EnsureColumnVisible(C().CursorColumn);
+    EnsureCursorRowVisible();
+    RedrawScreen();
+    RedrawGrid();
+}
+
+// Redraws, shows the menu's help again (a selector covered it) and stays.
+Int RedrawWithHelp(Int key) {
+    Redraw();
+    if (C().GridTop == HelpModeAll) ShowMenuHelp(FileMenu);
+    RedrawScreen();
+    return Stay(key);
+}
+
+template <void (*Command)()>
+Int ThenMainMenu(Int) {
+    Command();
+    ReturnToMainMenu();
+    return 0;
+}
+
+template <bool CalculationState::*Switch>
+Int Toggle(Int key) {
+    C().*Switch = !(C().*Switch);
+    return Stay(key);
+}
+
+Int& CursorAttributes() { return C().CellAttributes[static_cast<std::size_t>(CellIndex(C().CursorRow, C().CursorColumn))]; }
+
+// A, H and Z change only the cursor cell's look: not a change of content.
+template <Int (*Get)(Int), void (*Set)(Int&, Int), Int Count>
+Int Advance(Int key) {
+    Int& attributes = CursorAttributes();
+    Set(attributes, (Get(attributes) + 1) % Count);
+    Redraw();
+    return Stay(key);
+}
+
+Int ShowHelp(Int key) {
+    C().GridTop = HelpModeAll;
+    ShowMenuHelp(FileMenu);
+    Redraw();
+    return Stay(key);
+}
+
+Int ColumnWidthPrompt(Int key) {
+    CalculationState& c = C();
+    t_Htab(SheetWindow, c.ColorMode ? 20 : 17);
+    t_Vtab(SheetWindow, 7);
+    const Int current = c.ColumnWidth[static_cast<std::size_t>(c.CursorColumn)];
+    const String answer = t_InputForm(SheetWindow, "", std::to_string(current), false, InputInteger, 2);
+    const Int width = TextToInteger(Text::FromBytes(answer));
+    if (width >= 1 && width <= MaxColumnWidth) {
+        c.ColumnWidth[static_cast<std::size_t>(c.CursorColumn)] = width;
+        BuildHeaderLine();
+        RedrawGrid();
+    }
+    RedrawScreen();
+    return Stay(key);
+}
+
+String PickFile(const String& title) {
+    return OpenFileSelector(SheetWindow, SelectorStartFolder(), title, "", 5, C().GridBottom - 10, SelectorWidth,
+                            false, false);
+}
+
+template <bool Lock>
+Int Protect(Int key) {
+    const String path = PickFile(Lock ? "Datei schützen" : "Datei entschützen");
+    if (!path.empty()) lockfile(path, Lock);
+    return RedrawWithHelp(key);
+}
+
+Int Rename(Int key) {
+    const String path = PickFile("Datei umbenennen");
+    if (path.empty()) return RedrawWithHelp(key);
+    if (C().GridTop == HelpModeAll) ShowMenuHelp(FileMenu);
+    Redraw();
+    const String name = NamePrompt(SheetWindow, "Neuer Name:", Utf8(Scalars(SelectedItemName())), 12, SelectorWidth,
+                                   false);
+    if (!name.empty()) renamefile(path, name);
+    return RedrawWithHelp(key);
+}
+
+Int Delete(Int key) {
+    const String path = PickFile("Datei löschen");
+    if (!path.empty()) deletefile(path);
+    return RedrawWithHelp(key);
+}
+
+// The folder's listing in the grid's place, a page at a time.
+Int CatalogListing(Int key) {
+    CalculationState& c = C();
+    const UInt8 w = SheetWindow;
+    t_Area(w, 1, c.GridTop + 1, c.ScreenColumns, c.GridBottom);
+    t_CursorHome(w);
+    t_ClearEndOfWindow(w);
+    ResetCatalog();
+    f_CatLoad(SelectorStartFolder(), false, false, false, "");
+    if (Catalog().CatStatus == CatLoaded && !Catalog().CatList.empty()) {
+        t_Print(w, f_CatHeader(true, 80, false));
+        t_Cr(w);
+        t_Area(w, 1, c.GridTop + 3, c.ScreenColumns, c.GridBottom);
+        Int count = 2;
+        for (const f_CatItem& item : Catalog().CatList) {
+            t_Print(w, f_CatStr(item, 80, false));
+            t_Cr(w);
+            if (++count == c.GridBottom - c.GridTop - 1) {
+                t_WaitKey(w);
+                count = 0;
+            }
+        }
+    }
+    t_WaitKey(w);
+    t_FullArea(w);
+    Redraw();
+    return Stay(key);
+}
+
+void Quit() {
+    if (!AskSaveFirst("Beenden")) return;
+    C().QuitRequested = true;
+    t_CursorHome(SheetWindow);
+    t_ClearEndOfWindow(SheetWindow);
+    t_ProgramBanner(SheetWindow);
+}
+
+Int QuitKey(Int) {
+    Quit();
+    if (!C().QuitRequested) ReturnToMainMenu();
+    return 0;
+}
+
+void About() {
+    t_CursorHome(SheetWindow);
+    t_ClearEndOfWindow(SheetWindow);
+    t_ProgramBanner(SheetWindow);
+    t_Cr(SheetWindow);
+    t_Print(SheetWindow, String("Bitte irgendeine Taste drücken "));
+    t_WaitKey(SheetWindow);
+}
+
+// E (text export), I (text insert) and J (database import) come with the
+// printing and database work; until then they lead back.
 constexpr MenuCommand Commands[] = {
     {0, BackToMainMenu},
     {ReturnKey, BackToMainMenu},
     {EscapeKey, BackToMainMenu},
+    {'#', Toggle<&CalculationState::FormulasInsteadOfContents>},
+    {'*', Toggle<&CalculationState::CopyFormats>},
+    {'F', Toggle<&CalculationState::AutoRecalculate>},
+    {'+', Protect<true>},
+    {'-', Protect<false>},
+    {'?', ShowHelp},
+    {'A', Advance<DisplayFormat, SetDisplayFormat, DisplayFormatCurrency + 1>},
+    {'B', ColumnWidthPrompt},
+    {'C', CatalogListing},
+    {'D', Rename},
+    {'E', BackToMainMenu},
+    {'H', Advance<BackgroundColor, SetBackgroundColor, 16>},
+    {'I', BackToMainMenu},
+    {'J', BackToMainMenu},
+    {'N', ThenMainMenu<NewCalculation>},
+    {'O', ThenMainMenu<OpenCalculationDialog>},
+    {'Q', QuitKey},
+    {'S', ThenMainMenu<[] { SaveCalculation(); }>},
+    {'U', ThenMainMenu<[] { SaveCalculationAs(); }>},
+    {'X', Delete},
+    {'Z', Advance<FontColor, SetFontColor, 16>},
+    {0xDC, ThenMainMenu<About>},  // Ü
 };
 
 }  // namespace
 
-void QuitProgramCommand() { Calculation().QuitRequested = true; }
+void QuitProgramCommand() { Quit(); }
 
-Int FileMenuKey(Int key) { return RunMenuCommand(Commands, key, PassOn); }
+Int FileMenuKey(Int key) {
+    const Int upper = key >= 0 && key <= 255 ? UpperCaseBytes[key] : key;
+    return RunMenuCommand(Commands, upper, Stay);
+}

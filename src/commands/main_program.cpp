@@ -113,7 +113,9 @@ void MainProgram() {
         Int key = NextKey();
         if (TakeQuitRequest()) {
             QuitProgramCommand();
-            break;
+            if (c.QuitRequested) break;
+            ReturnToMainMenu();
+            continue;
         }
         if (FileEventPendingFlag()) OpenRequestedFile();
         NormalColors();

@@ -21,9 +21,9 @@ Int EnterMenu(Int menu, Int key);
 Int EnterMacroMenu(Int key);
 
 void ReturnToMainMenu();
-// Ends the program: the host's close box and Quit run it while work is
-// unsaved. The save question for a modified Calculation comes with the
-// file menu's quit key.
+// The file menu's quit: asks to save a modified Calculation first, then
+// sets QuitRequested and shows the title screen; Abbrechen keeps the
+// program running. The host's close box and Quit run it too.
 void QuitProgramCommand();
 // The menus' way back on Esc, Return and 0; consumes the key.
 Int BackToMainMenu(Int key);

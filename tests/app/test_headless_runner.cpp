@@ -113,12 +113,13 @@ const Case Cases[] = {
     // A Calculation file: widths, texts with umlauts and the euro sign, a
     // number, a formula computed on loading, a coloured empty cell.
     {"open_file", "x{Open " TABRONA_CALCS "/umsatz.calc}", 50},
-    // A modified Calculation asks first: Ja has no name to save under and
-    // keeps it, Nein opens the file, Esc keeps the sheet as it was.
+    // A modified Calculation asks first: Ja asks for a name to save under
+    // (cancelled here, so the sheet stays), Nein opens the file, Esc keeps
+    // the sheet as it was.
     {"open_asks_when_modified", "x12{Return}{Open " TABRONA_CALCS "/umsatz.calc}", 50},
     {"open_after_no", "x12{Return}{Open " TABRONA_CALCS "/umsatz.calc}n", 50},
     {"open_cancelled", "x12{Return}{Open " TABRONA_CALCS "/umsatz.calc}{Esc}", 50},
-    {"open_kept_when_save_fails", "x12{Return}{Open " TABRONA_CALCS "/umsatz.calc}j", 50},
+    {"open_kept_when_save_fails", "x12{Return}{Open " TABRONA_CALCS "/umsatz.calc}j{Esc}", 50},
     {"open_missing_file", "x12{Return}{Open /nonexistent/fehlt.calc}n", 50},
 };
 
@@ -255,6 +256,33 @@ TEST_F(RunnerTest, OpeningFilesGivesTheSameScreensEveryTime) {
         EXPECT_EQ(mid, firstMid);
     }
     EXPECT_EQ(std::count(firstMid.begin(), firstMid.end(), '\n'), 50);
+}
+
+// The file menu through the real program: S saves under the file's name,
+// U asks for a new one in the save selector, O picks a file in the open
+// selector, N asks before emptying a modified sheet, Q asks and quits.
+TEST_F(RunnerTest, FileMenuSavesOpensAndQuits) {
+    const std::string calc = File("a.calc", "Z1S1:000000000000F002>Alt\r");
+    File("b.calc", "Z1S1:000000000000F002>Bee\r");
+    const auto run = [&](const std::string& keys) {
+        const std::string screen = (dir / "screen.txt").string();
+        const auto [status, output] = RunCommand(exe + " --keys " + File("k.keys", keys) + " --screen '" + screen +
+                                                 "' --log '" + (dir / "log").string() + "' " + calc);
+        EXPECT_EQ(status, 0) << output;
+        return ReadAll(screen);
+    };
+    run("Neu{Return}^Qs");  // typing replaces the cell
+    EXPECT_EQ(ReadAll(dir / "a.calc"), "Z1S1:000000000000F002>Neu\r");
+    run("^J7{Return}^Qu^Zc.calc{Return}");  // ^Z empties the proposed name
+    EXPECT_EQ(ReadAll(dir / "c.calc"), "Z1S1:000000000000F002>Neu\rZ2S1:000000000000F003>7\r");
+    EXPECT_NE(run("^Qob{Return}").find("Bee"), std::string::npos);  // the letter b, then Return
+    const std::string asked = run("7{Return}^Qn");
+    EXPECT_NE(asked.find("Aktuelle Calculation vorher speichern?"), std::string::npos) << asked;
+    EXPECT_EQ(run("^J7{Return}^Qnn").find("  1|Neu"), std::string::npos);  // Nein: emptied
+    EXPECT_NE(run("^Qq").find("(Programm Ende)"), std::string::npos);
+    const std::string kept = run("7{Return}^Qq{Esc}");  // Abbrechen: the program goes on
+    EXPECT_EQ(kept.find("(Programm Ende)"), std::string::npos);
+    EXPECT_NE(kept.find("  1|7"), std::string::npos) << kept;
 }
 
 }  // namespace
