@@ -114,6 +114,7 @@ void MainProgram() {
         if (TakeQuitRequest()) {
             QuitProgramCommand();
             if (c.QuitRequested) break;
+            Runtime().QuitDeclined = true;
             ReturnToMainMenu();
             continue;
         }

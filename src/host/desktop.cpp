@@ -97,6 +97,12 @@ Desktop::Desktop(const DesktopOptions& options) : options_(options) {
     ShowLogInConsole(*windows_.TextViews[10]);
     for (int w : {8, 9, 10}) WindowDidResize(w);
     QObject::connect(&programWatch_, &QTimer::timeout, [this] {
+        // Abbrechen in the program's save question keeps the application
+        // too; a later quit from the program's own menu only ends the program.
+        if (Runtime().QuitDeclined) {
+            Runtime().QuitDeclined = false;
+            quitWhenProgramEnds_ = false;
+        }
         if (quitWhenProgramEnds_ && Runtime().ProgramEnded) QCoreApplication::quit();
     });
     programWatch_.start(50);
@@ -115,6 +121,7 @@ bool Desktop::RequestQuit() {
         return true;
     }
     quitWhenProgramEnds_ = true;
+    Runtime().QuitDeclined = false;
     RequestProgramQuit();
     return false;
 }

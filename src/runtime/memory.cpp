@@ -31,6 +31,7 @@ void ResetRuntime(RuntimeState& rt) {
     rt.MemoryInitStarted = false;
     rt.ProgramEnded = false;
     rt.UnsavedWork = false;
+    rt.QuitDeclined = false;
     rt.MenuActionTable.clear();
 }
 

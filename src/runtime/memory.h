@@ -16,6 +16,8 @@ struct RuntimeState {
     // The program has work that a quit would lose; the host asks before
     // ending the application.
     SharedValue<bool> UnsavedWork = false;
+    // The user answered a quit request of the host with Abbrechen.
+    SharedValue<bool> QuitDeclined = false;
     std::vector<t_MenuAction> MenuActionTable;
 };
 

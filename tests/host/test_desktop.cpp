@@ -176,6 +176,23 @@ INSTANTIATE_TEST_SUITE_P(Desktop, QuitTest,
                                            QuitCase{"close_box_unsaved", false, 2}, QuitCase{"quit_unsaved", true, 2}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Abbrechen in the save question that the close box brought keeps both;
+// the program's own quit later ends only the program.
+TEST_F(DesktopTest, DeclinedQuitLeavesTheApplicationToTheProgram) {
+    Key(Qt::Key_Return);
+    Type("7"), Key(Qt::Key_Return);
+    ASSERT_TRUE(ProgramIdle());
+    EXPECT_FALSE(desktop_->Windows().Windows[0]->close());
+    ASSERT_TRUE(Pump([] { return ScreenText().find("vorher speichern?") != std::string::npos; }));
+    Key(Qt::Key_Escape);
+    ASSERT_TRUE(ProgramIdle());
+    Pump([] { return false; }, 200);  // the host sees the answer
+    QTimer::singleShot(0, [&] { Key(Qt::Key_Q, Qt::ControlModifier, QString(QChar(17))), Type("qn"); });
+    QTimer::singleShot(1000, [] { QCoreApplication::exit(7); });
+    EXPECT_EQ(QApplication::exec(), 7);
+    EXPECT_TRUE(Runtime().ProgramEnded);
+}
+
 // Window numbers; the other windows' close boxes hide them; the console
 // shows the log; the menu's paste types ^V, which passes the title screen.
 TEST_F(DesktopTest, AuxiliaryWindowsConsoleAndPaste) {
