@@ -147,8 +147,12 @@ void Load(const std::string& path, bool recursive, bool showInvisible, bool show
         s.CatStatus = CatUnreadable;
         return;
     }
-    std::stable_sort(names.begin(), names.end(),
-                     [](const std::string& a, const std::string& b) { return Lower(a) < Lower(b); });
+    // Each name is lower-cased once, not at every comparison.
+    std::vector<std::pair<std::string, std::string>> keyed;
+    keyed.reserve(names.size());
+    for (std::string& name : names) keyed.emplace_back(Lower(name), std::move(name));
+    std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t i = 0; i < names.size(); ++i) names[i] = std::move(keyed[i].second);
     const std::string volumes = CurrentPlatform().Folder(StandardFolder::Volumes);
     for (const std::string& name : names) {
         if (access((path + name).c_str(), R_OK) != 0) continue;

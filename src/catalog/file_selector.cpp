@@ -1,7 +1,7 @@
 #include "catalog/file_selector.h"
 
 #include <algorithm>
-#include <filesystem>
+#include <optional>
 
 #include "catalog/catalog.h"
 #include "files/file_utilities.h"
@@ -54,17 +54,6 @@ std::string WithSlash(std::string folder) {
     return folder;
 }
 
-std::string Desktop() {
-    if (S().DesktopFolder.empty()) S().DesktopFolder = WithSlash(CurrentPlatform().Folder(StandardFolder::Desktop));
-    return S().DesktopFolder;
-}
-
-// The folder of the running program, in place of an application bundle's.
-std::string ProgramFolder() {
-    std::error_code error;
-    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? homefolder() : WithSlash(exe.parent_path().string());
-}
 
 bool FolderLike(const f_CatItem& item) { return item.KindNum == 2 || item.KindNum == 3; }
 
@@ -169,22 +158,25 @@ void SelectLetter(UInt8 w, char32_t letter) {
     Rows(w);
 }
 
-// The named folders of the list keys.
+struct FolderKey {
+    Int Key;
+    StandardFolder Folder;
+};
+
+// The named folders of the list keys; Ctrl-A lists the program's own folder
+// in place of an application bundle's.
+constexpr FolderKey FolderKeys[] = {
+    {TabKey, StandardFolder::Volumes},    {BackspaceKey, StandardFolder::Home},
+    {CtrlA, StandardFolder::Application}, {CtrlF, StandardFolder::Documents},
+    {CtrlL, StandardFolder::Downloads},   {CtrlP, StandardFolder::Pictures},
+    {CtrlS, StandardFolder::Music},       {CtrlV, StandardFolder::Movies},
+};
+
 std::optional<std::string> FolderForKey(Int key) {
-    Platform& p = CurrentPlatform();
-    switch (key) {
-        case TabKey: return p.Folder(StandardFolder::Volumes);
-        case BackspaceKey: return homefolder();
-        case CtrlA: return ProgramFolder();
-        case CtrlD:
-        case CtrlN: return Desktop();
-        case CtrlF: return WithSlash(p.Folder(StandardFolder::Documents));
-        case CtrlL: return WithSlash(p.Folder(StandardFolder::Downloads));
-        case CtrlP: return WithSlash(p.Folder(StandardFolder::Pictures));
-        case CtrlS: return WithSlash(p.Folder(StandardFolder::Music));
-        case CtrlV: return WithSlash(p.Folder(StandardFolder::Movies));
-        default: return std::nullopt;
-    }
+    if (key == CtrlD || key == CtrlN) return DesktopFolder();
+    for (const FolderKey& entry : FolderKeys)
+        if (entry.Key == key) return CurrentPlatform().Folder(entry.Folder);
+    return std::nullopt;
 }
 
 // One key of the list: 13 or 27 when the selector ends, 0 when the key was
@@ -341,7 +333,7 @@ std::string OpenFileSelector(UInt8 w, const std::string& startFolder, const std:
     s.SelFirst = 0;
     s.SelIndex = -1;
     const std::string folder =
-        startFolder.empty() || filekind(startFolder) != KindFolder ? Desktop() : WithSlash(startFolder);
+        startFolder.empty() || filekind(startFolder) != KindFolder ? DesktopFolder() : WithSlash(startFolder);
     s.SelFolderChoice = folderChoice;
     f_CatLoad(folder, false, false, false, types);
     C().CatFolder = folder;
@@ -408,7 +400,7 @@ std::string NamePrompt(UInt8 w, const std::string& prompt, const std::string& pr
 std::string SaveFileSelector(UInt8 w, const std::string& startFolder, const std::string& title,
                              const std::string& prompt, const std::string& proposed, Int top, Int rows, Int width,
                              bool drawOnly) {
-    const std::string folder = startFolder.empty() ? Desktop() : startFolder;
+    const std::string folder = startFolder.empty() ? DesktopFolder() : startFolder;
     NamePrompt(w, prompt, proposed, top + rows, width, true);
     OpenFileSelector(w, folder, title, "", top, rows - 3, width, false, true);
     SelectorState& s = S();
@@ -455,6 +447,11 @@ std::string SaveFileSelector(UInt8 w, const std::string& startFolder, const std:
     ClearBox(w, s.SelWidth, s.SelTop, s.SelBottom);
     const std::string name = t_InputGetString(w);
     return name.empty() ? std::string() : C().CatFolder + name;
+}
+
+std::string DesktopFolder() {
+    if (S().DesktopFolder.empty()) S().DesktopFolder = CurrentPlatform().Folder(StandardFolder::Desktop);
+    return S().DesktopFolder;
 }
 
 std::string SelectedItemName() {

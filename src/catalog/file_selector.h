@@ -24,6 +24,9 @@ std::string SaveFileSelector(UInt8 w, const std::string& startFolder, const std:
 std::string NamePrompt(UInt8 w, const std::string& prompt, const std::string& proposed, Int line, Int width,
                        bool drawOnly);
 
+// The user's desktop folder, worked out once: where selectors start when
+// given no folder.
+std::string DesktopFolder();
 // The selected entry's name and folder; empty when none.
 std::string SelectedItemName();
 std::string SelectedItemFolder();

@@ -7,7 +7,6 @@
 #include "catalog/file_selector.h"
 #include "commands/main_program.h"
 #include "files/file_utilities.h"
-#include "platform/platform.h"
 #include "platform/log.h"
 #include "runtime/dialogs.h"
 #include "runtime/events.h"
@@ -66,10 +65,7 @@ bool WriteCalculation(const String& operation, const String& path) {
 
 String SelectorStartFolder() {
     const String& folder = Calculation().CalcFolder;
-    if (!folder.empty() && filekind(folder) == KindFolder) return folder;
-    String desktop = CurrentPlatform().Folder(StandardFolder::Desktop);
-    if (desktop.empty() || desktop.back() != '/') desktop += '/';
-    return desktop;
+    return !folder.empty() && filekind(folder) == KindFolder ? folder : DesktopFolder();
 }
 
 bool SaveCalculation() {

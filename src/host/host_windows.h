@@ -19,12 +19,9 @@
 class GraphicView : public QWidget {
 public:
     GraphicView(UInt8 window, QWidget* parent);
-    UInt8 Window() const { return window_; }
     // Nearest-neighbour enlargement of the picture: 1, 2 or 3.
     void SetZoom(int zoom);
     int Zoom() const { return zoom_; }
-    // The picture as last painted.
-    const QImage& Picture() const { return picture_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -157,6 +157,10 @@ std::string Platform::Folder(StandardFolder folder) {
         case StandardFolder::Music: return UserFolder("XDG_MUSIC_DIR", "Music");
         case StandardFolder::Movies: return UserFolder("XDG_VIDEOS_DIR", "Videos");
         case StandardFolder::Volumes: return VolumesFolder();
+        case StandardFolder::Application: {
+            const std::string exe = ExecutableFolder();
+            return exe.empty() ? HomeFolder() : WithSlash(exe);
+        }
     }
     return HomeFolder();
 }

@@ -43,7 +43,10 @@ struct ArgbImage {
     }
 };
 
-enum class StandardFolder { Home, Preferences, Desktop, Documents, Downloads, Pictures, Music, Movies, Volumes };
+// Each folder ends with "/". Application is the running program's own folder.
+enum class StandardFolder {
+    Home, Preferences, Desktop, Documents, Downloads, Pictures, Music, Movies, Volumes, Application
+};
 
 // Host window numbers: 0-7 graphic windows, 8 pasteboard, 9 virtual
 // printer, 10 system console, 11 preferences, 12 main window.
