@@ -102,6 +102,16 @@ Int Protect(Int key) {
     return RedrawWithHelp(key);
 }
 
+// Tells why a file was left as it was, and waits for a key.
+void Refused(const String& title, const String& why, const String& name) {
+    t_MessageBox(SheetWindow, title, why, name, "Bitte irgendeine Taste drücken", "!");
+    t_WaitKey(SheetWindow);
+}
+
+String WhyNot(const String& path, const char* failed) {
+    return FileLocked(path) ? String("Die Datei ist geschützt:") : String(failed);
+}
+
 Int Rename(Int key) {
     const String path = PickFile("Datei umbenennen");
     if (path.empty()) return RedrawWithHelp(key);
@@ -109,13 +119,16 @@ Int Rename(Int key) {
     Redraw();
     const String name = NamePrompt(SheetWindow, "Neuer Name:", Utf8(Scalars(SelectedItemName())), 12, SelectorWidth,
                                    false);
-    if (!name.empty()) renamefile(path, name);
+    const int result = name.empty() ? 0 : renamefile(path, name);
+    if (result == -2) Refused("Datei umbenennen", "Eine Datei dieses Namens gibt es schon:", name);
+    if (result == -1) Refused("Datei umbenennen", WhyNot(path, "Die Datei konnte nicht umbenannt werden:"), nameofpath(path));
     return RedrawWithHelp(key);
 }
 
 Int Delete(Int key) {
     const String path = PickFile("Datei löschen");
-    if (!path.empty()) deletefile(path);
+    if (!path.empty() && deletefile(path) != 1)
+        Refused("Datei löschen", WhyNot(path, "Die Datei konnte nicht gelöscht werden:"), nameofpath(path));
     return RedrawWithHelp(key);
 }
 

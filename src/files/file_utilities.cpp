@@ -29,6 +29,11 @@ void LogError(const char* operation, int error, const std::string& path) {
     LogLine(std::string(operation) + ": Error #" + FileErrorDescription(error, path));
 }
 
+bool PlainName(const std::string& name) {
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
+           name.find('\0') == std::string::npos;
+}
+
 // Closes a descriptor when it goes.
 struct Descriptor {
     int fd = -1;
@@ -234,8 +239,14 @@ int createdirectory(const std::string& path) {
     return -1;
 }
 
+// A file without write permission may still be unlinked on Linux, as the
+// folder decides; a locked file is to stay, so it is refused here.
 int deletefile(const std::string& path) {
     if (filekind(path) != KindFile) return -1;
+    if (FileLocked(path)) {
+        LogError("deletefile", EPERM, path);
+        return 0;
+    }
     if (unlink(path.c_str()) == 0) return 1;
     LogError("deletefile", errno, path);
     return 0;
@@ -243,6 +254,12 @@ int deletefile(const std::string& path) {
 
 int renamefile(const std::string& path, const std::string& newName) {
     if (filekind(path) != KindFile) return -1;
+    // A name, not a path: the file stays in its folder.
+    const int refused = FileLocked(path) ? EPERM : !PlainName(newName) ? EINVAL : 0;
+    if (refused != 0) {
+        LogError("renamefile", refused, path);
+        return -1;
+    }
     const std::string target = folderofpath(path) + newName;
     if (filekind(target) != KindNothing && !SameIgnoringCase(target, path)) return -2;
     if (rename(path.c_str(), target.c_str()) == 0) return 0;

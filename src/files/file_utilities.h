@@ -38,10 +38,13 @@ std::vector<std::uint8_t> getbinaryfromfile(const std::string& path);
 
 // 0 on success, -1 on failure; intermediate folders are created too.
 int createdirectory(const std::string& path);
-// 1 removed, 0 removing failed, -1 not an existing file (folders included).
+// 1 removed, 0 removing failed or the file is locked, -1 not an existing
+// file (folders included).
 int deletefile(const std::string& path);
-// 0 renamed; -1 the path is no existing file; -2 another file has the new
-// name (a change of letter case only is allowed).
+// 0 renamed; -1 the path is no existing file, the file is locked, the new
+// name is not a plain name (empty, "." or "..", or with a "/") or the move
+// failed; -2 another file has the new name (a change of letter case only is
+// allowed).
 int renamefile(const std::string& path, const std::string& newName);
 // A locked file has no write permission bits: locking clears them,
 // unlocking gives the owner write permission again. Files only.
