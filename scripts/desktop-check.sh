@@ -11,9 +11,12 @@ if [ "${1:-}" != "--inside" ]; then
 fi
 out="${2:-$(mktemp --suffix=.png)}"
 log="$(mktemp)"
+# Its own state folder: the run ends by being killed, with unsaved work.
+XDG_STATE_HOME="$(mktemp -d)"
+export XDG_STATE_HOME
 scripts/run.sh >"$log" 2>&1 &
 program=$!
-trap 'kill "$program" 2>/dev/null || true; rm -f "$log"' EXIT
+trap 'kill "$program" 2>/dev/null || true; rm -rf "$log" "$XDG_STATE_HOME"' EXIT
 window=$(xdotool search --sync --onlyvisible --name "^Tabrona Tabellenkalkulation" | head -n 1)
 eval "$(xdotool getwindowgeometry --shell "$window")"
 if [ "$WIDTH" -ne 984 ] || [ "$HEIGHT" -lt 816 ] || [ "$HEIGHT" -gt 880 ]; then

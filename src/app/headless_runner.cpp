@@ -159,6 +159,7 @@ int RunHeadless(const RunnerOptions& options, std::function<void()> mainProgram)
     auto platform = std::make_unique<HeadlessPlatform>();
     // A screen taller than 1400 points makes the program choose 80 lines.
     platform->SetScreenSize(1920, options.Lines == 80 ? 1600 : 1080);
+    platform->SetRecoveryFolder(options.RecoveryFolder);
     InstallPlatform(std::move(platform));
 
     ApplicationWillFinishLaunching();

@@ -12,6 +12,7 @@ struct RunnerOptions {
     std::string ScreenshotFile;  // window 0 as PNG at the end
     std::string LogFile;         // log lines; standard error when empty
     std::string OpenFile;        // a file-open request waiting at start
+    std::string RecoveryFolder;  // where copies of unsaved work go; none when empty
     int Lines = 50;              // 50 or 80: the screen is made tall enough for 80
 };
 

@@ -16,7 +16,7 @@ namespace {
 constexpr const char* UsageText =
     "usage: tabrona [--zoom 1|2|3] [FILE]\n"
     "       tabrona --headless [--keys FILE] [--screen FILE] [--screenshot FILE.png]\n"
-    "                          [--lines 50|80] [--log FILE] [FILE]\n"
+    "                          [--lines 50|80] [--log FILE] [--recovery FOLDER] [FILE]\n"
     "       tabrona --help | --version\n"
     "\n"
     "Without --headless Tabrona opens its window on the desktop; FILE is opened\n"
@@ -25,7 +25,9 @@ constexpr const char* UsageText =
     "\n"
     "--headless runs the program without a display: --keys types a key script,\n"
     "--screen and --screenshot write what the screen shows at the end (text or\n"
-    "PNG), --lines picks the screen height, --log writes the log lines to FILE.\n";
+    "PNG), --lines picks the screen height, --log writes the log lines to FILE,\n"
+    "--recovery keeps copies of unsaved work in FOLDER (a desktop run keeps them\n"
+    "in $XDG_STATE_HOME/Tabrona).\n";
 
 struct Options {
     RunnerOptions Runner;
@@ -58,6 +60,7 @@ bool ParseOptions(int argc, char** argv, Options& options) {
                              : arg == "--screen"     ? &runner.ScreenFile
                              : arg == "--screenshot" ? &runner.ScreenshotFile
                              : arg == "--log"        ? &runner.LogFile
+                             : arg == "--recovery"   ? &runner.RecoveryFolder
                                                      : nullptr;
         std::string given;
         if (arg == "--headless") {

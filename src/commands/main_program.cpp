@@ -6,6 +6,7 @@
 #include "commands/calculation_files.h"
 #include "commands/cursor_moves.h"
 #include "commands/menus.h"
+#include "commands/recovery.h"
 #include "formula/function_table.h"
 #include "formula/parser_state.h"
 #include "platform/log.h"
@@ -51,10 +52,16 @@ void OpenRequestedFile() {
     if (TakeFileEvent(request)) OpenCalculation(request.Description);
 }
 
+bool InputWaiting() { return KeyQueueLength() > 0 || FileEventPendingFlag() || QuitRequestPending(); }
+
 // Waits for a key, a file-open request or the host's quit request; the
-// key's code, or -1 when something else came first.
+// key's code, or -1 when something else came first. While nothing waits,
+// the recovery copy is kept up to date.
 Int NextKey() {
-    WaitForInput([] { return KeyQueueLength() > 0 || FileEventPendingFlag() || QuitRequestPending(); });
+    while (!InputWaiting()) {
+        WaitForInput([] { return InputWaiting() || RecoveryDue(); });
+        if (!InputWaiting() && RecoveryDue()) UpdateRecoveryCopy();
+    }
     if (QuitRequestPending()) return -1;
     t_Event event;
     if (!TakeKeyEvent(event)) return -1;
@@ -89,16 +96,19 @@ void StartUp() {
     InstallGridDisplay();
     // The menu's paste types ^V, which the main menu's paste key takes.
     SetPasteHook([] { t_TypeString(String(1, static_cast<char>(CtrlV))); });
+    // An empty sheet first, so that a file that cannot be read leaves a
+    // usable Calculation rather than none.
+    ClearCalculation();
+    const bool restored = OfferRecovery();
     if (FileEventPendingFlag()) {
-        // An empty sheet first, so that a file that cannot be read leaves
-        // a usable Calculation rather than none.
-        ClearCalculation();
         OpenRequestedFile();
-    } else {
+    } else if (!restored) {
+        t_CursorHome(W);
+        t_ClearEndOfWindow(W);
+        t_ProgramBanner(W);
         t_Cr(W);
         t_Print(W, String("Bitte irgendeine Taste drücken "));
         t_WaitKey(W);
-        ClearCalculation();
     }
     ReturnToMainMenu();
 }
@@ -126,9 +136,11 @@ void MainProgram() {
             RedrawScreen();
         }
         Runtime().UnsavedWork = c.Modified;
+        NoteRecoveryChange();
         if (c.QuitRequested) break;
         DrawStatusLine();
     }
+    RemoveRecoveryCopy();
     SetProgramTitle();
     t_QuitProgram(W);
 }

@@ -232,6 +232,11 @@ std::string HeadlessPlatform::ResourceFolder() {
     return Platform::ResourceFolder();
 }
 
+std::string HeadlessPlatform::RecoveryFolder() {
+    std::lock_guard lock(mutex_);
+    return recoveryFolder_;
+}
+
 void HeadlessPlatform::SetScreenSize(double width, double height) {
     std::lock_guard lock(mutex_);
     screen_ = {0, 0, width, height};
@@ -250,6 +255,11 @@ void HeadlessPlatform::SetViewExists(int window, bool exists) {
 void HeadlessPlatform::SetResourceFolder(const std::string& folder) {
     std::lock_guard lock(mutex_);
     resourceFolder_ = folder.empty() || folder.back() == '/' ? folder : folder + "/";
+}
+
+void HeadlessPlatform::SetRecoveryFolder(const std::string& folder) {
+    std::lock_guard lock(mutex_);
+    recoveryFolder_ = folder.empty() || folder.back() == '/' ? folder : folder + "/";
 }
 
 void HeadlessPlatform::AddMenu(const std::string& title, std::vector<std::string> items) {

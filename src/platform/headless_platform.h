@@ -85,12 +85,16 @@ public:
     void DeleteMenuItem(const std::string& menuTitle, int index) override;
 
     std::string ResourceFolder() override;
+    // None unless set: a scripted run ends without the program's quit, and
+    // would leave copies behind for the next run.
+    std::string RecoveryFolder() override;
 
     // --- configuration and inspection (tests, the scripted runner) ----------
     void SetScreenSize(double width, double height);
     void SetWindowExists(int window, bool exists);
     void SetViewExists(int window, bool exists);
     void SetResourceFolder(const std::string& folder);
+    void SetRecoveryFolder(const std::string& folder);
     void AddMenu(const std::string& title, std::vector<std::string> items);
     std::vector<Menu> Menus();
     HostWindow Window(int window);
@@ -111,4 +115,5 @@ private:
     int bells_ = 0;
     std::vector<Menu> menus_;
     std::string resourceFolder_;
+    std::string recoveryFolder_;
 };

@@ -174,6 +174,13 @@ std::string Platform::ResourceFolder() {
     return WithSlash(exe);
 }
 
+std::string Platform::RecoveryFolder() {
+    // The XDG base directories must be absolute; a relative one is ignored.
+    std::string state = EnvOr("XDG_STATE_HOME", "");
+    if (state.empty() || state[0] != '/') state = HomeFolder() + ".local/state";
+    return WithSlash(state) + "Tabrona/";
+}
+
 void Platform::SetRulerSize(int, double, double) {}
 
 std::string Platform::ApplicationName() { return "Tabrona"; }

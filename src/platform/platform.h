@@ -135,6 +135,9 @@ public:
     // --- folders and resources ----------------------------------------------
     virtual std::string Folder(StandardFolder folder);
     virtual std::string ResourceFolder();
+    // Where copies of unsaved work are kept, ending in "/": the program's
+    // folder in the user's XDG state folder. Empty: none are kept.
+    virtual std::string RecoveryFolder();
     // The program's file name, as the window titles show it.
     virtual std::string ApplicationName();
 

@@ -2,10 +2,13 @@
 // fresh run and compares window 0 with a committed screen.
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -283,6 +286,50 @@ TEST_F(RunnerTest, FileMenuSavesOpensAndQuits) {
     const std::string kept = run("7{Return}^Qq{Esc}");  // Abbrechen: the program goes on
     EXPECT_EQ(kept.find("(Programm Ende)"), std::string::npos);
     EXPECT_NE(kept.find("  1|7"), std::string::npos) << kept;
+}
+
+// Work typed into a program that is then killed comes back at the next
+// start: Ja restores it, Nein sets the copy aside, a clean quit removes it,
+// and a copy older than its file is not offered.
+TEST_F(RunnerTest, KilledProgramOffersItsWorkAtTheNextStart) {
+    const fs::path state = dir / "state", copy = state / "Wiederherstellung.calc";
+    const std::string recovery = " --recovery '" + state.string() + "'";
+    const std::string keys = File("typed.keys", "x12{Return}^UHallo{Return}{Wait 60000}");
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        ::execl(TABRONA_EXE, "tabrona", "--headless", "--keys", (dir / "typed.keys").c_str(), "--recovery",
+                state.c_str(), "--log", (dir / "killed.log").c_str(), nullptr);
+        ::_exit(127);
+    }
+    for (int i = 0; i < 100 && ReadAll(copy).find("Hallo") == std::string::npos; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+    const auto run = [&](const std::string& keys) {
+        const std::string screen = (dir / "screen.txt").string();
+        const auto [status, output] = RunCommand(exe + recovery + " --keys " + File("k.keys", keys) + " --screen '" +
+                                                 screen + "' --log '" + (dir / "log").string() + "'");
+        EXPECT_EQ(status, 0) << output;
+        return ReadAll(screen);
+    };
+    EXPECT_NE(run("").find("Ungesicherte Änderungen wiederherstellen?"), std::string::npos);
+    EXPECT_NE(run("j").find("  1|12       Hallo"), std::string::npos);
+    EXPECT_NE(run("n").find("Bitte irgendeine Taste"), std::string::npos);
+    EXPECT_NE(ReadAll(state / "Wiederherstellung-abgelehnt.calc").find(">Hallo\r"), std::string::npos);
+    EXPECT_FALSE(fs::exists(copy));
+    // A copy is written while the work is unsaved, and goes with a clean quit
+    // (here of the restored work, without saving it).
+    EXPECT_NE(run("x5{Return}{Wait 1000}").find("  1|5"), std::string::npos);
+    EXPECT_TRUE(fs::exists(copy));
+    EXPECT_NE(run("j^Qqn").find("(Programm Ende)"), std::string::npos);
+    EXPECT_FALSE(fs::exists(copy));
+    // The file was saved after the copy: nothing to restore.
+    const std::string calc = File("a.calc", "Z1S1:000000000000F002>Alt\r");
+    std::ofstream(copy, std::ios::binary) << "Tabrona-Wiederherstellung:" << (dir / "a.calc").string() << "\rZ1S1:000000000000F002>Neu\r";
+    fs::last_write_time(dir / "a.calc", fs::last_write_time(copy) + std::chrono::seconds(1));
+    EXPECT_EQ(run("").find("wiederherstellen"), std::string::npos);
+    EXPECT_FALSE(fs::exists(copy));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 set -euo pipefail
 tabrona="$1"
 work="$(mktemp -d)"
+export XDG_STATE_HOME="$work/state"
 trap 'kill "$first" 2>/dev/null || true; rm -rf "$work"' EXIT
 printf 'Z1S1:000000000000F002>Erste\r' >"$work/first.calc"
 printf 'Z1S1:000000000000F002>Zweite\r' >"$work/second.calc"

@@ -1,0 +1,38 @@
+// A copy of unsaved work, kept while the Calculation is modified, so that a
+// crash loses no more than the last few seconds of typing. The copy is a
+// Calculation file (it opens as one) with a first line naming the file it
+// belongs to. A thread of its own writes it, so typing never waits for the
+// disk; the program thread only builds the text, between keys.
+#pragma once
+
+#include <chrono>
+
+#include "runtime/text.h"
+
+// The least time between two copies.
+inline constexpr std::chrono::milliseconds RecoveryInterval{2000};
+
+// The copy's file and the file a declined copy is moved to; empty when the
+// platform keeps no copies.
+String RecoveryCopyPath();
+String DeclinedCopyPath();
+
+// After every key the program handled: the Calculation may have changed.
+void NoteRecoveryChange();
+// True when the copy is to be written or removed now.
+bool RecoveryDue();
+// Hands the writer a copy of a modified Calculation that differs from the
+// last copy, or has the copy removed once nothing is unsaved any more.
+void UpdateRecoveryCopy();
+
+// At start, on an empty Calculation: when a copy is found that is newer
+// than its file, asks whether to restore it. Ja restores it (the
+// Calculation is then modified and named as its file); Nein and Abbrechen
+// move it to DeclinedCopyPath(), where it can still be opened. True when
+// restored.
+bool OfferRecovery();
+
+// At a clean end: the copy is removed, and the writer has finished.
+void RemoveRecoveryCopy();
+// Waits until the writer has done all it was given.
+void FlushRecoveryWriter();
