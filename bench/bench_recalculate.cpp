@@ -10,6 +10,7 @@
 #include "formula/parser_state.h"
 #include "platform/program_state.h"
 #include "sheet/calculation.h"
+#include "sheet/calculation_file.h"
 #include "sheet/cell_editing.h"
 
 namespace {
@@ -62,6 +63,17 @@ void BM_RecalculateAll(benchmark::State& state, Filling filling) {
 BENCHMARK_CAPTURE(BM_RecalculateAll, plus_one, Filling::PlusOne)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_RecalculateAll, functions, Filling::Functions)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_RecalculateAll, texts, Filling::Texts)->Unit(benchmark::kMillisecond);
+
+// What the program thread does between keys for a recovery copy of a full
+// sheet: the file's text built (the writer thread stores it).
+void BM_RecoveryCopyText(benchmark::State& state, Filling filling) {
+    OpenMainScreen(50);
+    FillSheet(filling);
+    for (auto _ : state) benchmark::DoNotOptimize(CalculationFileText(CalculationToText()).size());
+    ResetProgramState();
+}
+BENCHMARK_CAPTURE(BM_RecoveryCopyText, functions, Filling::Functions)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_RecoveryCopyText, texts, Filling::Texts)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -50,9 +50,8 @@ std::u32string Scalars(std::string_view utf8) {
     return out;
 }
 
-String Utf8(char32_t c) {
-    String s;
-    if (c >= 0xD800 && c <= 0xDFFF) c = Replacement;
+void AppendUtf8(String& s, char32_t c) {
+    if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) c = Replacement;
     if (c < 0x80) {
         s += static_cast<char>(c);
     } else if (c < 0x800) {
@@ -62,21 +61,24 @@ String Utf8(char32_t c) {
         s += static_cast<char>(0xE0 | (c >> 12));
         s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
         s += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c <= 0x10FFFF) {
+    } else {
         s += static_cast<char>(0xF0 | (c >> 18));
         s += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
         s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
         s += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        return Utf8(Replacement);
     }
+}
+
+String Utf8(char32_t c) {
+    String s;
+    AppendUtf8(s, c);
     return s;
 }
 
 String Utf8(std::u32string_view scalars) {
     String s;
     s.reserve(scalars.size());
-    for (char32_t c : scalars) s += Utf8(c);
+    for (char32_t c : scalars) AppendUtf8(s, c);
     return s;
 }
 
@@ -85,7 +87,7 @@ std::size_t ScalarCount(std::string_view utf8) { return Scalars(utf8).size(); }
 String TextToString(const Text& text) {
     String s;
     s.reserve(text.Size());
-    for (UInt8 code : text.Elements) s += Utf8(static_cast<char32_t>(code));
+    for (UInt8 code : text.Elements) AppendUtf8(s, static_cast<char32_t>(code));
     return s;
 }
 

@@ -52,6 +52,8 @@ std::u32string Scalars(std::string_view utf8);
 char32_t NextScalar(std::string_view utf8, std::size_t& i);
 String Utf8(std::u32string_view scalars);
 String Utf8(char32_t scalar);
+// Adds the scalar's UTF-8 (U+FFFD for a surrogate or a value past U+10FFFF).
+void AppendUtf8(String& utf8, char32_t scalar);
 // Number of Unicode scalars in a UTF-8 string.
 std::size_t ScalarCount(std::string_view utf8);
 // The codes of a Text as a String, each code the scalar of the same value.

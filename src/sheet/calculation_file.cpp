@@ -134,18 +134,23 @@ void CalculationFromText(const String& text) {
 }
 
 String CalculationFileText(const Text& codes) {
-    std::u32string scalars;
-    scalars.reserve(codes.Size());
+    String text;
+    text.reserve(codes.Size() + codes.Size() / 8);
     for (std::size_t i = 0; i < codes.Size(); ++i) {
-        const Int escaped = EscapedCharacter(codes, i);
-        if (escaped < 0) {
-            scalars += static_cast<char32_t>(codes[i]);
+        const UInt8 code = codes[i];
+        if (code < 0x80 && code != EscapeCode) {
+            text += static_cast<char>(code);  // most of a file, kept fast
             continue;
         }
-        scalars += static_cast<char32_t>(escaped);
+        const Int escaped = EscapedCharacter(codes, i);
+        if (escaped < 0) {
+            AppendUtf8(text, code);
+            continue;
+        }
+        AppendUtf8(text, static_cast<char32_t>(escaped));
         i += 5;
     }
-    return Utf8(scalars);
+    return text;
 }
 
 Text CalculationCodes(const String& text) {
