@@ -1,5 +1,6 @@
 #include "commands/calculation_files.h"
 
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <string>
@@ -42,6 +43,23 @@ void RedrawAfterQuestion() {
     RedrawGrid();
 }
 
+// The common reasons a save fails, as a German user reads them; the
+// system's own (English) text for the rest.
+String ErrorText(int error) {
+    switch (error) {
+        case EACCES:
+        case EPERM: return "Keine Berechtigung";
+        case ENOENT: return "Ordner nicht gefunden";
+        case ENOSPC: return "Kein Platz mehr auf dem Datenträger";
+        case EDQUOT: return "Speicherkontingent erschöpft";
+        case EROFS: return "Nur lesbares Dateisystem";
+        case EISDIR: return "Ist ein Ordner";
+        case ENAMETOOLONG: return "Name zu lang";
+        case EIO: return "Ein-/Ausgabefehler";
+        default: return std::strerror(error);
+    }
+}
+
 // Writes the Calculation to path with the log lines of `operation`; tells
 // the user when it failed.
 bool WriteCalculation(const String& operation, const String& path) {
@@ -55,7 +73,7 @@ bool WriteCalculation(const String& operation, const String& path) {
         return true;
     }
     t_MessageBox(SheetWindow, "Calculation sichern", "Die Calculation konnte nicht gesichert werden:",
-                 std::strerror(error), "Bitte irgendeine Taste drücken", "!");
+                 ErrorText(error), "Bitte irgendeine Taste drücken", "!");
     t_WaitKey(SheetWindow);
     RedrawAfterQuestion();
     return false;

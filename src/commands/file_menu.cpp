@@ -35,11 +35,15 @@ void Redraw() {
     RedrawGrid();
 }
 
-// Redraws, shows the menu's help again (a selector covered it) and stays.
-Int RedrawWithHelp(Int key) {
+// After a selector, which covered the help lines too.
+void RedrawWithHelp() {
     Redraw();
     if (C().GridTop == HelpModeAll) ShowMenuHelp(FileMenu);
     RedrawScreen();
+}
+
+Int RedrawWithHelp(Int key) {
+    RedrawWithHelp();
     return Stay(key);
 }
 
@@ -104,6 +108,7 @@ Int Protect(Int key) {
 
 // Tells why a file was left as it was, and waits for a key.
 void Refused(const String& title, const String& why, const String& name) {
+    RedrawWithHelp();
     t_MessageBox(SheetWindow, title, why, name, "Bitte irgendeine Taste drücken", "!");
     t_WaitKey(SheetWindow);
 }

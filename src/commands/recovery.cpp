@@ -200,9 +200,9 @@ bool OfferRecovery() {
         SetAside(path);
         return false;
     }
-    const Int answer = t_AskYesNo(SheetWindow, "Calculation wiederherstellen",
-                                  "Ungesicherte Änderungen wiederherstellen?",
-                                  origin.empty() ? String("(Calculation ohne Namen)") : nameofpath(origin));
+    const Int answer =
+        t_AskYesNo(SheetWindow, "Calculation wiederherstellen", "Ungesicherte Änderungen wiederherstellen?",
+                   origin.empty() ? String("(Calculation ohne Namen)") : nameofpath(origin));
     if (answer != 1) {
         SetAside(path);
         return false;

@@ -2,7 +2,10 @@
 // fresh run and compares window 0 with a committed screen.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -31,6 +34,11 @@ std::string Times(int count, const std::string& keys) {
     for (int i = 0; i < count; ++i) all += keys;
     return all;
 }
+
+// Selectors show their folder: the file menu's cases use a fixed one,
+// which ScreenFiles fills with files of fixed sizes and dates.
+#define ScreenFolder "/tmp/tabrona-screen-files"
+const std::string OpenUmsatz = "x{Open " ScreenFolder "/umsatz.calc}";
 
 // Keys after the first one, which leaves the title screen.
 const Case Cases[] = {
@@ -124,6 +132,22 @@ const Case Cases[] = {
     {"open_cancelled", "x12{Return}{Open " TABRONA_CALCS "/umsatz.calc}{Esc}", 50},
     {"open_kept_when_save_fails", "x12{Return}{Open " TABRONA_CALCS "/umsatz.calc}j{Esc}", 50},
     {"open_missing_file", "x12{Return}{Open /nonexistent/fehlt.calc}n", 50},
+    // The file menu's dialogs, in a folder of fixed files (ScreenFiles).
+    {"file_open_selector", OpenUmsatz + "^Qo", 50},
+    {"file_save_selector", OpenUmsatz + "^Qu", 50},
+    {"file_rename_prompt", OpenUmsatz + "^Qdu{Return}", 50},
+    {"file_delete_selector", OpenUmsatz + "^Qx", 50},
+    {"file_protect_selector", OpenUmsatz + "^Q+", 50},
+    {"file_catalog", OpenUmsatz + "^Qc", 50},
+    {"file_about", OpenUmsatz + "^QÜ", 50},
+    {"file_column_width_20", OpenUmsatz + "^Qb^Z20{Return}", 50},
+    {"file_format_keys", OpenUmsatz + "^Qaahz#*f", 50},
+    {"file_new_question", OpenUmsatz + "5{Return}^Qn", 50},
+    {"file_quit_question", OpenUmsatz + "5{Return}^Qq", 50},
+    // Failures are told, and the sheet stays as it was.
+    {"file_delete_refused", OpenUmsatz + "^Qxg{Return}", 50},
+    {"file_save_refused", "x{Open " ScreenFolder "/gesperrt.calc}5{Return}^Qs", 50},
+    {"file_save_missing_folder", OpenUmsatz + "^Qu^Zfehlt/x.calc{Return}", 50},
 };
 
 std::string ReadAll(const fs::path& path) {
@@ -131,6 +155,31 @@ std::string ReadAll(const fs::path& path) {
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
+}
+
+// The fixed folder, made again where it differs; cases running at the same
+// time take turns.
+void ScreenFiles() {
+    const fs::path folder = ScreenFolder;
+    fs::create_directories(folder / "Ordner");
+    const int lock = ::open((folder.string() + ".lock").c_str(), O_CREAT | O_RDWR, 0600);
+    ASSERT_GE(lock, 0);
+    ::flock(lock, LOCK_EX);
+    const std::pair<const char*, std::string> files[] = {
+        {"umsatz.calc", ReadAll(TABRONA_CALCS "/umsatz.calc")},
+        {"gesperrt.calc", "Z1S1:000000000000F002>Gesperrt\r"}};
+    for (const auto& [name, text] : files) {
+        if (ReadAll(folder / name) == text) continue;
+        std::error_code missing;
+        fs::permissions(folder / name, fs::perms::owner_write, fs::perm_options::add, missing);
+        std::ofstream(folder / name, std::ios::binary) << text;
+    }
+    fs::permissions(folder / "gesperrt.calc", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    // Noon UTC (15 January 2026): the same date in every time zone.
+    const struct timespec noon[2] = {{1768478400, 0}, {1768478400, 0}};
+    for (const char* name : {"umsatz.calc", "gesperrt.calc", "Ordner"})
+        ::utimensat(AT_FDCWD, (folder / name).c_str(), noon, 0);
+    ::close(lock);
 }
 
 // Runs the program with the keys and returns its screen; "" on failure.
@@ -154,6 +203,7 @@ TEST_P(ScreenCase, MatchesTheCommittedScreen) {
     const Case& c = GetParam();
     const fs::path dir = fs::temp_directory_path() / ("tabrona-screens-" + std::to_string(::getpid()));
     fs::create_directories(dir);
+    ScreenFiles();
     const std::string screen = RunScreen(c, dir);
     ASSERT_FALSE(screen.empty()) << "the run failed; see " << (dir / c.name).string() << ".log";
     const fs::path expected = fs::path(TABRONA_SCREENS) / (std::string(c.name) + ".txt");
@@ -326,7 +376,8 @@ TEST_F(RunnerTest, KilledProgramOffersItsWorkAtTheNextStart) {
     EXPECT_FALSE(fs::exists(copy));
     // The file was saved after the copy: nothing to restore.
     const std::string calc = File("a.calc", "Z1S1:000000000000F002>Alt\r");
-    std::ofstream(copy, std::ios::binary) << "Tabrona-Wiederherstellung:" << (dir / "a.calc").string() << "\rZ1S1:000000000000F002>Neu\r";
+    std::ofstream(copy, std::ios::binary) << "Tabrona-Wiederherstellung:" << (dir / "a.calc").string()
+                                          << "\rZ1S1:000000000000F002>Neu\r";
     fs::last_write_time(dir / "a.calc", fs::last_write_time(copy) + std::chrono::seconds(1));
     EXPECT_EQ(run("").find("wiederherstellen"), std::string::npos);
     EXPECT_FALSE(fs::exists(copy));
