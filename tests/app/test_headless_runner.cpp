@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <chrono>
 #include <thread>
+#include <vector>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -242,6 +243,15 @@ protected:
         return "'" + (dir / name).string() + "'";
     }
 
+    // Runs the keys with the further arguments and returns the screen.
+    std::string Screen(const std::string& keys, const std::string& arguments) const {
+        const std::string screen = (dir / "screen.txt").string();
+        const auto [status, output] = RunCommand(exe + " --keys " + File("k.keys", keys) + " --screen '" + screen +
+                                                 "' --log '" + (dir / "log").string() + "' " + arguments);
+        EXPECT_EQ(status, 0) << output;
+        return ReadAll(screen);
+    }
+
     fs::path dir;
     const std::string exe = std::string("'") + TABRONA_EXE + "' --headless";
 };
@@ -317,13 +327,7 @@ TEST_F(RunnerTest, OpeningFilesGivesTheSameScreensEveryTime) {
 TEST_F(RunnerTest, FileMenuSavesOpensAndQuits) {
     const std::string calc = File("a.calc", "Z1S1:000000000000F002>Alt\r");
     File("b.calc", "Z1S1:000000000000F002>Bee\r");
-    const auto run = [&](const std::string& keys) {
-        const std::string screen = (dir / "screen.txt").string();
-        const auto [status, output] = RunCommand(exe + " --keys " + File("k.keys", keys) + " --screen '" + screen +
-                                                 "' --log '" + (dir / "log").string() + "' " + calc);
-        EXPECT_EQ(status, 0) << output;
-        return ReadAll(screen);
-    };
+    const auto run = [&](const std::string& keys) { return Screen(keys, calc); };
     run("Neu{Return}^Qs");  // typing replaces the cell
     EXPECT_EQ(ReadAll(dir / "a.calc"), "Z1S1:000000000000F002>Neu\r");
     run("^J7{Return}^Qu^Zc.calc{Return}");  // ^Z empties the proposed name
@@ -336,6 +340,54 @@ TEST_F(RunnerTest, FileMenuSavesOpensAndQuits) {
     const std::string kept = run("7{Return}^Qq{Esc}");  // Abbrechen: the program goes on
     EXPECT_EQ(kept.find("(Programm Ende)"), std::string::npos);
     EXPECT_NE(kept.find("  1|7"), std::string::npos) << kept;
+    // Ja saves first, then empties the sheet or quits.
+    EXPECT_EQ(run("8{Return}^Qnj").find("  1|8"), std::string::npos);
+    EXPECT_EQ(ReadAll(dir / "a.calc"), "Z1S1:000000000000F002>8\r");
+    EXPECT_NE(run("9{Return}^Qqj").find("(Programm Ende)"), std::string::npos);
+    EXPECT_EQ(ReadAll(dir / "a.calc"), "Z1S1:000000000000F002>9\r");
+}
+
+// Protect, delete and rename act on the file picked and on nothing else,
+// refuse a locked file, a taken name and a path, and say so.
+TEST_F(RunnerTest, FileMenuProtectsDeletesAndRenamesOnlyThePickedFile) {
+    const std::string calc = File("a.calc", "Z1S1:000000000000F002>Alt\r");
+    File("b.calc", "b");
+    const auto run = [&](const std::string& keys) { return Screen(keys, calc); };
+    const auto names = [&] {
+        std::vector<std::string> all;
+        for (const auto& entry : fs::directory_iterator(dir))
+            if (entry.path().extension() == ".calc") all.push_back(entry.path().filename().string());
+        std::sort(all.begin(), all.end());
+        return all;
+    };
+    using Names = std::vector<std::string>;
+    run("^Q+b{Return}");
+    EXPECT_EQ(fs::status(dir / "b.calc").permissions() & fs::perms::owner_write, fs::perms::none);
+    EXPECT_NE(run("^Qxb{Return}").find("Die Datei ist geschützt:"), std::string::npos);
+    EXPECT_NE(run("^Qdb{Return}^Zneu.calc{Return}").find("Die Datei ist geschützt:"), std::string::npos);
+    EXPECT_EQ(names(), (Names{"a.calc", "b.calc"}));
+    run("^Q-b{Return}");
+    run("^Qdb{Return}^Zneu.calc{Return}");
+    EXPECT_EQ(names(), (Names{"a.calc", "neu.calc"}));
+    EXPECT_NE(run("^Qdn{Return}^Za.calc{Return}").find("Eine Datei dieses Namens gibt es schon:"), std::string::npos);
+    EXPECT_NE(run("^Qdn{Return}^Z../neu.calc{Return}").find("nicht umbenannt"), std::string::npos);
+    EXPECT_EQ(names(), (Names{"a.calc", "neu.calc"}));
+    EXPECT_FALSE(fs::exists(dir.parent_path() / "neu.calc"));
+    run("^Qx{Esc}^Qd{Esc}^Q+{Esc}");  // cancelled: nothing happens
+    run("^Qxn{Return}");
+    EXPECT_EQ(names(), (Names{"a.calc"}));
+    EXPECT_EQ(ReadAll(dir / "a.calc"), "Z1S1:000000000000F002>Alt\r");
+    // A folder the user may not write to: the save fails, the work stays
+    // unsaved and quitting still asks. Root may write anywhere, so only
+    // other users see this.
+    if (::geteuid() == 0) return;
+    fs::create_directory(dir / "nur-lesen");
+    std::ofstream(dir / "nur-lesen" / "r.calc") << "Z1S1:000000000000F002>Alt\r";
+    fs::permissions(dir / "nur-lesen", fs::perms::owner_read | fs::perms::owner_exec);
+    const std::string failed = Screen("5{Return}^Qs{Esc}^Qq", "'" + (dir / "nur-lesen" / "r.calc").string() + "'");
+    fs::permissions(dir / "nur-lesen", fs::perms::owner_all);
+    EXPECT_NE(failed.find("Aktuelle Calculation vorher speichern?"), std::string::npos) << failed;
+    EXPECT_EQ(ReadAll(dir / "nur-lesen" / "r.calc"), "Z1S1:000000000000F002>Alt\r");
 }
 
 // Work typed into a program that is then killed comes back at the next
@@ -356,13 +408,7 @@ TEST_F(RunnerTest, KilledProgramOffersItsWorkAtTheNextStart) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     ::kill(pid, SIGKILL);
     ::waitpid(pid, nullptr, 0);
-    const auto run = [&](const std::string& keys) {
-        const std::string screen = (dir / "screen.txt").string();
-        const auto [status, output] = RunCommand(exe + recovery + " --keys " + File("k.keys", keys) + " --screen '" +
-                                                 screen + "' --log '" + (dir / "log").string() + "'");
-        EXPECT_EQ(status, 0) << output;
-        return ReadAll(screen);
-    };
+    const auto run = [&](const std::string& keys) { return Screen(keys, recovery); };
     EXPECT_NE(run("").find("Ungesicherte Änderungen wiederherstellen?"), std::string::npos);
     EXPECT_NE(run("j").find("  1|12       Hallo"), std::string::npos);
     EXPECT_NE(run("n").find("Bitte irgendeine Taste"), std::string::npos);
