@@ -149,6 +149,11 @@ const Case Cases[] = {
     {"file_delete_refused", OpenUmsatz + "^Qxg{Return}", 50},
     {"file_save_refused", "x{Open " ScreenFolder "/gesperrt.calc}5{Return}^Qs", 50},
     {"file_save_missing_folder", OpenUmsatz + "^Qu^Zfehlt/x.calc{Return}", 50},
+    {"file_open_selector_80", OpenUmsatz + "^Qo", 80},
+    // ? shows the menu's help in the other help modes; the keys of later
+    // work and Return lead back to the main menu.
+    {"file_help_key", OpenUmsatz + "{Esc}^Q?", 50},
+    {"file_keys_lead_back", "x^Qe^Qi^Qj^Q{Return}", 50},
 };
 
 std::string ReadAll(const fs::path& path) {
