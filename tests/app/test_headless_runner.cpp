@@ -12,7 +12,6 @@
 #include <algorithm>
 #include <chrono>
 #include <thread>
-#include <vector>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -333,10 +332,14 @@ TEST_F(RunnerTest, FileMenuSavesOpensAndQuits) {
     const std::string calc = File("a.calc", "Z1S1:000000000000F002>Alt\r");
     File("b.calc", "Z1S1:000000000000F002>Bee\r");
     const auto run = [&](const std::string& keys) { return Screen(keys, calc); };
-    run("Neu{Return}^Qs");  // typing replaces the cell
+    // Typing replaces the cell; the cursor stays where it was.
+    EXPECT_NE(run("Neu{Return}^U^Qs").find("Z1S2 "), std::string::npos);
     EXPECT_EQ(ReadAll(dir / "a.calc"), "Z1S1:000000000000F002>Neu\r");
+    // Widths from 1 to 76 only: 0 and 77 leave the width as it was.
+    run("^Qb^Z1{Return}^Qb^Z0{Return}^U^Qb^Z77{Return}^Qs");
+    EXPECT_EQ(ReadAll(dir / "a.calc"), "S1:1\rZ1S1:000000000000F002>Neu\r");
     run("^J7{Return}^Qu^Zc.calc{Return}");  // ^Z empties the proposed name
-    EXPECT_EQ(ReadAll(dir / "c.calc"), "Z1S1:000000000000F002>Neu\rZ2S1:000000000000F003>7\r");
+    EXPECT_EQ(ReadAll(dir / "c.calc"), "S1:1\rZ1S1:000000000000F002>Neu\rZ2S1:000000000000F003>7\r");
     EXPECT_NE(run("^Qob{Return}").find("Bee"), std::string::npos);  // the letter b, then Return
     const std::string asked = run("7{Return}^Qn");
     EXPECT_NE(asked.find("Aktuelle Calculation vorher speichern?"), std::string::npos) << asked;
@@ -347,9 +350,9 @@ TEST_F(RunnerTest, FileMenuSavesOpensAndQuits) {
     EXPECT_NE(kept.find("  1|7"), std::string::npos) << kept;
     // Ja saves first, then empties the sheet or quits.
     EXPECT_EQ(run("8{Return}^Qnj").find("  1|8"), std::string::npos);
-    EXPECT_EQ(ReadAll(dir / "a.calc"), "Z1S1:000000000000F002>8\r");
+    EXPECT_EQ(ReadAll(dir / "a.calc"), "S1:1\rZ1S1:000000000000F002>8\r");
     EXPECT_NE(run("9{Return}^Qqj").find("(Programm Ende)"), std::string::npos);
-    EXPECT_EQ(ReadAll(dir / "a.calc"), "Z1S1:000000000000F002>9\r");
+    EXPECT_EQ(ReadAll(dir / "a.calc"), "S1:1\rZ1S1:000000000000F002>9\r");
 }
 
 // Protect, delete and rename act on the file picked and on nothing else,
@@ -358,29 +361,22 @@ TEST_F(RunnerTest, FileMenuProtectsDeletesAndRenamesOnlyThePickedFile) {
     const std::string calc = File("a.calc", "Z1S1:000000000000F002>Alt\r");
     File("b.calc", "b");
     const auto run = [&](const std::string& keys) { return Screen(keys, calc); };
-    const auto names = [&] {
-        std::vector<std::string> all;
-        for (const auto& entry : fs::directory_iterator(dir))
-            if (entry.path().extension() == ".calc") all.push_back(entry.path().filename().string());
-        std::sort(all.begin(), all.end());
-        return all;
-    };
-    using Names = std::vector<std::string>;
+    const auto names = [&] { return RunCommand("cd '" + dir.string() + "' && echo *.calc").second; };
     run("^Q+b{Return}");
     EXPECT_EQ(fs::status(dir / "b.calc").permissions() & fs::perms::owner_write, fs::perms::none);
     EXPECT_NE(run("^Qxb{Return}").find("Die Datei ist geschützt:"), std::string::npos);
     EXPECT_NE(run("^Qdb{Return}^Zneu.calc{Return}").find("Die Datei ist geschützt:"), std::string::npos);
-    EXPECT_EQ(names(), (Names{"a.calc", "b.calc"}));
+    EXPECT_EQ(names(), "a.calc b.calc\n");
     run("^Q-b{Return}");
     run("^Qdb{Return}^Zneu.calc{Return}");
-    EXPECT_EQ(names(), (Names{"a.calc", "neu.calc"}));
+    EXPECT_EQ(names(), "a.calc neu.calc\n");
     EXPECT_NE(run("^Qdn{Return}^Za.calc{Return}").find("Eine Datei dieses Namens gibt es schon:"), std::string::npos);
     EXPECT_NE(run("^Qdn{Return}^Z../neu.calc{Return}").find("nicht umbenannt"), std::string::npos);
-    EXPECT_EQ(names(), (Names{"a.calc", "neu.calc"}));
+    EXPECT_EQ(names(), "a.calc neu.calc\n");
     EXPECT_FALSE(fs::exists(dir.parent_path() / "neu.calc"));
     run("^Qx{Esc}^Qd{Esc}^Q+{Esc}");  // cancelled: nothing happens
     run("^Qxn{Return}");
-    EXPECT_EQ(names(), (Names{"a.calc"}));
+    EXPECT_EQ(names(), "a.calc\n");
     EXPECT_EQ(ReadAll(dir / "a.calc"), "Z1S1:000000000000F002>Alt\r");
     // A folder the user may not write to: the save fails, the work stays
     // unsaved and quitting still asks. Root may write anywhere, so only
@@ -401,18 +397,14 @@ TEST_F(RunnerTest, FileMenuProtectsDeletesAndRenamesOnlyThePickedFile) {
 TEST_F(RunnerTest, KilledProgramOffersItsWorkAtTheNextStart) {
     const fs::path state = dir / "state", copy = state / "Wiederherstellung.calc";
     const std::string recovery = " --recovery '" + state.string() + "'";
-    const std::string keys = File("typed.keys", "x12{Return}^UHallo{Return}{Wait 60000}");
-    const pid_t pid = ::fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        ::execl(TABRONA_EXE, "tabrona", "--headless", "--keys", (dir / "typed.keys").c_str(), "--recovery",
-                state.c_str(), "--log", (dir / "killed.log").c_str(), nullptr);
-        ::_exit(127);
-    }
+    // Started by the shell, which hands back its number and leaves it running.
+    const auto [status, pid] = RunCommand(exe + recovery + " --keys " +
+                                          File("typed.keys", "x12{Return}^UHallo{Return}{Wait 60000}") +
+                                          " >/dev/null 2>&1 & echo $!");
+    ASSERT_EQ(status, 0);
     for (int i = 0; i < 100 && ReadAll(copy).find("Hallo") == std::string::npos; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    ::kill(pid, SIGKILL);
-    ::waitpid(pid, nullptr, 0);
+    ::kill(std::stoi(pid), SIGKILL);
     const auto run = [&](const std::string& keys) { return Screen(keys, recovery); };
     EXPECT_NE(run("").find("Ungesicherte Änderungen wiederherstellen?"), std::string::npos);
     EXPECT_NE(run("j").find("  1|12       Hallo"), std::string::npos);

@@ -37,13 +37,6 @@ protected:
         ScreenTest::TearDown();
     }
 
-    static void Keys(const std::vector<Int>& keys, bool option = false) {
-        for (const Int key : keys) {
-            t_Event e;
-            e.Kind = 1, e.Value = key, e.OptionPressed = option;
-            AppendKeyEvent(e);
-        }
-    }
     std::string Open(bool folderChoice = false, Int width = 60) {
         return OpenFileSelector(0, folder_, "Calculation öffnen", "DIR,calc", 12, 8, width, folderChoice, false);
     }

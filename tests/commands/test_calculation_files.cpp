@@ -13,10 +13,9 @@
 
 #include "files/file_faults.h"
 #include "platform/log.h"
-#include "platform/program_state.h"
-#include "runtime/events.h"
 #include "runtime/key_codes.h"
 #include "runtime/program.h"
+#include "runtime/screen_fixture.h"
 #include "sheet/calculation.h"
 
 namespace {
@@ -26,21 +25,16 @@ std::string Read(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-TEST(SaveCalculationTest, AFailedWriteKeepsTheOldFileAndModified) {
-    ResetProgramState();
-    SetLogToStdout(false);
+class SaveCalculationTest : public ScreenTest {};
+
+TEST_F(SaveCalculationTest, AFailedWriteKeepsTheOldFileAndModified) {
     initoxtools();
     ClearCalculation();
     char pattern[] = "/tmp/tabrona-save-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     CalculationState& c = Calculation();
     c.CalcFolder = std::string(pattern) + "/";
-    const auto key = [](Int value) {
-        t_Event e;
-        e.Kind = 1, e.Value = value;
-        AppendKeyEvent(e);
-    };
-    key(EscapeKey);  // no name yet: the save selector asks for one, and is cancelled
+    Keys({EscapeKey});  // no name yet: the save selector asks for one, and is cancelled
     EXPECT_FALSE(SaveCalculation());
     c.CalcFileName = "Umsatz.calc";
     const std::string path = c.CalcFolder + c.CalcFileName;
@@ -50,12 +44,11 @@ TEST(SaveCalculationTest, AFailedWriteKeepsTheOldFileAndModified) {
     c.Modified = true;
 
     InjectWriteFault(WriteStep::Write, ENOSPC);
-    key(ReturnKey);  // dismisses the message that the save failed
+    Keys({ReturnKey});  // dismisses the message that the save failed
     LogCapture log;
     EXPECT_FALSE(SaveCalculation());
     EXPECT_TRUE(c.Modified);
     EXPECT_EQ(Read(path), "S2:15\r");
-    // The message about the failure goes to a window this test does not open.
     const std::string text = log.Text();
     const std::size_t built = text.find("TabronaSave: Write memory to calculation, ");
     const std::size_t failed =

@@ -152,15 +152,13 @@ TEST_F(FilesTest, FileOperationsReportWhatTheyDid) {
     EXPECT_EQ(deletefile(folder_ + "Ordner"), -1);
     EXPECT_EQ(deletefile(folder_ + "fehlt"), -1);
     // A locked file, and names that would move the file elsewhere, are refused.
-    lockfile(folder_ + "budget", true);
-    {
-        LogCapture log;
-        EXPECT_EQ(deletefile(folder_ + "budget"), 0);
-        EXPECT_EQ(renamefile(folder_ + "budget", "gesperrt"), -1);
-        EXPECT_EQ(log.Lines(), (Lines{Error("deletefile", EPERM, folder_ + "budget"),
-                                      Error("renamefile", EPERM, folder_ + "budget")}));
-    }
-    lockfile(folder_ + "budget", false);
+    const std::string locked = folder_ + "budget";
+    lockfile(locked, true);
+    LogCapture refused;
+    EXPECT_EQ(deletefile(locked), 0);
+    EXPECT_EQ(renamefile(locked, "gesperrt"), -1);
+    EXPECT_EQ(refused.Lines(), (Lines{Error("deletefile", EPERM, locked), Error("renamefile", EPERM, locked)}));
+    lockfile(locked, false);
     for (const char* name : {"../budget", "Ordner/budget", "", ".", ".."})
         EXPECT_EQ(renamefile(folder_ + "budget", name), -1) << name;
     EXPECT_EQ(Names(), (std::vector<std::string>{"Andere", "Ordner", "budget"}));

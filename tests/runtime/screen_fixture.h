@@ -2,6 +2,9 @@
 // committed font), with readers for its character and colour planes.
 #pragma once
 
+#include <vector>
+
+#include "runtime/events.h"
 #include "runtime/glyph.h"
 #include "runtime/text_output.h"
 #include "runtime/window.h"
@@ -34,6 +37,16 @@ protected:
         std::string s;
         for (Int c = from; c <= to; ++c) s += static_cast<char>(Char(c, line, w));
         return s;
+    }
+
+    // Queues the keys as typing them would (Option held down when asked).
+    static void Keys(const std::vector<Int>& codes, bool option = false) {
+        for (const Int code : codes) {
+            t_Event e;
+            e.Kind = 1, e.Value = code, e.OptionPressed = option;
+            e.Description = Utf8(static_cast<char32_t>(code));
+            AppendKeyEvent(e);
+        }
     }
 
     static void At(Int column, Int line, UInt8 w = 0) {

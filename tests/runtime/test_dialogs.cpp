@@ -39,7 +39,7 @@ TEST_F(DialogTest, AskYesNoAnswersAndClearsItsBox) {
                                                      {{'a'}, 0}, {{27}, 0},  {{'1', 'x', 'N'}, 2}};
     for (const auto& [keys, answer] : rows) {
         t_Print(0, String("Hintergrund"));
-        for (Int k : keys) AppendKeyEvent([k] { t_Event e; e.Kind = 1; e.Value = k; return e; }());
+        Keys(keys);
         EXPECT_EQ(t_AskYesNo(0, "Sichern", "Die Calculation wurde", "geändert."), answer) << keys.back();
         EXPECT_EQ(KeyQueueLength(), 0u);
         for (Int line = 12; line <= 16; ++line) EXPECT_EQ(Row(line, 18, 103), Repeat(' ', 86)) << line;

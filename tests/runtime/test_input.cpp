@@ -9,15 +9,6 @@ namespace {
 
 class InputTest : public ScreenTest {
 protected:
-    static void Keys(std::initializer_list<Int> codes) {
-        for (Int code : codes) {
-            t_Event e;
-            e.Kind = 1;
-            e.Value = code;
-            e.Description = Utf8(static_cast<char32_t>(code));
-            AppendKeyEvent(e);
-        }
-    }
     // Types the text, then the given final key, into a fresh form.
     static String Form(const String& typed, Int mode, Int max = 40, const String& initial = "", Int last = 13) {
         t_TypeString(typed);
