@@ -22,29 +22,16 @@ namespace {
 
 CalculationState& C() { return Calculation(); }
 
-// The menu stays while help mode 9 shows it; otherwise one key is all.
-Int Stay(Int key) {
-    if (C().GridTop != HelpModeAll) ReturnToMainMenu();
-    return key;
-}
-
-void Redraw() {
-    EnsureColumnVisible(C().CursorColumn);
-    EnsureCursorRowVisible();
-    RedrawScreen();
-    RedrawGrid();
-}
-
 // After a selector, which covered the help lines too.
 void RedrawWithHelp() {
-    Redraw();
+    RedrawAroundCursor();
     if (C().GridTop == HelpModeAll) ShowMenuHelp(FileMenu);
     RedrawScreen();
 }
 
 Int RedrawWithHelp(Int key) {
     RedrawWithHelp();
-    return Stay(key);
+    return StayInMenu(key);
 }
 
 template <void (*Command)()>
@@ -57,7 +44,7 @@ Int ThenMainMenu(Int) {
 template <bool CalculationState::*Switch>
 Int Toggle(Int key) {
     C().*Switch = !(C().*Switch);
-    return Stay(key);
+    return StayInMenu(key);
 }
 
 Int& CursorAttributes() { return C().CellAttributes[static_cast<std::size_t>(CellIndex(C().CursorRow, C().CursorColumn))]; }
@@ -67,15 +54,15 @@ template <Int (*Get)(Int), void (*Set)(Int&, Int), Int Count>
 Int Advance(Int key) {
     Int& attributes = CursorAttributes();
     Set(attributes, (Get(attributes) + 1) % Count);
-    Redraw();
-    return Stay(key);
+    RedrawAroundCursor();
+    return StayInMenu(key);
 }
 
 Int ShowHelp(Int key) {
     C().GridTop = HelpModeAll;
     ShowMenuHelp(FileMenu);
-    Redraw();
-    return Stay(key);
+    RedrawAroundCursor();
+    return StayInMenu(key);
 }
 
 Int ColumnWidthPrompt(Int key) {
@@ -91,7 +78,7 @@ Int ColumnWidthPrompt(Int key) {
         RedrawGrid();
     }
     RedrawScreen();
-    return Stay(key);
+    return StayInMenu(key);
 }
 
 String PickFile(const String& title) {
@@ -121,7 +108,7 @@ Int Rename(Int key) {
     const String path = PickFile("Datei umbenennen");
     if (path.empty()) return RedrawWithHelp(key);
     if (C().GridTop == HelpModeAll) ShowMenuHelp(FileMenu);
-    Redraw();
+    RedrawAroundCursor();
     const String name = NamePrompt(SheetWindow, "Neuer Name:", Utf8(Scalars(SelectedItemName())), 12, SelectorWidth,
                                    false);
     const int result = name.empty() ? 0 : renamefile(path, name);
@@ -162,8 +149,8 @@ Int CatalogListing(Int key) {
     }
     t_WaitKey(w);
     t_FullArea(w);
-    Redraw();
-    return Stay(key);
+    RedrawAroundCursor();
+    return StayInMenu(key);
 }
 
 void Quit() {
@@ -224,6 +211,5 @@ constexpr MenuCommand Commands[] = {
 void QuitProgramCommand() { Quit(); }
 
 Int FileMenuKey(Int key) {
-    const Int upper = key >= 0 && key <= 255 ? UpperCaseBytes[key] : key;
-    return RunMenuCommand(Commands, upper, Stay);
+    return RunMenuCommand(Commands, UpperCaseKey(key), StayInMenu);
 }

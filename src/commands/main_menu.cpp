@@ -45,8 +45,6 @@ Int NextHelpMode(Int key) {
     return key;
 }
 
-void Nothing() {}
-
 // Any other key below 32 goes to the cursor movements; the rest start
 // editing the cursor cell with the typed character. Key codes are 8-bit;
 // anything wider could not be a cell character.
@@ -58,8 +56,6 @@ Int TypeIntoCell(Int key) {
     return key;
 }
 
-// The pasteboard and search come with their own work; their keys are
-// consumed meanwhile.
 constexpr MenuCommand Commands[] = {
     {CtrlG, Consumes<DeleteCellInRow>},
     {TabKey, Consumes<InsertCellInRow>},
@@ -69,9 +65,9 @@ constexpr MenuCommand Commands[] = {
     {CtrlCaret, Consumes<RecalculateAll>},
     {CtrlUnderscore, Consumes<InsertDemoData>},
     {BackspaceKey, Consumes<ClearCell>},
-    {CtrlL, Consumes<Nothing>},
-    {CtrlN, Consumes<Nothing>},
-    {CtrlV, Consumes<Nothing>},
+    {CtrlL, Consumes<CopySheetToPasteboard>},
+    {CtrlN, Consumes<SearchAgain>},
+    {CtrlV, Consumes<PasteAtCursor>},
     {CtrlO, [](Int key) { return EnterMenu(SelectionMenu, key); }},
     {CtrlP, [](Int key) { return EnterMenu(PrintMenu, key); }},
     {CtrlQ, [](Int key) { return EnterMenu(FileMenu, key); }},

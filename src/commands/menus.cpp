@@ -3,6 +3,7 @@
 #include <iterator>
 
 #include "commands/menu_table.h"
+#include "runtime/charset.h"
 #include "runtime/key_codes.h"
 #include "sheet/calculation.h"
 #include "sheet/grid_display.h"
@@ -49,6 +50,20 @@ void ReturnToMainMenu() {
     RedrawScreen();
     RedrawGrid();
 }
+
+Int StayInMenu(Int key) {
+    if (Calculation().GridTop != HelpModeAll) ReturnToMainMenu();
+    return key;
+}
+
+void RedrawAroundCursor() {
+    EnsureColumnVisible(Calculation().CursorColumn);
+    EnsureCursorRowVisible();
+    RedrawScreen();
+    RedrawGrid();
+}
+
+Int UpperCaseKey(Int key) { return key >= 0 && key <= 255 ? UpperCaseBytes[static_cast<std::size_t>(key)] : key; }
 
 Int BackToMainMenu(Int) {
     ReturnToMainMenu();

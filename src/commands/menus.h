@@ -27,3 +27,18 @@ void ReturnToMainMenu();
 void QuitProgramCommand();
 // The menus' way back on Esc, Return and 0; consumes the key.
 Int BackToMainMenu(Int key);
+
+// After a menu's command: the menu stays while help mode 9 shows it; in the
+// other help modes one key is all. Gives the key back.
+Int StayInMenu(Int key);
+// The cursor cell brought into view, the screen and the grid drawn again.
+void RedrawAroundCursor();
+// A menu key in upper case (8-bit codes; others as they are).
+Int UpperCaseKey(Int key);
+
+// Commands of the selection and search menus that the main menu has too:
+// ^L copies the whole sheet, ^V pastes at the cursor (saying what did not
+// fit), ^N searches again (saying when nothing was found).
+void CopySheetToPasteboard();
+void PasteAtCursor();
+void SearchAgain();

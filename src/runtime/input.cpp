@@ -6,6 +6,7 @@
 #include "platform/log.h"
 #include "platform/platform.h"
 #include "runtime/events.h"
+#include "runtime/pasteboard.h"
 #include "runtime/text_output.h"
 #include "runtime/window.h"
 
@@ -91,7 +92,7 @@ void CodeEntry(UInt8 w, t_Window& win) {
 
 // The clipboard's first line, typed into the field like keys.
 void Paste() {
-    String text = CurrentPlatform().ClipboardString().value_or("");
+    String text = PasteboardString();
     text = text.substr(0, text.find_first_of("\r\n"));
     t_TypeString(text);
 }
@@ -138,12 +139,7 @@ void EditKey(UInt8 w, t_Window& win, Int key) {
             break;
         case 8: --cursor; break;
         case 12: {
-            Platform& p = CurrentPlatform();
-            const String copy = UnescapeWideCharacters(win.InputString);
-            p.RunOnGui([&p, &copy] {
-                p.ClearClipboard();
-                p.SetClipboardString(copy);
-            });
+            SetPasteboardString(UnescapeWideCharacters(win.InputString));
             break;
         }
         case 13: win.InputFinished = true; break;

@@ -6,6 +6,7 @@
 
 #include "formula/cell_source.h"
 #include "platform/program_state.h"
+#include "runtime/program.h"
 
 namespace {
 
@@ -110,6 +111,21 @@ void SetBackgroundColor(Int& attributes, Int color) {
 }
 void SetDisplayFormat(Int& attributes, Int format) {
     SetField(attributes, DisplayFormatShift, DisplayFormatMask, format);
+}
+
+void AppendHexWord(Text& out, Int word) {
+    const auto bits = static_cast<std::uint64_t>(word);
+    for (int shift = 60; shift >= 0; shift -= 4) out += Tools().HexDigitTable[(bits >> shift) & 0xF];
+}
+
+Int HexValue(TextView digits) {
+    std::uint64_t value = 0;
+    for (const UInt8 code : digits) {
+        const Int digit = Tools().HexValueTable[code];
+        if (digit < 0) break;
+        value = (value << 4) | static_cast<std::uint64_t>(digit);
+    }
+    return static_cast<Int>(value);
 }
 
 Int CellIndex(Int row, Int column) { return (row - 1) * Calculation().ColumnCount + (column - 1); }

@@ -123,6 +123,12 @@ void SetFontColor(Int& attributes, Int color);
 void SetBackgroundColor(Int& attributes, Int color);
 void SetDisplayFormat(Int& attributes, Int format);
 
+// An attribute word as 16 upper-case hexadecimal digits, as files and the
+// pasteboard carry it; and back, from digits of either case up to the first
+// other character.
+void AppendHexWord(Text& out, Int word);
+Int HexValue(TextView digits);
+
 // (row - 1) x ColumnCount + (column - 1); rows and columns are 1-based.
 Int CellIndex(Int row, Int column);
 // "Z<row>S<column>" (either letter case) to a CellIndex; -1 outside the

@@ -12,22 +12,6 @@ constexpr UInt8 EscapeCode = 27;
 constexpr UInt8 EscapeEnd = 29;
 constexpr UInt8 Unrepresentable = 127;
 
-void AppendHexWord(Text& out, Int word) {
-    const auto bits = static_cast<std::uint64_t>(word);
-    for (int shift = 60; shift >= 0; shift -= 4) out += Tools().HexDigitTable[(bits >> shift) & 0xF];
-}
-
-// Hexadecimal digits, either case, up to the first other character.
-Int HexValue(TextView digits) {
-    std::uint64_t value = 0;
-    for (const UInt8 code : digits) {
-        const Int digit = Tools().HexValueTable[code];
-        if (digit < 0) break;
-        value = (value << 4) | static_cast<std::uint64_t>(digit);
-    }
-    return static_cast<Int>(value);
-}
-
 bool IsSurrogate(Int value) { return value >= 0xD800 && value <= 0xDFFF; }
 
 // The value of an escape sequence at i (27, four upper-case hexadecimal

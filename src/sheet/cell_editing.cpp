@@ -47,14 +47,6 @@ Text StoredEntry(Int index) {
     return CutEntry(formula.Empty() ? c.CellText[At(index)] : formula);
 }
 
-Text EditorResultToText(const String& result) {
-    Text text;
-    const std::u32string scalars = Scalars(result);
-    text.Elements.reserve(scalars.size());
-    for (char32_t scalar : scalars) text += static_cast<UInt8>(scalar <= 255 ? scalar : UnrepresentableCode);
-    return text;
-}
-
 // Lets the user edit on the status line, after the position and indicator
 // fields; returns the edited text, empty after Escape.
 Text EditOnStatusLine(const Text& initial) {
@@ -132,6 +124,14 @@ Text AddressText(Int row, Int column) {
 }
 
 }  // namespace
+
+Text EditorResultToText(const String& result) {
+    Text text;
+    const std::u32string scalars = Scalars(result);
+    text.Elements.reserve(scalars.size());
+    for (char32_t scalar : scalars) text += static_cast<UInt8>(scalar <= 255 ? scalar : UnrepresentableCode);
+    return text;
+}
 
 Int OutcomeToCellText(const FormulaOutcome& outcome, Int previousKind, Text& cellText) {
     if (outcome.ErrorCode != 0) {

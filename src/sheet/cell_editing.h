@@ -12,6 +12,9 @@
 // The entry must not be empty.
 Int EntryKind(const Text& entry);
 
+// What the input line gave, as codes: characters above 255 become 127.
+Text EditorResultToText(const String& result);
+
 // Enters cell (row, column). Interactive: edits on the status line, starting
 // with entry or, when it is empty, with the cell's formula or text; Escape
 // leaves the cell unchanged. Otherwise entry is stored as it is. Formulas

@@ -278,8 +278,8 @@ const LiveValue LiveValues[] = {
          const CalculationState& c = Calculation();
          return RangeText(c.SelectionStartRow, c.SelectionStartColumn, c.SelectionEndRow, c.SelectionEndColumn);
      }},
-    {3, 4, 13, 13, 0, ValueEnd::ClearLineAndReturn, [](bool) { return ScreenCodes(Search().SearchText); }},
-    {3, 5, 13, 13, 0, ValueEnd::ClearLine, [](bool) { return ScreenCodes(Search().ReplaceText); }},
+    {3, 4, 13, 13, 0, ValueEnd::ClearLineAndReturn, [](bool) { return Search().SearchText; }},
+    {3, 5, 13, 13, 0, ValueEnd::ClearLine, [](bool) { return Search().ReplaceText; }},
     {3, 7, 17, 16, 0, ValueEnd::Nothing, [](bool) { return Word(OnOffWords, !Search().IgnoreCase); }},
     {3, 7, 46, 36, 0, ValueEnd::Nothing, [](bool) { return Word(OnOffWords, Search().PartialMatch); }},
     {3, 8, 12, 12, 9, ValueEnd::Nothing, [](bool) { return Number(Calculation().CursorRow); }},

@@ -11,8 +11,8 @@
 struct SearchSettings {
     bool IgnoreCase = true;
     bool PartialMatch = false;
-    String SearchText;
-    String ReplaceText;
+    Text SearchText;
+    Text ReplaceText;
     std::array<Int, 10> Markers{};  // cell indexes
 };
 

@@ -133,7 +133,7 @@ TEST_F(GridDisplayTest, MenuValuesStandAfterTheirLabels) {
     Attributes(250, 1) = 0x44100;  // font colour 1, background 4, format currency
     calc_.SelectionStartRow = 2, calc_.SelectionStartColumn = 3, calc_.SelectionEndRow = 4, calc_.SelectionEndColumn = 7;
     calc_.PrintStartRow = 5, calc_.PrintEndRow = 10, calc_.PrintEndColumn = 2;
-    Search().SearchText = "Müller", Search().IgnoreCase = false, Search().Markers = {0, 99899, 101, -1, 99900};
+    Search().SearchText = Text::FromBytes("M\xFCller"), Search().IgnoreCase = false, Search().Markers = {0, 99899, 101, -1, 99900};
     Printing().PrintLinesPerSheet = 60, Printing().PrintPaper = true, Printing().PrinterChoice = 2;
     const std::tuple<const char*, Int, Int, const char*> cases[] = {
         {"W", 1, 2, "d/finanzen.calc"}, {"N", 1, 5, "Formate (ein)"}, {"W", 1, 5, "Inhalt (aus)"},

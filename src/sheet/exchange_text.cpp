@@ -1,0 +1,177 @@
+#include "sheet/exchange_text.h"
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+#include "sheet/calculation.h"
+#include "sheet/cell_editing.h"
+#include "sheet/grid_display.h"
+#include "sheet/selection.h"
+
+namespace {
+
+constexpr UInt8 FormatMark = 3;
+constexpr char32_t Tab = 9, LineFeed = 10, CarriageReturn = 13, Quote = '"';
+
+const Text& Entry(const CalculationState& c, std::size_t at) {
+    return c.FormulasInsteadOfContents && !c.CellFormula[at].Empty() ? c.CellFormula[at] : c.CellText[at];
+}
+
+bool IsLineEnd(char32_t c) { return c == CarriageReturn || c == LineFeed; }
+bool EndsField(char32_t c) { return c == Tab || IsLineEnd(c); }
+
+// A quoted cell at `from` ("a<tab>b", "say ""hi"""), as spreadsheets write
+// a cell holding a tab, a line end or a quote: its text, and where it ends.
+// A cell merely in quotes ("Hallo") needs none and keeps them, so that the
+// program's own copies come back as they went.
+std::optional<std::u32string> Quoted(const std::u32string& text, std::size_t& at) {
+    std::u32string inner;
+    bool needed = false;
+    for (std::size_t i = at + 1; i < text.size(); ++i) {
+        if (text[i] != Quote) {
+            needed = needed || EndsField(text[i]);
+            inner += text[i];
+            continue;
+        }
+        if (i + 1 < text.size() && text[i + 1] == Quote) {
+            needed = true;
+            inner += Quote;
+            ++i;
+            continue;
+        }
+        if (!needed || (i + 1 < text.size() && !EndsField(text[i + 1]))) return std::nullopt;
+        at = i;
+        return inner;
+    }
+    return std::nullopt;
+}
+
+// Lines of the rest of a paste that hold something.
+Int LinesWithText(const std::u32string& text, std::size_t from) {
+    Int lines = 0;
+    bool empty = true;
+    for (std::size_t i = from; i < text.size(); ++i) {
+        if (IsLineEnd(text[i])) {
+            lines += empty ? 0 : 1;
+            empty = true;
+        } else {
+            empty = false;
+        }
+    }
+    return lines + (empty ? 0 : 1);
+}
+
+class Paster {
+public:
+    Paster() : c_(Calculation()), row_(c_.CursorRow), column_(c_.CursorColumn), first_(c_.CursorColumn) {}
+
+    PasteOutcome Paste(const std::u32string& text) {
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            if (row_ > c_.RowCount) return {LinesWithText(text, i)};
+            const char32_t ch = text[i];
+            if (ch == Tab) {
+                NextColumn();
+            } else if (IsLineEnd(ch)) {
+                // A carriage return and line feed together end one line.
+                if (ch == CarriageReturn && i + 1 < text.size() && text[i + 1] == LineFeed) ++i;
+                NextRow();
+            } else if (ch == Quote && fieldStart_) {
+                const auto quoted = Quoted(text, i);
+                if (!quoted) Add(ch);
+                for (const char32_t inner : quoted.value_or(U"")) Add(inner);
+                fieldStart_ = false;
+            } else {
+                Add(ch);
+            }
+        }
+        Store();
+        return {};
+    }
+
+private:
+    void Add(char32_t ch) {
+        fieldStart_ = false;
+        if (ch <= 255) field_ += static_cast<UInt8>(ch);
+    }
+
+    void NextColumn() {
+        Store();
+        if (++column_ > c_.ColumnCount) {
+            column_ = first_;
+            ++row_;
+        }
+    }
+
+    void NextRow() {
+        Store();
+        column_ = first_;
+        ++row_;
+    }
+
+    // The field goes into the cell; after byte 3 comes its attribute word.
+    void Store() {
+        fieldStart_ = true;
+        if (row_ > c_.RowCount) return;
+        Text entry = std::move(field_);
+        field_ = Text();
+        const std::size_t mark = Find(entry, FormatMark);
+        if (mark < entry.Size()) {
+            c_.CellAttributes[static_cast<std::size_t>(CellIndex(row_, column_))] =
+                HexValue(TextView(entry.Elements).subspan(mark + 1));
+            entry.Elements.resize(mark);
+            c_.Modified = true;
+        }
+        if (!entry.Empty()) EditCell(row_, column_, entry, false);
+    }
+
+    static std::size_t Find(const Text& text, UInt8 code) {
+        for (std::size_t i = 0; i < text.Size(); ++i)
+            if (text[i] == code) return i;
+        return text.Size();
+    }
+
+    CalculationState& c_;
+    Int row_, column_, first_;
+    Text field_;
+    bool fieldStart_ = true;
+};
+
+}  // namespace
+
+Text CellsAsText(Int firstRow, Int firstColumn, Int lastRow, Int lastColumn) {
+    const CalculationState& c = Calculation();
+    Text out, waiting;  // separators wait for the next cell written
+    for (Int row = firstRow; row <= lastRow; ++row) {
+        for (Int column = firstColumn; column <= lastColumn; ++column) {
+            const auto at = static_cast<std::size_t>(CellIndex(row, column));
+            const Int attributes = c.CellAttributes[at];
+            if (attributes != DefaultCellAttributes) {
+                out += waiting;
+                waiting.Elements.clear();
+                out += Entry(c, at);
+                if (c.CopyFormats) {
+                    out += FormatMark;
+                    AppendHexWord(out, attributes);
+                }
+            }
+            if (column != c.ColumnCount) waiting += static_cast<UInt8>(Tab);
+        }
+        waiting += static_cast<UInt8>(CarriageReturn);
+    }
+    return out;
+}
+
+Text SelectionAsText() {
+    if (!SelectionValid()) return {};
+    const CalculationState& c = Calculation();
+    return CellsAsText(c.SelectionStartRow, c.SelectionStartColumn, c.SelectionEndRow, c.SelectionEndColumn);
+}
+
+Text SheetAsText() { return CellsAsText(1, 1, Calculation().RowCount, Calculation().ColumnCount); }
+
+PasteOutcome PasteText(const String& text) {
+    const PasteOutcome outcome = Paster().Paste(Scalars(text));
+    RedrawGrid();
+    return outcome;
+}

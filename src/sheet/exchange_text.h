@@ -1,0 +1,30 @@
+// The text in which cells leave and enter the program: the pasteboard, the
+// whole-sheet copy and text files. Cells of a row are separated by tabs and
+// rows end in a carriage return; a cell is its entry (the formula when
+// FormulasInsteadOfContents is on and there is one, else its text), with
+// byte 3 and its attribute word in 16 hexadecimal digits after it when
+// CopyFormats is on. Only cells whose attribute word is not the default are
+// written, and separators only in front of a written cell.
+#pragma once
+
+#include "runtime/text.h"
+#include "runtime/types.h"
+
+// The cells of the rectangle, the selection, or the whole sheet.
+Text CellsAsText(Int firstRow, Int firstColumn, Int lastRow, Int lastColumn);
+Text SelectionAsText();  // empty when the selection is not valid
+Text SheetAsText();
+
+// What a paste left out: the lines that would have gone below the last row.
+struct PasteOutcome {
+    Int LinesCut = 0;
+};
+
+// Enters the text (UTF-8) at the cursor, cell for cell: a tab moves one
+// column on (past the last column, to the next row at the starting column),
+// a carriage return, a line feed or both together to the next row. A cell
+// in double quotes, as spreadsheets write one holding tabs, line ends or
+// quotes, is taken without them. Characters above 255 are left out. Each
+// non-empty entry is entered and computed as typed in would be; then the
+// grid is redrawn.
+PasteOutcome PasteText(const String& text);
