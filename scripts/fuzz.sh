@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh fuzz
 seconds="${1:-30}"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DTABRONA_FUZZ=ON >/dev/null
-cmake --build build-fuzz --target fuzz_font fuzz_formula fuzz_calculation_file
+cmake --build build-fuzz --target fuzz_font fuzz_formula fuzz_calculation_file fuzz_paste_text
 corpus="$(mktemp -d)"
 trap 'rm -rf "$corpus"' EXIT
 mkdir -p "$corpus/font"
@@ -47,3 +47,10 @@ printf 'S2:15\rZ1S1:000000000000F002>Hallo\rZ4S4:000000000000E000>\rZ5S2:0000000
 printf '%s\n' '"\x0d"' '"Z1S1:"' '"000000000000F002>"' '"S1:"' '">="' '"\x1b20AC\x1d"' >"$corpus/calc.dict"
 build-fuzz/fuzz/fuzz_calculation_file -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
   -dict="$corpus/calc.dict" -print_final_stats=1 "$corpus/calc" 2>&1 | tail -n 12
+
+# Pastes: cells, tabs, line ends, quotes and attribute words.
+mkdir -p "$corpus/paste"
+printf '\001\002a\tb\rc\r\n"x\ty"\t"sagt ""ja"""\tG\303\274te\003000000000004F002\t=1+2\n' >"$corpus/paste/seed"
+printf '%s\n' '"\x09"' '"\x0d"' '"\x0a"' '"\x22"' '"\x03000000000000F002"' '"=Z1S1+1"' >"$corpus/paste.dict"
+build-fuzz/fuzz/fuzz_paste_text -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
+  -dict="$corpus/paste.dict" -print_final_stats=1 "$corpus/paste" 2>&1 | tail -n 12

@@ -137,21 +137,23 @@ String CalculationFileText(const Text& codes) {
     return text;
 }
 
+void AppendCalculationCode(Text& codes, char32_t s) {
+    if (s <= 255) {
+        codes += static_cast<UInt8>(s);
+    } else if (s <= 0xFFFF && !IsSurrogate(static_cast<Int>(s))) {
+        // The program keeps such a character as 27, its four hexadecimal
+        // digits and 29, as typing it does: it comes back as it went.
+        codes += EscapeCode;
+        for (int shift = 12; shift >= 0; shift -= 4) codes += Tools().HexDigitTable[(s >> shift) & 0xF];
+        codes += EscapeEnd;
+    } else {
+        codes += Unrepresentable;
+    }
+}
+
 Text CalculationCodes(const String& text) {
     Text codes;
     codes.Elements.reserve(text.size());
-    for (const char32_t s : Scalars(text)) {
-        if (s <= 255) {
-            codes += static_cast<UInt8>(s);
-        } else if (s <= 0xFFFF && !IsSurrogate(static_cast<Int>(s))) {
-            // The program keeps such a character as 27, its four hexadecimal
-            // digits and 29, as typing it does: it comes back as it went.
-            codes += EscapeCode;
-            for (int shift = 12; shift >= 0; shift -= 4) codes += Tools().HexDigitTable[(s >> shift) & 0xF];
-            codes += EscapeEnd;
-        } else {
-            codes += Unrepresentable;
-        }
-    }
+    for (const char32_t s : Scalars(text)) AppendCalculationCode(codes, s);
     return codes;
 }

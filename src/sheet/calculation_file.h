@@ -18,3 +18,4 @@ String CalculationFileText(const Text& codes);
 // The file's text as codes: characters up to 255 as themselves, others up
 // to U+FFFF as their escape sequence, the rest as 127.
 Text CalculationCodes(const String& text);
+void AppendCalculationCode(Text& codes, char32_t scalar);

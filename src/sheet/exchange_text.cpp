@@ -1,10 +1,12 @@
 #include "sheet/exchange_text.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <optional>
 #include <string>
 
 #include "sheet/calculation.h"
+#include "sheet/calculation_file.h"
 #include "sheet/cell_editing.h"
 #include "sheet/grid_display.h"
 #include "sheet/selection.h"
@@ -16,6 +18,25 @@ constexpr char32_t Tab = 9, LineFeed = 10, CarriageReturn = 13, Quote = '"';
 
 const Text& Entry(const CalculationState& c, std::size_t at) {
     return c.FormulasInsteadOfContents && !c.CellFormula[at].Empty() ? c.CellFormula[at] : c.CellText[at];
+}
+
+// An entry that starts with a quote or holds a separator is written in
+// quotes, with its own quotes doubled, as spreadsheets do: it then comes
+// back as it went, in this program and in others.
+void AppendEntry(Text& out, const Text& entry) {
+    const auto special = [](UInt8 code) { return code == Tab || code == LineFeed || code == CarriageReturn; };
+    const bool quoted =
+        !entry.Empty() && (entry[0] == Quote || std::any_of(entry.Elements.begin(), entry.Elements.end(), special));
+    if (!quoted) {
+        out += entry;
+        return;
+    }
+    out += static_cast<UInt8>(Quote);
+    for (const UInt8 code : entry.Elements) {
+        if (code == Quote) out += code;
+        out += code;
+    }
+    out += static_cast<UInt8>(Quote);
 }
 
 bool IsLineEnd(char32_t c) { return c == CarriageReturn || c == LineFeed; }
@@ -40,7 +61,9 @@ std::optional<std::u32string> Quoted(const std::u32string& text, std::size_t& at
             ++i;
             continue;
         }
-        if (!needed || (i + 1 < text.size() && !EndsField(text[i + 1]))) return std::nullopt;
+        // The program's own copies may carry the attribute word after it.
+        const bool ends = i + 1 == text.size() || EndsField(text[i + 1]) || text[i + 1] == FormatMark;
+        if (!needed || !ends) return std::nullopt;
         at = i;
         return inner;
     }
@@ -90,9 +113,11 @@ public:
     }
 
 private:
+    // As the file reader does: a character above 255 is kept as its escape
+    // sequence, so that a euro sign copied out of a cell comes back.
     void Add(char32_t ch) {
         fieldStart_ = false;
-        if (ch <= 255) field_ += static_cast<UInt8>(ch);
+        AppendCalculationCode(field_, ch);
     }
 
     void NextColumn() {
@@ -149,7 +174,7 @@ Text CellsAsText(Int firstRow, Int firstColumn, Int lastRow, Int lastColumn) {
             if (attributes != DefaultCellAttributes) {
                 out += waiting;
                 waiting.Elements.clear();
-                out += Entry(c, at);
+                AppendEntry(out, Entry(c, at));
                 if (c.CopyFormats) {
                     out += FormatMark;
                     AppendHexWord(out, attributes);

@@ -4,7 +4,9 @@
 // FormulasInsteadOfContents is on and there is one, else its text), with
 // byte 3 and its attribute word in 16 hexadecimal digits after it when
 // CopyFormats is on. Only cells whose attribute word is not the default are
-// written, and separators only in front of a written cell.
+// written, and separators only in front of a written cell. An entry that
+// starts with a quote or holds a tab or a line end is put in quotes, its
+// own quotes doubled.
 #pragma once
 
 #include "runtime/text.h"
@@ -24,7 +26,8 @@ struct PasteOutcome {
 // column on (past the last column, to the next row at the starting column),
 // a carriage return, a line feed or both together to the next row. A cell
 // in double quotes, as spreadsheets write one holding tabs, line ends or
-// quotes, is taken without them. Characters above 255 are left out. Each
+// quotes, is taken without them. Characters above 255 are kept as the file
+// reader keeps them (escape sequences; 127 past U+FFFF). Each
 // non-empty entry is entered and computed as typed in would be; then the
 // grid is redrawn.
 PasteOutcome PasteText(const String& text);

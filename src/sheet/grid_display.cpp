@@ -232,10 +232,12 @@ Text DisplayFormatName(Int attributes) {
     return ScreenCodes(DisplayFormatNames[static_cast<std::size_t>(format)]);
 }
 
-// count " Felder (Zeile " r1 ", Spalte " c1 " bis Zeile " r2 ", Spalte " c2 ")"
+// count " Felder (Zeile " r1 ", Spalte " c1 " bis Zeile " r2 ", Spalte " c2 ")";
+// an end above or left of the start holds no cells, rather than a negative
+// number of them.
 Text RangeText(Int startRow, Int startColumn, Int endRow, Int endColumn) {
-    const Int count =
-        (startRow > 0 && endRow > 0) ? (endColumn - startColumn + 1) * (endRow - startRow + 1) : 0;
+    const bool cells = startRow > 0 && endRow >= startRow && endColumn >= startColumn;
+    const Int count = cells ? (endColumn - startColumn + 1) * (endRow - startRow + 1) : 0;
     return Number(count) + Text::FromBytes(" Felder (Zeile ") + Number(startRow) + Text::FromBytes(", Spalte ") +
            Number(startColumn) + Text::FromBytes(" bis Zeile ") + Number(endRow) + Text::FromBytes(", Spalte ") +
            Number(endColumn) + Text::FromBytes(")");

@@ -22,7 +22,9 @@ void ChangeSelected(Change change) {
     c.Modified = true;
 }
 
-bool IsLetter(UInt8 code) { return UpperCaseBytes[code] != LowerCaseBytes[code]; }
+// Sharp s and y with diaeresis have no upper-case partner in the 8-bit
+// codes but are letters all the same: "straße" must not become "StraßE".
+bool IsLetter(UInt8 code) { return UpperCaseBytes[code] != LowerCaseBytes[code] || code == SharpS || code == 255; }
 bool IsLowerLetter(UInt8 code) { return UpperCaseBytes[code] != code; }
 
 Text UpperCase(const Text& text) {

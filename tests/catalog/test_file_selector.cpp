@@ -65,13 +65,10 @@ TEST_F(FileSelectorTest, OpenSelectorWalksFoldersAndPicks) {
     }
 }
 
-// The box: the folder line, the count on the divider, the rows; a width of
-// 50 is 60; the box is cleared when the selector ends.
+// The box (the whole-program screens show it at width 80): a width of 50
+// is 60; the box is cleared when the selector ends.
 TEST_F(FileSelectorTest, BoxShowsFolderCountAndRows) {
     OpenFileSelector(0, folder_, "Calculation öffnen", "DIR,calc", 12, 8, 50, false, true);
-    const std::string folderLine = Row(13);
-    EXPECT_NE(folderLine.find(folder_), std::string::npos) << folderLine;
-    EXPECT_NE(Row(14).find(" 3 Objekte "), std::string::npos) << Row(14);
     EXPECT_EQ(Row(15, 33, 40), "a.calc  ");
     EXPECT_EQ(Row(17, 33, 40), "Ordner  ");
     EXPECT_NE(Row(12, 31, 31), " ");  // the frame's left edge, at column 61 - 30

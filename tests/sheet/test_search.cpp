@@ -1,0 +1,77 @@
+// Where the search looks, what matches, what a replacement keeps, and the
+// jump to a print page.
+#include "sheet/search.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+
+#include "runtime/screen_fixture.h"
+#include "sheet/calculation.h"
+#include "sheet/menu_settings.h"
+
+namespace {
+
+std::string S(const Text& text) { return std::string(text.Elements.begin(), text.Elements.end()); }
+
+class SearchTest : public ScreenTest {
+protected:
+    void SetUp() override {
+        ScreenTest::SetUp();
+        ClearCalculation();
+        Search() = SearchSettings{};
+        Printing() = PrintSettings{};
+    }
+    static Text& Cell(Int row, Int column) { return Calculation().CellText[static_cast<std::size_t>(CellIndex(row, column))]; }
+    static void Put(Int row, Int column, const char* text) {
+        Cell(row, column) = Text::FromBytes(text);
+        SetCellKind(Calculation().CellAttributes[static_cast<std::size_t>(CellIndex(row, column))], CellKindText);
+    }
+    static std::pair<Int, Int> FoundFrom(Int row, Int column, const char* pattern) {
+        CalculationState& c = Calculation();
+        c.CursorRow = row, c.CursorColumn = column, Search().SearchText = Text::FromBytes(pattern);
+        return FindNext() ? std::make_pair(c.CursorRow, c.CursorColumn) : std::make_pair(Int{0}, Int{0});
+    }
+};
+
+TEST_F(SearchTest, LooksRightOfTheCursorColumnInEachRowFromTheCursorRow) {
+    Put(4, 2, "abc"), Put(4, 7, "ABC"), Put(6, 100, "abc"), Put(9, 5, "M\xDCLLER"), Put(9, 6, "3125");
+    EXPECT_EQ(FoundFrom(3, 5, "abc"), std::make_pair(Int{4}, Int{7}));  // Z4S2 lies left of the columns looked at
+    EXPECT_EQ(FoundFrom(4, 7, "abc"), std::make_pair(Int{6}, Int{100}));
+    EXPECT_EQ(FoundFrom(1, 100, "abc"), std::make_pair(Int{0}, Int{0}));  // the last column leaves nothing
+    EXPECT_EQ(FoundFrom(1, 1, "m\xFCller"), std::make_pair(Int{9}, Int{5}));
+    EXPECT_EQ(FoundFrom(1, 1, ""), std::make_pair(Int{0}, Int{0}));
+    EXPECT_EQ(FoundFrom(1, 1, "12"), std::make_pair(Int{0}, Int{0}));
+    Search().PartialMatch = true;
+    EXPECT_EQ(FoundFrom(1, 1, "12"), std::make_pair(Int{9}, Int{6}));
+    Search().PartialMatch = false, Search().IgnoreCase = false;
+    EXPECT_EQ(FoundFrom(3, 5, "abc"), std::make_pair(Int{6}, Int{100}));
+}
+
+TEST_F(SearchTest, ReplacingKeepsTheRestOfTheTextAndEachMatchOnce) {
+    Put(2, 2, "Herr M\xDCLLER sen."), Put(3, 3, "Huber");
+    Search().PartialMatch = true, Search().ReplaceText = Text::FromBytes("Meier");
+    EXPECT_FALSE(ReplaceAtCursor());  // nothing found yet
+    FoundFrom(1, 1, "m\xFCller");
+    EXPECT_TRUE(ReplaceAtCursor());
+    EXPECT_FALSE(ReplaceAtCursor());
+    EXPECT_EQ(S(Cell(2, 2)), "Herr Meier sen.");
+    Search().PartialMatch = false;
+    FoundFrom(1, 1, "huber");
+    EXPECT_TRUE(ReplaceAtCursor());
+    EXPECT_EQ(S(Cell(3, 3)), "Meier");
+    EXPECT_FALSE(Calculation().Modified);
+}
+
+TEST_F(SearchTest, PagesStartEveryLinesPerSheetRows) {
+    CalculationState& c = Calculation();
+    const std::pair<Int, Int> pages[] = {{2, 81}, {13, 961}, {0, 961}, {14, 961}, {1, 1}};
+    for (const auto& [page, row] : pages) {
+        c.CursorColumn = 50;
+        GoToPage(page);
+        EXPECT_EQ(std::make_pair(c.CursorRow, c.CursorColumn), std::make_pair(row, page == 0 || page == 14 ? Int{50} : Int{1})) << page;
+    }
+}
+
+}  // namespace
