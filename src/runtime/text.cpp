@@ -46,7 +46,16 @@ std::u32string Scalars(std::string_view utf8) {
     std::u32string out;
     out.reserve(utf8.size());
     std::size_t i = 0;
-    while (i < utf8.size()) out += NextScalar(utf8, i);
+    while (i < utf8.size()) {
+        const auto byte = static_cast<unsigned char>(utf8[i]);
+        // ASCII, most of any text, needs no decoding.
+        if (byte < 0x80) {
+            out += static_cast<char32_t>(byte);
+            ++i;
+        } else {
+            out += NextScalar(utf8, i);
+        }
+    }
     return out;
 }
 

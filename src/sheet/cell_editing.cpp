@@ -166,8 +166,8 @@ void EditCell(Int row, Int column, const Text& entry, bool interactive) {
         return;
     }
     const Int index = CellIndex(row, column);
-    Text typed = entry;
-    if (interactive) typed = EditOnStatusLine(entry.Empty() ? StoredEntry(index) : CutEntry(entry));
+    const Text edited = interactive ? EditOnStatusLine(entry.Empty() ? StoredEntry(index) : CutEntry(entry)) : Text();
+    const Text& typed = interactive ? edited : entry;
     // An empty result is Escape; non-interactive callers never pass one.
     if (typed.Empty()) return;
     StoreEntry(index, typed);

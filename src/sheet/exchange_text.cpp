@@ -14,7 +14,7 @@
 namespace {
 
 constexpr UInt8 FormatMark = 3;
-constexpr char32_t Tab = 9, LineFeed = 10, CarriageReturn = 13, Quote = '"';
+constexpr char Tab = 9, LineFeed = 10, CarriageReturn = 13, Quote = '"';
 
 const Text& Entry(const CalculationState& c, std::size_t at) {
     return c.FormulasInsteadOfContents && !c.CellFormula[at].Empty() ? c.CellFormula[at] : c.CellText[at];
@@ -39,15 +39,17 @@ void AppendEntry(Text& out, const Text& entry) {
     out += static_cast<UInt8>(Quote);
 }
 
-bool IsLineEnd(char32_t c) { return c == CarriageReturn || c == LineFeed; }
-bool EndsField(char32_t c) { return c == Tab || IsLineEnd(c); }
+// The separators and the quote are ASCII, which never occurs inside the
+// UTF-8 of another character: the paste looks at bytes for them.
+bool IsLineEnd(char c) { return c == CarriageReturn || c == LineFeed; }
+bool EndsField(char c) { return c == Tab || IsLineEnd(c); }
 
-// A quoted cell at `from` ("a<tab>b", "say ""hi"""), as spreadsheets write
-// a cell holding a tab, a line end or a quote: its text, and where it ends.
-// A cell merely in quotes ("Hallo") needs none and keeps them, so that the
-// program's own copies come back as they went.
-std::optional<std::u32string> Quoted(const std::u32string& text, std::size_t& at) {
-    std::u32string inner;
+// A quoted cell at `at` ("a<tab>b", "say ""hi"""), as spreadsheets write a
+// cell holding a tab, a line end or a quote: its text, and `at` moved to
+// its closing quote. A cell merely in quotes ("Hallo") needs none and keeps
+// them, so that the program's own copies come back as they went.
+std::optional<std::string> Quoted(std::string_view text, std::size_t& at) {
+    std::string inner;
     bool needed = false;
     for (std::size_t i = at + 1; i < text.size(); ++i) {
         if (text[i] != Quote) {
@@ -57,7 +59,7 @@ std::optional<std::u32string> Quoted(const std::u32string& text, std::size_t& at
         }
         if (i + 1 < text.size() && text[i + 1] == Quote) {
             needed = true;
-            inner += Quote;
+            inner += text[i];
             ++i;
             continue;
         }
@@ -71,7 +73,7 @@ std::optional<std::u32string> Quoted(const std::u32string& text, std::size_t& at
 }
 
 // Lines of the rest of a paste that hold something.
-Int LinesWithText(const std::u32string& text, std::size_t from) {
+Int LinesWithText(std::string_view text, std::size_t from) {
     Int lines = 0;
     bool empty = true;
     for (std::size_t i = from; i < text.size(); ++i) {
@@ -89,10 +91,10 @@ class Paster {
 public:
     Paster() : c_(Calculation()), row_(c_.CursorRow), column_(c_.CursorColumn), first_(c_.CursorColumn) {}
 
-    PasteOutcome Paste(const std::u32string& text) {
+    PasteOutcome Paste(std::string_view text) {
         for (std::size_t i = 0; i < text.size(); ++i) {
             if (row_ > c_.RowCount) return {LinesWithText(text, i)};
-            const char32_t ch = text[i];
+            const char ch = text[i];
             if (ch == Tab) {
                 NextColumn();
             } else if (IsLineEnd(ch)) {
@@ -101,11 +103,14 @@ public:
                 NextRow();
             } else if (ch == Quote && fieldStart_) {
                 const auto quoted = Quoted(text, i);
-                if (!quoted) Add(ch);
-                for (const char32_t inner : quoted.value_or(U"")) Add(inner);
+                AddAll(quoted ? std::string_view(*quoted) : text.substr(i, 1));
                 fieldStart_ = false;
             } else {
-                Add(ch);
+                // Up to the next separator or quote, in one go.
+                std::size_t end = i + 1;
+                while (end < text.size() && !EndsField(text[end]) && text[end] != Quote) ++end;
+                AddAll(text.substr(i, end - i));
+                i = end - 1;
             }
         }
         Store();
@@ -113,11 +118,25 @@ public:
     }
 
 private:
-    // As the file reader does: a character above 255 is kept as its escape
-    // sequence, so that a euro sign copied out of a cell comes back.
+    void AddAll(std::string_view utf8) {
+        fieldStart_ = false;
+        for (std::size_t i = 0; i < utf8.size();) {
+            const auto byte = static_cast<unsigned char>(utf8[i]);
+            if (byte < 0x80) {
+                field_ += byte;
+                ++i;
+            } else {
+                Add(NextScalar(utf8, i));
+            }
+        }
+    }
+
     void Add(char32_t ch) {
         fieldStart_ = false;
-        AppendCalculationCode(field_, ch);
+        if (ch <= 255)
+            field_ += static_cast<UInt8>(ch);
+        else
+            AppendCalculationCode(field_, ch);
     }
 
     void NextColumn() {
@@ -137,17 +156,21 @@ private:
     // The field goes into the cell; after byte 3 comes its attribute word.
     void Store() {
         fieldStart_ = true;
-        if (row_ > c_.RowCount) return;
-        Text entry = std::move(field_);
-        field_ = Text();
-        const std::size_t mark = Find(entry, FormatMark);
-        if (mark < entry.Size()) {
+        if (row_ <= c_.RowCount) StoreField();
+        // The field is kept, emptied, for the next one: a paste of a whole
+        // sheet would otherwise allocate a field for every cell.
+        field_.Elements.clear();
+    }
+
+    void StoreField() {
+        const std::size_t mark = Find(field_, FormatMark);
+        if (mark < field_.Size()) {
             c_.CellAttributes[static_cast<std::size_t>(CellIndex(row_, column_))] =
-                HexValue(TextView(entry.Elements).subspan(mark + 1));
-            entry.Elements.resize(mark);
+                HexValue(TextView(field_.Elements).subspan(mark + 1));
+            field_.Elements.resize(mark);
             c_.Modified = true;
         }
-        if (!entry.Empty()) EditCell(row_, column_, entry, false);
+        if (!field_.Empty()) EditCell(row_, column_, field_, false);
     }
 
     static std::size_t Find(const Text& text, UInt8 code) {
@@ -196,7 +219,7 @@ Text SelectionAsText() {
 Text SheetAsText() { return CellsAsText(1, 1, Calculation().RowCount, Calculation().ColumnCount); }
 
 PasteOutcome PasteText(const String& text) {
-    const PasteOutcome outcome = Paster().Paste(Scalars(text));
+    const PasteOutcome outcome = Paster().Paste(text);
     RedrawGrid();
     return outcome;
 }
