@@ -96,10 +96,11 @@ void CopySheetToPasteboard() { SetPasteboardString(CalculationFileText(SheetAsTe
 void PasteAtCursor() {
     const PasteOutcome outcome = PasteText(PasteboardString());
     if (outcome.LinesCut == 0) return;
-    const Int rows = C().RowCount;
-    t_MessageBox(SheetWindow, "Einfügen", "Nicht alles passte in die Calculation:",
-                 std::to_string(outcome.LinesCut) + " Zeilen nach Zeile " + std::to_string(rows) + " fehlen.",
-                 "Bitte irgendeine Taste drücken", "!");
+    const String last = std::to_string(C().RowCount);
+    const String cut = outcome.LinesCut == 1 ? "1 Zeile nach Zeile " + last + " fehlt."
+                                             : std::to_string(outcome.LinesCut) + " Zeilen nach Zeile " + last + " fehlen.";
+    t_MessageBox(SheetWindow, "Einfügen", "Nicht alles passte in die Calculation:", cut, "Bitte irgendeine Taste drücken",
+                 "!");
     t_WaitKey(SheetWindow);
     RedrawAroundCursor();
 }

@@ -169,6 +169,7 @@ const Case Cases[] = {
     {"selection_pasteboard_emptied", "xA{Return}^Os^Ou^J^J^Ov", 50},
     {"selection_help_key", "x{Esc}^O?", 50},
     {"main_copy_and_paste", "xA{Return}^UB{Return}^L^J^J^V", 50},
+    {"paste_below_the_last_row", "x1{Return}^J2{Return}^J3{Return}^B^Oa^J^Jec{Esc}^Zz^Z998{Return}{Esc}^V", 50},
     // The search menu: search, replace, the switches, markers and jumps.
     {"search_found", "x^_^Zfz5s5{Return}s", 50},
     {"search_not_found", "x^_^Zfnirgends{Return}s", 50},
