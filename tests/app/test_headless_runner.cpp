@@ -178,7 +178,7 @@ const Case Cases[] = {
     {"search_replace_and_search", "x^_^Ztfs5{Return}cX{Return}sä", 50},
     {"search_replace_all", "x^_^Ztfs5{Return}cX{Return}aj", 50},
     {"search_switches", "x^_^Zgt", 50},
-    {"search_marker", "x^_^J^J^U^Zm3^C^C3", 50},
+    {"search_marker", "x^_^J^J^U^Zm9^C^C9", 50},
     {"search_row_and_column", "x^Zz^Z500{Return}p^Z50{Return}", 50},
     {"search_page", "x^Z#^Z3{Return}", 50},
     {"search_umlauts", "xAnfang{Return}^UMÜLLER{Return}^J^Umüller{Return}^B^Zfmüller{Return}ss", 50},
