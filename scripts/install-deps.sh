@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that a command needs, when they are
 # missing: `run` (build and start the program), `test` (build and run every
-# test, the sanitizers and the desktop checks too) or `fuzz` (the libFuzzer
-# targets). Without an argument: all of them. Runs apt-get as root or
+# test, the sanitizers and the desktop checks too), `fuzz` (the libFuzzer
+# targets) or `bench` (the end-to-end timing). Without an argument: all of them. Runs apt-get as root or
 # through sudo; without either it names what is missing and exits 1.
 set -euo pipefail
 
@@ -10,13 +10,15 @@ run=(g++ cmake ninja-build pkg-config libutf8proc-dev libpng-dev qt6-base-dev li
 test=("${run[@]}" libgtest-dev libgmock-dev libbenchmark-dev libfreetype-dev fonts-dejavu-core
       xvfb xauth x11-apps netpbm xdotool)
 fuzz=("${run[@]}" clang libclang-rt-14-dev)
+bench=("${run[@]}" libbenchmark-dev hyperfine time)
 
 case "${1:-all}" in
   run) packages=("${run[@]}") ;;
   test) packages=("${test[@]}") ;;
   fuzz) packages=("${fuzz[@]}") ;;
-  all) packages=("${test[@]}" clang libclang-rt-14-dev) ;;
-  *) echo "usage: $0 [run|test|fuzz]" >&2; exit 2 ;;
+  bench) packages=("${bench[@]}") ;;
+  all) packages=("${test[@]}" clang libclang-rt-14-dev hyperfine time) ;;
+  *) echo "usage: $0 [run|test|fuzz|bench]" >&2; exit 2 ;;
 esac
 
 missing=()

@@ -17,6 +17,7 @@
 #include "runtime/events.h"
 #include "runtime/glyph.h"
 #include "runtime/memory.h"
+#include "runtime/printer.h"
 #include "runtime/program.h"
 #include "runtime/window.h"
 
@@ -42,10 +43,16 @@ bool WriteScreen(const std::string& path) {
     return static_cast<bool>(out);
 }
 
-bool WriteScreenshot(const std::string& path) {
-    Screen().WindowTable[0].Visible = true;
-    const std::optional<ArgbImage> image = t_WindowImage(0);
+bool WriteScreenshot(const std::string& path, UInt8 window = 0) {
+    if (window == 0) Screen().WindowTable[0].Visible = true;
+    const std::optional<ArgbImage> image = t_WindowImage(window);
     return image && WritePng(*image, path);
+}
+
+bool WritePrinter(const std::string& path) {
+    std::ofstream out(path, std::ios::binary);
+    out << p_GetPrinter();
+    return static_cast<bool>(out);
 }
 
 // A click in the middle of a character cell, in host window coordinates.
@@ -71,6 +78,8 @@ bool Perform(const ScriptStep& step) {
         case ScriptStep::Kind::Open: CurrentPlatform().OpenDocument(step.Path); return true;
         case ScriptStep::Kind::Screen: return WriteScreen(step.Path);
         case ScriptStep::Kind::Screenshot: return WriteScreenshot(step.Path);
+        case ScriptStep::Kind::Preview: return WriteScreenshot(step.Path, 1);
+        case ScriptStep::Kind::Printer: return WritePrinter(step.Path);
         case ScriptStep::Kind::Wait: SleepMilliseconds(static_cast<long>(step.Milliseconds)); return true;
     }
     return true;

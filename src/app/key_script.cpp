@@ -124,7 +124,8 @@ bool BraceStep(std::string_view inner, ScriptStep& step) {
     }
     const std::pair<std::string_view, ScriptStep::Kind> paths[] = {
         {"Open", ScriptStep::Kind::Open}, {"Screen", ScriptStep::Kind::Screen},
-        {"Screenshot", ScriptStep::Kind::Screenshot}};
+        {"Screenshot", ScriptStep::Kind::Screenshot}, {"Preview", ScriptStep::Kind::Preview},
+        {"Printer", ScriptStep::Kind::Printer}};
     for (const auto& [word, kind] : paths) {
         if (name != word || argument.empty()) continue;
         step.Action = kind;

@@ -10,11 +10,11 @@
 #include "runtime/keys.h"
 
 struct ScriptStep {
-    enum class Kind { Key, Click, Open, Screen, Screenshot, Wait };
+    enum class Kind { Key, Click, Open, Screen, Screenshot, Preview, Printer, Wait };
     Kind Action = Kind::Key;
     HostKey Key;              // Key
     Int Column = 0, Line = 0;  // Click: the character cell
-    std::string Path;         // Open, Screen, Screenshot
+    std::string Path;         // Open, Screen, Screenshot, Preview, Printer
     Int Milliseconds = 0;     // Wait
 };
 

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 
+#include "app/batch.h"
 #include "app/headless_runner.h"
 #include "commands/main_program.h"
 #include "host/desktop.h"
@@ -17,6 +18,8 @@ constexpr const char* UsageText =
     "usage: tabrona [--zoom 1|2|3] [FILE]\n"
     "       tabrona --headless [--keys FILE] [--screen FILE] [--screenshot FILE.png]\n"
     "                          [--lines 50|80] [--log FILE] [--recovery FOLDER] [FILE]\n"
+    "       tabrona --export IN.calc OUT.txt|-\n"
+    "       tabrona --import IN.txt OUT.calc\n"
     "       tabrona --help | --version\n"
     "\n"
     "Without --headless Tabrona opens its window on the desktop; FILE is opened\n"
@@ -27,11 +30,24 @@ constexpr const char* UsageText =
     "--screen and --screenshot write what the screen shows at the end (text or\n"
     "PNG), --lines picks the screen height, --log writes the log lines to FILE,\n"
     "--recovery keeps copies of unsaved work in FOLDER (a desktop run keeps them\n"
-    "in $XDG_STATE_HOME/Tabrona).\n";
+    "in $XDG_STATE_HOME/Tabrona).\n"
+    "\n"
+    "--export opens the Calculation IN.calc, recalculates it and writes the values\n"
+    "of the whole sheet as tab-separated text to OUT.txt (- for standard output);\n"
+    "--import reads a tab-separated text into a new Calculation, computing its\n"
+    "formulas, and saves it as OUT.calc. Neither opens a window; errors go to\n"
+    "standard error with exit status 1, and OUT is only written when all went well.\n";
+
+// A batch run: what to do, and its two files.
+struct Batch {
+    int (*Run)(const std::string& in, const std::string& out) = nullptr;
+    std::string In, Out;
+};
 
 struct Options {
     RunnerOptions Runner;
     DesktopOptions Desktop;
+    Batch BatchRun;
     bool Headless = false;
     bool Help = false;
     bool Version = false;
@@ -81,6 +97,13 @@ bool ParseOptions(int argc, char** argv, Options& options) {
             if (!TakeValue(argc, argv, i, given)) return false;
             if (given != "1" && given != "2" && given != "3") return Fail("--zoom takes 1, 2 or 3, not " + given);
             options.Desktop.Zoom = given[0] - '0';
+        } else if (arg == "--export" || arg == "--import") {
+            Batch& batch = options.BatchRun;
+            if (batch.Run) return Fail("only one of --export and --import");
+            if (i + 2 >= argc) return Fail(arg + " needs two files");
+            batch.Run = arg == "--export" ? ExportCalculation : ImportText;
+            batch.In = argv[++i];
+            batch.Out = argv[++i];
         } else if (!arg.empty() && arg[0] != '-' && runner.OpenFile.empty()) {
             runner.OpenFile = arg;
             options.Desktop.OpenFile = arg;
@@ -127,6 +150,7 @@ int main(int argc, char** argv) {
         std::printf("tabrona %s\n", TABRONA_VERSION);
         return 0;
     }
+    if (options.BatchRun.Run) return options.BatchRun.Run(options.BatchRun.In, options.BatchRun.Out);
     if (!FontFound()) return 1;
     if (options.Headless) Leave(RunHeadless(options.Runner, MainProgram));
     if (!DesktopAvailable()) {

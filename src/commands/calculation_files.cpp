@@ -7,6 +7,7 @@
 
 #include "catalog/file_selector.h"
 #include "commands/main_program.h"
+#include "commands/stopwatch.h"
 #include "files/file_utilities.h"
 #include "platform/log.h"
 #include "runtime/dialogs.h"
@@ -18,20 +19,6 @@
 #include "sheet/grid_display.h"
 
 namespace {
-
-// Whole milliseconds since the last stamp, which moves on.
-class Stopwatch {
-public:
-    long long Lap() {
-        const auto now = std::chrono::steady_clock::now();
-        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now - last_).count();
-        last_ = now;
-        return ms;
-    }
-
-private:
-    std::chrono::steady_clock::time_point last_ = std::chrono::steady_clock::now();
-};
 
 // After a question or a selector, which may have covered the help lines too.
 void RedrawAfterQuestion() {
@@ -72,14 +59,17 @@ bool WriteCalculation(const String& operation, const String& path) {
         Calculation().Modified = false;
         return true;
     }
-    t_MessageBox(SheetWindow, "Calculation sichern", "Die Calculation konnte nicht gesichert werden:",
-                 ErrorText(error), "Bitte irgendeine Taste drücken", "!");
-    t_WaitKey(SheetWindow);
-    RedrawAfterQuestion();
+    TellFileError("Calculation sichern", "Die Calculation konnte nicht gesichert werden:", error);
     return false;
 }
 
 }  // namespace
+
+void TellFileError(const String& title, const String& what, int error) {
+    t_MessageBox(SheetWindow, title, what, ErrorText(error), "Bitte irgendeine Taste drücken", "!");
+    t_WaitKey(SheetWindow);
+    RedrawAfterQuestion();
+}
 
 String SelectorStartFolder() {
     const String& folder = Calculation().CalcFolder;

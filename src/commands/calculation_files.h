@@ -23,6 +23,9 @@ bool AskSaveFirst(const String& title);
 void NewCalculation();
 // Asks, lets the user pick a Calculation file and opens it.
 void OpenCalculationDialog();
+// Tells the user that a file could not be written and why (the common
+// reasons in German), waits for a key and redraws.
+void TellFileError(const String& title, const String& what, int error);
 // Where the file selectors start: the Calculation's folder, else the desktop.
 String SelectorStartFolder();
 // The file selectors' box width.

@@ -8,6 +8,7 @@
 #include "commands/main_program.h"
 #include "commands/menu_table.h"
 #include "commands/menus.h"
+#include "commands/text_files.h"
 #include "files/file_utilities.h"
 #include "runtime/charset.h"
 #include "runtime/dialogs.h"
@@ -176,8 +177,7 @@ void About() {
     t_WaitKey(SheetWindow);
 }
 
-// E (text export), I (text insert) and J (database import) come with the
-// printing and database work; until then they lead back.
+// J (database import) comes with the database; until then it leads back.
 constexpr MenuCommand Commands[] = {
     {0, BackToMainMenu},
     {ReturnKey, BackToMainMenu},
@@ -192,9 +192,9 @@ constexpr MenuCommand Commands[] = {
     {'B', ColumnWidthPrompt},
     {'C', CatalogListing},
     {'D', Rename},
-    {'E', BackToMainMenu},
+    {'E', ThenMainMenu<ExportText>},
     {'H', Advance<BackgroundColor, SetBackgroundColor, 16>},
-    {'I', BackToMainMenu},
+    {'I', ThenMainMenu<InsertTextFile>},
     {'J', BackToMainMenu},
     {'N', ThenMainMenu<NewCalculation>},
     {'O', ThenMainMenu<OpenCalculationDialog>},

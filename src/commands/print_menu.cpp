@@ -1,17 +1,104 @@
-// The keys of the menu "Drucken".
+// The keys of the menu "Drucken": the print range, the page settings, the
+// choice of preview or printer, and printing.
+#include <string>
+
 #include "commands/menu_table.h"
 #include "commands/menus.h"
+#include "commands/printing.h"
+#include "runtime/input.h"
 #include "runtime/key_codes.h"
+#include "runtime/text_output.h"
+#include "runtime/window.h"
+#include "sheet/calculation.h"
+#include "sheet/grid_display.h"
+#include "sheet/menu_settings.h"
 
 namespace {
 
-// Until the print commands come with the printer, the menu only leads back.
+CalculationState& C() { return Calculation(); }
+
+template <void (*Command)()>
+Int Run(Int key) {
+    Command();
+    RedrawAroundCursor();
+    return StayInMenu(key);
+}
+
+void ShowHelp() {
+    C().GridTop = HelpModeAll;
+    ShowMenuHelp(PrintMenu);
+}
+
+void MarkStart() {
+    C().PrintStartRow = C().CursorRow;
+    C().PrintStartColumn = C().CursorColumn;
+}
+
+void MarkEnd() {
+    C().PrintEndRow = C().CursorRow;
+    C().PrintEndColumn = C().CursorColumn;
+}
+
+void SwitchPrinter() { Printing().PrinterChoice = 1 - Printing().PrinterChoice; }
+void SwitchPaper() { Printing().PrintPaper = !Printing().PrintPaper; }
+
+// A setting edited in place in the help lines (line 6), kept when the
+// number typed passes `accepted`.
+template <Int PrintSettings::*Setting, Int Wide, Int Narrow, Int Length, bool (*Accepted)(const String&, Int)>
+void EditSetting() {
+    Int& value = Printing().*Setting;
+    t_Htab(SheetWindow, C().ColorMode ? Wide : Narrow);
+    t_Vtab(SheetWindow, 6);
+    const String typed = t_InputForm(SheetWindow, "", std::to_string(value), false, InputInteger, Length);
+    const Int number = TextToInteger(Text::FromBytes(typed));
+    if (Accepted(typed, number)) value = number;
+}
+
+bool NotEmpty(const String& typed, Int) { return !typed.empty(); }
+bool AtLeastOne(const String&, Int number) { return number >= 1; }
+bool AWidth(const String&, Int number) { return number >= 1 && number <= 255; }
+
+// The line feed switch is in the help lines only.
+Int LineFeedKey(Int key) {
+    if (C().GridTop != HelpModeAll) return StayInMenu(key);
+    Printing().PrintLineFeed = !Printing().PrintLineFeed;
+    RedrawAroundCursor();
+    return key;
+}
+
+Int FunctionOverview(Int) {
+    ShowFunctionOverview();
+    ReturnToMainMenu();
+    return 0;
+}
+
+Int Print(Int key) {
+    if (Printing().PrinterChoice == 1)
+        PrintToPrinter();
+    else
+        PrintPreview();
+    ReturnToMainMenu();
+    return key;
+}
+
 constexpr MenuCommand Commands[] = {
     {0, BackToMainMenu},
     {ReturnKey, BackToMainMenu},
     {EscapeKey, BackToMainMenu},
+    {'?', Run<ShowHelp>},
+    {'A', Run<MarkStart>},
+    {'E', Run<MarkEnd>},
+    {'B', Run<EditSetting<&PrintSettings::PrintSheetWidth, 109, 73, 3, AWidth>>},
+    {'L', Run<EditSetting<&PrintSettings::PrintLeftMargin, 47, 37, 2, NotEmpty>>},
+    {'T', Run<EditSetting<&PrintSettings::PrintTopMargin, 76, 56, 2, NotEmpty>>},
+    {'Z', Run<EditSetting<&PrintSettings::PrintLinesPerSheet, 19, 15, 5, AtLeastOne>>},
+    {'D', Run<SwitchPrinter>},
+    {'F', LineFeedKey},
+    {'R', Run<SwitchPaper>},
+    {'K', FunctionOverview},
+    {'P', Print},
 };
 
 }  // namespace
 
-Int PrintMenuKey(Int key) { return RunMenuCommand(Commands, key, PassOn); }
+Int PrintMenuKey(Int key) { return RunMenuCommand(Commands, UpperCaseKey(key), StayInMenu); }

@@ -83,6 +83,10 @@ bool ValidUtf8(const std::string& text) {
     const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
     while (i < text.size()) {
         const unsigned char c = byte(i);
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
         std::size_t length = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
         if (length == 0 || i + length > text.size()) return false;
         char32_t value = length == 1 ? c : c & (0x7F >> length);

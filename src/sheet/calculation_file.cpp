@@ -1,6 +1,8 @@
 #include "sheet/calculation_file.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <vector>
 
 #include "runtime/program.h"
 #include "sheet/calculation.h"
@@ -30,47 +32,44 @@ Int EscapedCharacter(const Text& codes, std::size_t i) {
     return value > 255 && !IsSurrogate(value) ? value : -1;
 }
 
-TextView Part(const Text& line, std::size_t from, std::size_t to) {
-    return TextView(line.Elements).subspan(from, to - from);
-}
+TextView Part(TextView line, std::size_t from, std::size_t to) { return line.subspan(from, to - from); }
 
-Text Slice(const Text& line, std::size_t from, std::size_t to) {
+Text Slice(TextView line, std::size_t from, std::size_t to) {
     const TextView part = Part(line, from, to);
     return Text(std::vector<UInt8>(part.begin(), part.end()));
 }
 
-std::size_t Find(const Text& line, UInt8 code) {
-    for (std::size_t i = 0; i < line.Size(); ++i)
-        if (line[i] == code) return i;
-    return line.Size();
+std::size_t Find(TextView line, UInt8 code) {
+    return static_cast<std::size_t>(std::find(line.begin(), line.end(), code) - line.begin());
 }
 
-void ReadWidthLine(const Text& line, std::size_t colon) {
+void ReadWidthLine(TextView line, std::size_t colon) {
     CalculationState& c = Calculation();
     const Int column = TextToInteger(Slice(line, 1, colon));
-    const Int width = TextToInteger(Slice(line, colon + 1, line.Size()));
+    const Int width = TextToInteger(Slice(line, colon + 1, line.size()));
     if (column < 1 || column > c.ColumnCount || width < 1 || width > MaxColumnWidth) return;
     c.ColumnWidth[static_cast<std::size_t>(column)] = width;
 }
 
-void ReadCellLine(const Text& line, std::size_t colon) {
+void ReadCellLine(TextView line, std::size_t colon) {
     const Int index = CellIndexFromAddress(Part(line, 0, colon));
     const std::size_t mark = Find(line, '>');
-    if (index < 0 || mark == line.Size()) return;
+    if (index < 0 || mark == line.size()) return;
     CalculationState& c = Calculation();
     const auto at = static_cast<std::size_t>(index);
     // An attribute field that runs past ">" ends there.
     c.CellAttributes[at] = mark > colon ? HexValue(Part(line, colon + 1, mark)) : 0;
-    Text entry = Slice(line, mark + 1, line.Size());
+    Text entry = Slice(line, mark + 1, line.size());
     if (!entry.Empty() && entry[0] == '=')
         c.CellFormula[at] = std::move(entry);
     else
         c.CellText[at] = std::move(entry);
 }
 
-void ReadLine(const Text& line) {
+// A line of the file, seen in place: only a cell's entry is copied.
+void ReadLine(TextView line) {
     const std::size_t colon = Find(line, ':');
-    if (line.Empty() || colon == line.Size()) return;
+    if (line.empty() || colon == line.size()) return;
     if (line[0] == 'S') ReadWidthLine(line, colon);
     if (line[0] == 'Z') ReadCellLine(line, colon);
 }
@@ -109,11 +108,11 @@ Text CalculationToText() {
 
 void CalculationFromText(const String& text) {
     const Text codes = CalculationCodes(text);
-    std::size_t start = 0;
-    for (std::size_t i = 0; i <= codes.Size(); ++i) {
-        if (i < codes.Size() && codes[i] != CarriageReturn) continue;
-        ReadLine(Slice(codes, start, i));
-        start = i + 1;
+    const TextView all(codes.Elements);
+    for (std::size_t start = 0; start <= all.size();) {
+        const std::size_t end = start + Find(all.subspan(start), CarriageReturn);
+        ReadLine(all.subspan(start, end - start));
+        start = end + 1;
     }
 }
 
@@ -154,6 +153,15 @@ void AppendCalculationCode(Text& codes, char32_t s) {
 Text CalculationCodes(const String& text) {
     Text codes;
     codes.Elements.reserve(text.size());
-    for (const char32_t s : Scalars(text)) AppendCalculationCode(codes, s);
+    for (std::size_t i = 0; i < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        // ASCII, nearly all of a file, needs no decoding.
+        if (byte < 0x80) {
+            codes += byte;
+            ++i;
+        } else {
+            AppendCalculationCode(codes, NextScalar(text, i));
+        }
+    }
     return codes;
 }

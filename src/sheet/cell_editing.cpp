@@ -193,7 +193,7 @@ void ComputeCell(Int index) {
     SetCellKind(attributes, OutcomeToCellText(outcome, CellKind(attributes), c.CellText[At(index)]));
 }
 
-void RecalculateAll() {
+void RecalculateCells() {
     // Most cells hold no formula; testing that here keeps the pass over
     // them a tight loop.
     const std::vector<Text>& formulas = C().CellFormula;
@@ -201,6 +201,10 @@ void RecalculateAll() {
     for (Int index = 0; index < count; ++index) {
         if (!formulas[At(index)].Empty()) ComputeCell(index);
     }
+}
+
+void RecalculateAll() {
+    RecalculateCells();
     RedrawGrid();
 }
 

@@ -26,8 +26,10 @@ void EditCell(Int row, Int column, const Text& entry, bool interactive);
 // Neither redraws nor sets Modified.
 void ComputeCell(Int index);
 
-// One pass over every cell in CellIndex order, then RedrawGrid.
+// One pass over every cell in CellIndex order, then RedrawGrid; the pass
+// alone for work without a screen.
 void RecalculateAll();
+void RecalculateCells();
 
 // Empties the cursor cell, keeping its colours and display format.
 void ClearCell();

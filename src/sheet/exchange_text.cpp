@@ -218,8 +218,10 @@ Text SelectionAsText() {
 
 Text SheetAsText() { return CellsAsText(1, 1, Calculation().RowCount, Calculation().ColumnCount); }
 
+PasteOutcome PasteCells(const String& text) { return Paster().Paste(text); }
+
 PasteOutcome PasteText(const String& text) {
-    const PasteOutcome outcome = Paster().Paste(text);
+    const PasteOutcome outcome = PasteCells(text);
     RedrawGrid();
     return outcome;
 }

@@ -31,3 +31,5 @@ struct PasteOutcome {
 // non-empty entry is entered and computed as typed in would be; then the
 // grid is redrawn.
 PasteOutcome PasteText(const String& text);
+// The same without the redraw, for work without a screen.
+PasteOutcome PasteCells(const String& text);

@@ -149,10 +149,10 @@ const Case Cases[] = {
     {"file_save_refused", "x{Open " ScreenFolder "/gesperrt.calc}5{Return}^Qs", 50},
     {"file_save_missing_folder", OpenUmsatz + "^Qu^Zfehlt/x.calc{Return}", 50},
     {"file_open_selector_80", OpenUmsatz + "^Qo", 80},
-    // ? shows the menu's help in the other help modes; the keys of later
-    // work and Return lead back to the main menu.
+    // ? shows the menu's help in the other help modes; J (the database
+    // import, still to come) and Return lead back to the main menu.
     {"file_help_key", OpenUmsatz + "{Esc}^Q?", 50},
-    {"file_keys_lead_back", "x^Qe^Qi^Qj^Q{Return}", 50},
+    {"file_keys_lead_back", "x^Qj^Q{Return}", 50},
     // The selection menu over the demo data: start and end, all, none,
     // copy, cut, delete and paste, the formats, letter case, the whole sheet.
     {"selection_marked", "x^_^Oa^J^J^Ue", 50},

@@ -1,0 +1,59 @@
+#include "commands/text_files.h"
+
+#include <string>
+
+#include "catalog/file_selector.h"
+#include "commands/calculation_files.h"
+#include "commands/stopwatch.h"
+#include "files/file_utilities.h"
+#include "platform/log.h"
+#include "runtime/dialogs.h"
+#include "runtime/events.h"
+#include "sheet/calculation.h"
+#include "sheet/calculation_file.h"
+#include "sheet/exchange_text.h"
+#include "sheet/grid_display.h"
+
+String ExportedText() {
+    CalculationState& c = Calculation();
+    const bool formats = c.CopyFormats;
+    c.CopyFormats = false;
+    String text = CalculationFileText(SheetAsText());
+    c.CopyFormats = formats;
+    return text;
+}
+
+int ExportTextTo(const String& path) {
+    Stopwatch clock;
+    const String text = ExportedText();
+    LogLine("TabronaExport: Write memory to text, " + std::to_string(clock.Lap()) + " ms.");
+    const int error = setstringtofile(text, path);
+    LogLine("TabronaExport: Write text to disk, " + std::to_string(clock.Lap()) + " ms.");
+    return error;
+}
+
+bool InsertTextFrom(const String& path) {
+    Stopwatch clock;
+    const String text = getstringfromfile(path);
+    LogLine("TabronaInsert: Load text from disk, encoding = " + LastFileEncoding() + ", " +
+            std::to_string(clock.Lap()) + " ms.");
+    if (text.empty()) return filekind(path) == KindFile;
+    PasteText(text);
+    LogLine("TabronaInsert: Read text in memory, " + std::to_string(clock.Lap()) + " ms.");
+    return true;
+}
+
+void ExportText() {
+    const String path = SaveFileSelector(SheetWindow, SelectorStartFolder(), "Textdatei exportieren",
+                                         "Exportieren:", Calculation().CalcFileName, 5, Calculation().GridBottom - 10,
+                                         SelectorWidth, false);
+    const int error = path.empty() ? 0 : ExportTextTo(path);
+    if (error != 0) TellFileError("Textdatei exportieren", "Der Text konnte nicht gesichert werden:", error);
+}
+
+void InsertTextFile() {
+    const String path =
+        OpenFileSelector(SheetWindow, SelectorStartFolder(), "Textdatei einfügen", "DIR,txt,text,asm,bin,bas", 5,
+                         Calculation().GridBottom - 10, SelectorWidth, false, false);
+    if (!path.empty()) InsertTextFrom(path);
+}

@@ -1,0 +1,21 @@
+// Text files in the exchange format of the pasteboard: the whole sheet
+// exported, a text file inserted at the cursor. The file menu's E and I,
+// and the batch mode's export and import.
+#pragma once
+
+#include "runtime/text.h"
+
+// The whole sheet as the text a file gets: no attribute words, whatever
+// CopyFormats says; formulas or values as FormulasInsteadOfContents says.
+String ExportedText();
+// Writes it to path with the log lines "TabronaExport: …"; 0 or the
+// system's error code.
+int ExportTextTo(const String& path);
+// Reads the file at path into the sheet at the cursor with the log lines
+// "TabronaInsert: …"; false when it could not be read.
+bool InsertTextFrom(const String& path);
+
+// E: asks for a name in the save selector and exports there.
+void ExportText();
+// I: asks for a text file in the open selector and inserts it.
+void InsertTextFile();
