@@ -5,6 +5,7 @@
 #include "commands/menu_table.h"
 #include "commands/menus.h"
 #include "commands/printing.h"
+#include "runtime/events.h"
 #include "runtime/input.h"
 #include "runtime/key_codes.h"
 #include "runtime/text_output.h"
@@ -52,6 +53,8 @@ void EditSetting() {
     const String typed = t_InputForm(SheetWindow, "", std::to_string(value), false, InputInteger, Length);
     const Int number = TextToInteger(Text::FromBytes(typed));
     if (Accepted(typed, number)) value = number;
+    // The help lines again: a refused longer number would leave digits.
+    if (C().GridTop == HelpModeAll) ShowMenuHelp(PrintMenu);
 }
 
 bool NotEmpty(const String& typed, Int) { return !typed.empty(); }
@@ -66,8 +69,11 @@ Int LineFeedKey(Int key) {
     return key;
 }
 
+// The way back redraws the grid over the overview, so it waits for a key
+// first: otherwise nobody would ever see it.
 Int FunctionOverview(Int) {
     ShowFunctionOverview();
+    t_WaitKey(SheetWindow);
     ReturnToMainMenu();
     return 0;
 }

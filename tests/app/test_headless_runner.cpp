@@ -153,6 +153,17 @@ const Case Cases[] = {
     // import, still to come) and Return lead back to the main menu.
     {"file_help_key", OpenUmsatz + "{Esc}^Q?", 50},
     {"file_keys_lead_back", "x^Qj^Q{Return}", 50},
+    {"file_export_selector", OpenUmsatz + "^Qe", 50},
+    {"file_insert_selector", OpenUmsatz + "^Qi", 50},
+    // The print menu: settings kept or refused, the range, the switches,
+    // the function overview and the preview's first page.
+    {"print_settings", "x^Pb^Z300{Return}z^Z0{Return}l^Z5{Return}t^Z3{Return}dfr", 50},
+    {"print_range", "x^_^Pa^J^J^Ue", 50},
+    {"print_choice_twice", "x^Pdd", 50},
+    {"print_function_overview", "x^Pk", 50},
+    {"print_help_key", "x{Esc}^P?", 50},
+    {"print_preview_page", "x^_^Pp", 50},
+    {"print_line_feed_needs_help_mode_9", "x{Esc}^Pf", 50},
     // The selection menu over the demo data: start and end, all, none,
     // copy, cut, delete and paste, the formats, letter case, the whole sheet.
     {"selection_marked", "x^_^Oa^J^J^Ue", 50},
@@ -453,6 +464,61 @@ TEST_F(RunnerTest, KilledProgramOffersItsWorkAtTheNextStart) {
     fs::last_write_time(dir / "a.calc", fs::last_write_time(copy) + std::chrono::seconds(1));
     EXPECT_EQ(run("").find("wiederherstellen"), std::string::npos);
     EXPECT_FALSE(fs::exists(copy));
+}
+
+// The print preview of the demo data and the printer's text of a range over
+// two pages, compared with committed output checked by eye.
+TEST_F(RunnerTest, PreviewAndPrinterShowThePrintRange) {
+    const fs::path preview = dir / "preview.png", printer = dir / "printer.txt";
+    Screen("x^_^Pp{Preview " + preview.string() + "}", "");
+    // 30 lines a page, rows 1 to 40 and columns 1 to 3: two pages.
+    Screen("x^_^Pdz^Z30{Return}" + Times(39, "^J") + "^U^Uep{Printer " + printer.string() + "}", "");
+    for (const auto& [made, name] : {std::pair{preview, "print_preview_demo.png"}, {printer, "printer_two_pages.txt"}}) {
+        const fs::path expected = fs::path(TABRONA_SCREENS) / name;
+        if (std::getenv("TABRONA_UPDATE_SCREENS")) fs::copy_file(made, expected, fs::copy_options::overwrite_existing);
+        EXPECT_EQ(ReadAll(made), ReadAll(expected)) << name;
+    }
+}
+
+// E writes the sheet as text in the save selector's folder; I, in the open
+// selector, puts it back at the cursor.
+TEST_F(RunnerTest, ExportedTextInsertsTheSameCells) {
+    const std::string calc = File("a.calc", "Z5S5:000000000000F002>Alt\r");
+    Screen("12{Return}^U=Z1S1*2{Return}^UGr\u00fc\u00dfe{Return}^Qe^Zt.txt{Return}", calc);
+    EXPECT_EQ(ReadAll(dir / "t.txt"), "12\t=Z1S1*2\tGr\u00fc\u00dfe" + std::string(97, '\t') + "\r" +
+                                          Times(3, std::string(99, '\t') + "\r") + "\t\t\t\tAlt");
+    EXPECT_NE(Screen("^Qi{Return}", calc).find("  1|12       24       Gr\u00fc\u00dfe"), std::string::npos);
+}
+
+// Batch runs: a Calculation out as values, a text in as a Calculation; a
+// missing or malformed input and an unwritable output fail, and leave the
+// old output as it was.
+TEST_F(RunnerTest, BatchExportAndImport) {
+    const std::string bin = std::string("'") + TABRONA_EXE + "'";
+    const std::string calc = File("in.calc", "Z1S1:000000000000F003>2\rZ1S2:000000000000F003>=Z1S1*21\r"
+                                             "Z2S1:000000000000F002>Gr\u00fc\u00dfe\r");
+    const auto [status, exported] = RunCommand(bin + " --export " + calc + " -");
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(exported, "2\t42" + std::string(98, '\t') + "\rGr\u00fc\u00dfe");
+    const std::string made = " '" + (dir / "out.calc").string() + "'";
+    EXPECT_EQ(RunCommand(bin + " --import " + File("in.txt", "a\t=2*3\r\n\"x\ty\"") + made).first, 0);
+    EXPECT_EQ(ReadAll(dir / "out.calc"),
+              "Z1S1:000000000000F002>a\rZ1S2:000000000000F003>=2*3\rZ2S1:000000000000F002>x\ty\r");
+    const std::string old = File("old.txt", "alt");
+    fs::permissions(dir / "old.txt", fs::perms::owner_read);
+    const std::pair<std::string, std::string> failures[] = {
+        {"--export '" + (dir / "fehlt.calc").string() + "' " + old, "no such file"},
+        {"--export " + File("bad.calc", "kein Inhalt\r") + " " + old, "is not a Calculation file"},
+        {"--import " + File("bin.txt", std::string("a\0b", 3)) + " " + old, "is not a text file"},
+        {"--export " + calc + " " + old, "cannot write"},
+        {"--import " + calc, "needs two files"},
+    };
+    for (const auto& [arguments, message] : failures) {
+        const auto [failed, output] = RunCommand(bin + " " + arguments);
+        EXPECT_NE(failed, 0) << arguments;
+        EXPECT_NE(output.find(message), std::string::npos) << arguments << ": " << output;
+    }
+    EXPECT_EQ(ReadAll(dir / "old.txt"), "alt");
 }
 
 }  // namespace
