@@ -115,13 +115,15 @@ void SetDisplayFormat(Int& attributes, Int format) {
 
 void AppendHexWord(Text& out, Int word) {
     const auto bits = static_cast<std::uint64_t>(word);
-    for (int shift = 60; shift >= 0; shift -= 4) out += Tools().HexDigitTable[(bits >> shift) & 0xF];
+    const auto& digits = Tools().HexDigitTable;
+    for (int shift = 60; shift >= 0; shift -= 4) out += digits[(bits >> shift) & 0xF];
 }
 
 Int HexValue(TextView digits) {
     std::uint64_t value = 0;
+    const auto& table = Tools().HexValueTable;
     for (const UInt8 code : digits) {
-        const Int digit = Tools().HexValueTable[code];
+        const Int digit = table[code];
         if (digit < 0) break;
         value = (value << 4) | static_cast<std::uint64_t>(digit);
     }

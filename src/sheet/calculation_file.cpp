@@ -154,14 +154,13 @@ Text CalculationCodes(const String& text) {
     Text codes;
     codes.Elements.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        // ASCII, nearly all of a file, needs no decoding.
-        if (byte < 0x80) {
-            codes += byte;
-            ++i;
-        } else {
-            AppendCalculationCode(codes, NextScalar(text, i));
-        }
+        // Runs of ASCII, nearly all of a file, are copied as they are.
+        std::size_t end = i;
+        while (end < text.size() && static_cast<unsigned char>(text[end]) < 0x80) ++end;
+        codes.Elements.insert(codes.Elements.end(), text.begin() + static_cast<std::ptrdiff_t>(i),
+                              text.begin() + static_cast<std::ptrdiff_t>(end));
+        i = end;
+        if (i < text.size()) AppendCalculationCode(codes, NextScalar(text, i));
     }
     return codes;
 }
