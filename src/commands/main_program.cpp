@@ -5,6 +5,7 @@
 
 #include "commands/calculation_files.h"
 #include "commands/cursor_moves.h"
+#include "commands/macros.h"
 #include "commands/menus.h"
 #include "commands/recovery.h"
 #include "formula/function_table.h"
@@ -52,6 +53,13 @@ void OpenRequestedFile() {
     if (TakeFileEvent(request)) OpenCalculation(request.Description);
 }
 
+void TellTooManyKeys() {
+    t_MessageBox(W, "Macro", "Zu viele Tasten warten noch:", "Das Macro wurde nicht abgespielt.",
+                 "Bitte irgendeine Taste drücken", "!");
+    t_WaitKey(W);
+    RedrawAroundCursor();
+}
+
 bool InputWaiting() { return KeyQueueLength() > 0 || FileEventPendingFlag() || QuitRequestPending(); }
 
 // Waits for a key, a file-open request or the host's quit request; the
@@ -66,8 +74,11 @@ Int NextKey() {
     t_Event event;
     if (!TakeKeyEvent(event)) return -1;
     Int key = event.Value;
-    // Command with a key selects a macro; the macros come with their menu.
-    if (key > 0 && key <= 127 && event.CommandPressed) key = 0;
+    // Command with a key plays its macro into the keyboard input.
+    if (key > 0 && key <= 127 && event.CommandPressed) {
+        if (!PlayMacro(key)) TellTooManyKeys();
+        key = 0;
+    }
     return key;
 }
 
@@ -92,6 +103,8 @@ void StartUp() {
     EnsurePreferencesFolder();
     StartSettings();
     parser_InitFunctions();
+    Macros().LastLine = t_WindowPos(W, 7);
+    MacroLoad(DefaultMacroFile());
     Parser().CellReferencesEnabled = true;
     InstallGridDisplay();
     // The menu's paste types ^V, which the main menu's paste key takes.
@@ -131,6 +144,7 @@ void MainProgram() {
         if (FileEventPendingFlag()) OpenRequestedFile();
         NormalColors();
         key = HandleMenuKey(key);
+        if (key != 0 && c.MenuState == MacroMenu) DrawMacroList();
         if (key != 0 && c.MenuState != MacroMenu) {
             MoveCursor(key);
             RedrawScreen();
@@ -142,5 +156,6 @@ void MainProgram() {
     }
     RemoveRecoveryCopy();
     SetProgramTitle();
+    MacroSave(DefaultMacroFile());
     t_QuitProgram(W);
 }

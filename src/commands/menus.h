@@ -17,8 +17,10 @@ Int HandleMenuKey(Int key);
 // Enters one of the menus 1-4: its state, its help in help mode 9, the
 // status line; gives the key back.
 Int EnterMenu(Int menu, Int key);
-// Enters the macro menu, which brings its own header line.
+// Enters the macro menu, which brings its own header line and list.
 Int EnterMacroMenu(Int key);
+// The macro menu's list of macros, drawn again after each of its keys.
+void DrawMacroList();
 
 void ReturnToMainMenu();
 // The file menu's quit: asks to save a modified Calculation first, then

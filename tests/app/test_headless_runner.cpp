@@ -250,6 +250,7 @@ TEST_P(ScreenCase, MatchesTheCommittedScreen) {
     const Case& c = GetParam();
     const fs::path dir = fs::temp_directory_path() / ("tabrona-screens-" + std::to_string(::getpid()));
     fs::create_directories(dir);
+    ::setenv("XDG_CONFIG_HOME", dir.c_str(), 1);  // the macro file of this run alone
     ScreenFiles();
     const std::string screen = RunScreen(c, dir);
     ASSERT_FALSE(screen.empty()) << "the run failed; see " << (dir / c.name).string() << ".log";
@@ -281,6 +282,7 @@ protected:
         const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
         dir = fs::temp_directory_path() / ("tabrona-" + std::string(test->name()) + "-" + std::to_string(::getpid()));
         fs::create_directories(dir);
+        ::setenv("XDG_CONFIG_HOME", dir.c_str(), 1);  // the macro file of this test alone
     }
     void TearDown() override { fs::remove_all(dir); }
 
