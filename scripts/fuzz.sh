@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh fuzz
 seconds="${1:-30}"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DTABRONA_FUZZ=ON >/dev/null
-cmake --build build-fuzz --target fuzz_font fuzz_formula fuzz_calculation_file fuzz_paste_text
+cmake --build build-fuzz --target fuzz_font fuzz_formula fuzz_calculation_file fuzz_paste_text fuzz_macro_file
 corpus="$(mktemp -d)"
 trap 'rm -rf "$corpus"' EXIT
 mkdir -p "$corpus/font"
@@ -54,3 +54,9 @@ printf '\001\002a\tb\rc\r\n"x\ty"\t"sagt ""ja"""\tG\303\274te\003000000000004F00
 printf '%s\n' '"\x09"' '"\x0d"' '"\x0a"' '"\x22"' '"\x03000000000000F002"' '"=Z1S1+1"' >"$corpus/paste.dict"
 build-fuzz/fuzz/fuzz_paste_text -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
   -dict="$corpus/paste.dict" -print_final_stats=1 "$corpus/paste" 2>&1 | tail -n 12
+
+# Macro files: lines of every kind.
+mkdir -p "$corpus/macro"
+printf 'Macro 001 = 48616C6C6F\rMacro 095 = \rMacro 200 = 41\rMacro  -3 = 4\r' >"$corpus/macro/seed"
+build-fuzz/fuzz/fuzz_macro_file -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=16384 \
+  -print_final_stats=1 "$corpus/macro" 2>&1 | tail -n 12

@@ -128,8 +128,11 @@ Int EmptyAll(Int key) {
     return key;
 }
 
+// The help lines take the top of the screen: the list starts below them.
 Int ShowHelp(Int key) {
     Calculation().GridTop = HelpModeAll;
+    Macros().FirstLine = HelpModeAll + 1;
+    Clamp();
     ShowMenuHelp(MacroMenu);
     RedrawScreen();
     return key;

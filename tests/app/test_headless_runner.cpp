@@ -164,6 +164,11 @@ const Case Cases[] = {
     {"print_help_key", "x{Esc}^P?", 50},
     {"print_preview_page", "x^_^Pp", 50},
     {"print_line_feed_needs_help_mode_9", "x{Esc}^Pf", 50},
+    // The macro menu: a macro edited, the list's end, the help.
+    {"macro_edited", "x^Ö^E^K^K^K^K^K^K^K{Return}Hallo Welt{Return}", 50},
+    {"macro_end", "x^Ö^E^J", 50},
+    {"macro_page_down", "x^Ö^C^J", 50},
+    {"macro_help_key", "x{Esc}^Ö?", 50},
     // The selection menu over the demo data: start and end, all, none,
     // copy, cut, delete and paste, the formats, letter case, the whole sheet.
     {"selection_marked", "x^_^Oa^J^J^Ue", 50},
@@ -521,6 +526,15 @@ TEST_F(RunnerTest, BatchExportAndImport) {
         EXPECT_NE(output.find(message), std::string::npos) << arguments << ": " << output;
     }
     EXPECT_EQ(ReadAll(dir / "old.txt"), "alt");
+}
+
+// A macro defined in the editor plays into a cell with Command, is saved
+// with the menu's ^S and plays again after a restart.
+TEST_F(RunnerTest, MacrosPlaySaveAndComeBack) {
+    const std::string define = "x^\u00d6^E^K^K^K^K^K^K^K{Return}Gr\u00fc\u00dfe{Return}^S{Esc}";
+    EXPECT_NE(Screen(define + "{Cmd-x}{Return}", "").find("  1|Gr\u00fc\u00dfe"), std::string::npos);
+    EXPECT_NE(ReadAll(dir / "Tabrona" / "Macro.txt").find("Macro 088 = 4772FCDF65\r"), std::string::npos);
+    EXPECT_NE(Screen("x^J{Cmd-X}{Return}", "").find("  2|Gr\u00fc\u00dfe"), std::string::npos);
 }
 
 }  // namespace

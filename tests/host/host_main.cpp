@@ -2,8 +2,8 @@
 // ctest starts one per test; by hand, pick one with --gtest_filter, since a
 // test leaves its program thread behind. The process ends without tearing
 // anything down: that thread may still be waiting. Each process keeps its
-// recovery copies in a folder of its own, as a test may end with unsaved
-// work that the next test's program would offer to restore.
+// recovery copies and preferences in a folder of its own, as a test may end
+// with unsaved work that the next test's program would offer to restore.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -17,6 +17,7 @@ int main(int argc, char** argv) {
     std::string state = (std::filesystem::temp_directory_path() / "tabrona-host-XXXXXX").string();
     if (!mkdtemp(state.data())) return 2;
     setenv("XDG_STATE_HOME", state.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", state.c_str(), 1);  // the macro file, the single-instance key
     testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);

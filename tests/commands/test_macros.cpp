@@ -1,0 +1,60 @@
+// The macro file, read and written, and what playing a macro types.
+#include "commands/macros.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "runtime/events.h"
+#include "runtime/program.h"
+#include "runtime/screen_fixture.h"
+
+namespace {
+
+std::string S(const Text& text) { return std::string(text.Elements.begin(), text.Elements.end()); }
+
+class MacrosTest : public ScreenTest {
+protected:
+    void SetUp() override {
+        ScreenTest::SetUp();
+        initoxtools();
+    }
+};
+
+TEST_F(MacrosTest, TheFileHoldsEveryMacroAndLoadsWhatItCan) {
+    Macros().Table[65] = Text::FromBytes("Hallo");
+    const std::string file = MacroFileText();
+    EXPECT_EQ(std::count(file.begin(), file.end(), '\r'), 95);
+    EXPECT_NE(file.find("\rMacro 064 = \rMacro 065 = 48616C6C6F\rMacro 066 = \r"), std::string::npos);
+    EXPECT_EQ(file.substr(0, 13), "Macro 001 = \r");
+    Macros().Table[65] = Text();
+    MacrosFromText(file);
+    EXPECT_EQ(S(Macros().Table[65]), "Hallo");
+    // Only the lines understood change anything: a number outside 1 to 95,
+    // odd or broken digits, a foreign line, a character above 255.
+    Macros().Table[4] = Macros().Table[5] = Text::FromBytes("alt");
+    MacrosFromText("Macro 003 = 41420a\rMacro 200 = 41\rMacro 004 = 414\rMacro  -7 = 41\rMakro 001 = 41\r"
+                   "Macro 005 = 4G\rMacro 006 = \xE2\x82\xAC" "41\rMacro 1\rMacro 007 = 7e7F");
+    EXPECT_EQ(S(Macros().Table[3]), "AB\n");
+    EXPECT_EQ(S(Macros().Table[4]) + S(Macros().Table[5]) + S(Macros().Table[6]) + S(Macros().Table[1]), "");
+    EXPECT_EQ(S(Macros().Table[7]), "~\x7F");
+    EXPECT_EQ(S(Macros().Table[65]), "Hallo");
+}
+
+// A macro types its text once, also when it holds its own key: typed keys
+// carry no Command, so no macro can play another. A macro that would leave
+// too many keys waiting is not played.
+TEST_F(MacrosTest, PlayingTypesTheTextOnceAndStopsAtTheQueuesLimit) {
+    Macros().Table[66] = Text::FromBytes("Bb");
+    EXPECT_TRUE(PlayMacro('b'));
+    EXPECT_TRUE(PlayMacro('B'));
+    EXPECT_EQ(KeyQueueLength(), 4u);
+    t_TypeString(std::string(MaxQueuedMacroKeys - 5, 'x'));
+    EXPECT_FALSE(PlayMacro('B'));
+    EXPECT_EQ(KeyQueueLength(), MaxQueuedMacroKeys - 1);
+    t_Event event;
+    while (TakeKeyEvent(event)) EXPECT_FALSE(event.CommandPressed);
+}
+
+}  // namespace
