@@ -4,8 +4,8 @@
 #   W1 numbers in row 1, =Z{r-1}S{c}+1 below;
 #   W2 a short text in every cell;
 #   W3 numbers in row 1, a formula of four functions of the cell above below.
-# Prints hyperfine's figures (the median is the one to read) and the peak
-# memory of one run. Usage: bench/end_to_end.sh [build folder]
+# Prints hyperfine's figures, the median of each, and the peak memory of
+# one run. Usage: bench/end_to_end.sh [build folder]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh bench
@@ -38,6 +38,9 @@ sheet W2 'Wort{c}' 'Wort{c}'
 sheet W3 '{c}' '=Round(Sin(Z{p}S{c}),2)+Sqrt(Abs(Z{p}S{c}))+Val(Str$(Z{p}S{c}))/2'
 
 for w in W1 W2 W3; do
-  hyperfine --warmup 3 --runs 20 --style basic -n "$w" "$tabrona --export $work/$w.calc $work/$w.out"
+  hyperfine --warmup 3 --runs 20 --style basic --export-json "$work/$w.json" -n "$w" \
+    "$tabrona --export $work/$w.calc $work/$w.out"
+  median=$(grep -o '"median": [0-9.e-]*' "$work/$w.json" | head -n 1 | awk '{printf "%.1f", $2 * 1000}')
+  echo "$w median: $median ms"
   /usr/bin/time -f "$w peak memory: %M KB" "$tabrona" --export "$work/$w.calc" "$work/$w.out"
 done

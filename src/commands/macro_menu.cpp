@@ -145,7 +145,7 @@ Int LeaveMacroMenu(Int key) {
 }
 
 constexpr MenuCommand Commands[] = {
-    {0, LeaveMacroMenu},
+    {1, LeaveMacroMenu},
     {EscapeKey, LeaveMacroMenu},
     {CtrlK, Move<-1, 0>},
     {CtrlJ, Move<1, 0>},
