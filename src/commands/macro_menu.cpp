@@ -145,7 +145,7 @@ Int LeaveMacroMenu(Int key) {
 }
 
 constexpr MenuCommand Commands[] = {
-    {1, LeaveMacroMenu},
+    {0, LeaveMacroMenu},
     {EscapeKey, LeaveMacroMenu},
     {CtrlK, Move<-1, 0>},
     {CtrlJ, Move<1, 0>},

@@ -167,6 +167,7 @@ const Case Cases[] = {
     // The macro menu: a macro edited, the list's end, the help.
     {"macro_edited", "x^Ö^E^K^K^K^K^K^K^K{Return}Hallo Welt{Return}", 50},
     {"macro_end", "x^Ö^E^J", 50},
+    {"macro_start", "x^Ö^C^B", 50},
     {"macro_page_down", "x^Ö^C^J", 50},
     {"macro_help_key", "x{Esc}^Ö?", 50},
     // The selection menu over the demo data: start and end, all, none,
@@ -476,11 +477,14 @@ TEST_F(RunnerTest, KilledProgramOffersItsWorkAtTheNextStart) {
 // The print preview of the demo data and the printer's text of a range over
 // two pages, compared with committed output checked by eye.
 TEST_F(RunnerTest, PreviewAndPrinterShowThePrintRange) {
-    const fs::path preview = dir / "preview.png", printer = dir / "printer.txt";
+    const fs::path preview = dir / "preview.png", printer = dir / "printer.txt", shapes = dir / "shapes.png";
     Screen("x^_^Pp{Preview " + preview.string() + "}", "");
+    // Every character with a shape of its own, on a page of one line.
+    Screen("xa!\"'()*+,-./:;<=>?[\\]{^}_`{{|}~{Return}^Pa^U^U^U^Ue^Pp{Preview " + shapes.string() + "}", "");
     // 30 lines a page, rows 1 to 40 and columns 1 to 3: two pages.
     Screen("x^_^Pdz^Z30{Return}" + Times(39, "^J") + "^U^Uep{Printer " + printer.string() + "}", "");
-    for (const auto& [made, name] : {std::pair{preview, "print_preview_demo.png"}, {printer, "printer_two_pages.txt"}}) {
+    for (const auto& [made, name] : {std::pair{preview, "print_preview_demo.png"}, {printer, "printer_two_pages.txt"},
+                                     {shapes, "print_preview_shapes.png"}}) {
         const fs::path expected = fs::path(TABRONA_SCREENS) / name;
         if (std::getenv("TABRONA_UPDATE_SCREENS")) fs::copy_file(made, expected, fs::copy_options::overwrite_existing);
         EXPECT_EQ(ReadAll(made), ReadAll(expected)) << name;

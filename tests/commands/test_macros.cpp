@@ -50,7 +50,10 @@ TEST_F(MacrosTest, PlayingTypesTheTextOnceAndStopsAtTheQueuesLimit) {
     EXPECT_TRUE(PlayMacro('b'));
     EXPECT_TRUE(PlayMacro('B'));
     EXPECT_EQ(KeyQueueLength(), 4u);
-    t_TypeString(std::string(MaxQueuedMacroKeys - 5, 'x'));
+    Macros().Table[95] = Text::FromBytes("_");
+    EXPECT_TRUE(PlayMacro('_'));  // 95 plays its own macro, 96 and up that of 32 less
+    EXPECT_EQ(KeyQueueLength(), 5u);
+    t_TypeString(std::string(MaxQueuedMacroKeys - 6, 'x'));
     EXPECT_FALSE(PlayMacro('B'));
     EXPECT_EQ(KeyQueueLength(), MaxQueuedMacroKeys - 1);
     t_Event event;
