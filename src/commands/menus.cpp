@@ -65,6 +65,11 @@ void RedrawAroundCursor() {
 
 Int UpperCaseKey(Int key) { return key >= 0 && key <= 255 ? UpperCaseBytes[static_cast<std::size_t>(key)] : key; }
 
+void ShowHelpOf(Int menu) {
+    Calculation().GridTop = HelpModeAll;
+    ShowMenuHelp(menu);
+}
+
 Int BackToMainMenu(Int) {
     ReturnToMainMenu();
     return 0;

@@ -37,6 +37,22 @@ Int StayInMenu(Int key);
 void RedrawAroundCursor();
 // A menu key in upper case (8-bit codes; others as they are).
 Int UpperCaseKey(Int key);
+// Help mode 9, with the menu's help lines.
+void ShowHelpOf(Int menu);
+
+// A menu's command, then (when it changes what the screen shows) the
+// redraw; the menu stays or leads back, as StayInMenu says.
+template <void (*Command)(), bool Redraws = true>
+Int RunAndStay(Int key) {
+    Command();
+    if (Redraws) RedrawAroundCursor();
+    return StayInMenu(key);
+}
+
+template <Int Menu>
+void ShowHelp() {
+    ShowHelpOf(Menu);
+}
 
 // Commands of the selection and search menus that the main menu has too:
 // ^L copies the whole sheet, ^V pastes at the cursor (saying what did not

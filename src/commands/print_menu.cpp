@@ -18,18 +18,6 @@ namespace {
 
 CalculationState& C() { return Calculation(); }
 
-template <void (*Command)()>
-Int Run(Int key) {
-    Command();
-    RedrawAroundCursor();
-    return StayInMenu(key);
-}
-
-void ShowHelp() {
-    C().GridTop = HelpModeAll;
-    ShowMenuHelp(PrintMenu);
-}
-
 void MarkStart() {
     C().PrintStartRow = C().CursorRow;
     C().PrintStartColumn = C().CursorColumn;
@@ -91,16 +79,16 @@ constexpr MenuCommand Commands[] = {
     {0, BackToMainMenu},
     {ReturnKey, BackToMainMenu},
     {EscapeKey, BackToMainMenu},
-    {'?', Run<ShowHelp>},
-    {'A', Run<MarkStart>},
-    {'E', Run<MarkEnd>},
-    {'B', Run<EditSetting<&PrintSettings::PrintSheetWidth, 109, 73, 3, AWidth>>},
-    {'L', Run<EditSetting<&PrintSettings::PrintLeftMargin, 47, 37, 2, NotEmpty>>},
-    {'T', Run<EditSetting<&PrintSettings::PrintTopMargin, 76, 56, 2, NotEmpty>>},
-    {'Z', Run<EditSetting<&PrintSettings::PrintLinesPerSheet, 19, 15, 5, AtLeastOne>>},
-    {'D', Run<SwitchPrinter>},
+    {'?', RunAndStay<ShowHelp<PrintMenu>>},
+    {'A', RunAndStay<MarkStart>},
+    {'E', RunAndStay<MarkEnd>},
+    {'B', RunAndStay<EditSetting<&PrintSettings::PrintSheetWidth, 109, 73, 3, AWidth>>},
+    {'L', RunAndStay<EditSetting<&PrintSettings::PrintLeftMargin, 47, 37, 2, NotEmpty>>},
+    {'T', RunAndStay<EditSetting<&PrintSettings::PrintTopMargin, 76, 56, 2, NotEmpty>>},
+    {'Z', RunAndStay<EditSetting<&PrintSettings::PrintLinesPerSheet, 19, 15, 5, AtLeastOne>>},
+    {'D', RunAndStay<SwitchPrinter>},
     {'F', LineFeedKey},
-    {'R', Run<SwitchPaper>},
+    {'R', RunAndStay<SwitchPaper>},
     {'K', FunctionOverview},
     {'P', Print},
 };

@@ -31,13 +31,6 @@ void Tell(const String& title, const String& line) {
     t_ClearRect(W, 18, 12, t_WindowPos(W, 4) - 18, 16);
 }
 
-template <void (*Command)()>
-Int Run(Int key) {
-    Command();
-    RedrawAroundCursor();
-    return StayInMenu(key);
-}
-
 // Keys that edit a field of the help lines work only where those show.
 template <void (*Command)(), bool Bell = false>
 Int WithHelpShown(Int key) {
@@ -54,11 +47,6 @@ String EditAt(Int column, Int line, const String& initial, Int mode, Int length)
     t_Htab(W, column);
     t_Vtab(W, line);
     return t_InputForm(W, "", initial, false, mode, length);
-}
-
-void ShowHelp() {
-    C().GridTop = HelpModeAll;
-    ShowMenuHelp(SearchMenu);
 }
 
 void Replace() {
@@ -151,11 +139,11 @@ constexpr MenuCommand Commands[] = {
     {0, BackToMainMenu},
     {ReturnKey, BackToMainMenu},
     {EscapeKey, BackToMainMenu},
-    {'?', Run<ShowHelp>},
-    {'S', Run<SearchAgain>},
-    {'E', Run<Replace>},
-    {AUmlaut, Run<ReplaceAndSearch>},
-    {'A', Run<ReplaceAll>},
+    {'?', RunAndStay<ShowHelp<SearchMenu>>},
+    {'S', RunAndStay<SearchAgain>},
+    {'E', RunAndStay<Replace>},
+    {AUmlaut, RunAndStay<ReplaceAndSearch>},
+    {'A', RunAndStay<ReplaceAll>},
     {'F', WithHelpShown<EditText<&SearchSettings::SearchText, 4>, true>},
     {'C', WithHelpShown<EditText<&SearchSettings::ReplaceText, 5>, true>},
     {'G', Toggle<&SearchSettings::IgnoreCase>},

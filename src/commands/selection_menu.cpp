@@ -20,18 +20,6 @@ namespace {
 CalculationState& C() { return Calculation(); }
 
 // A command, then the redraw when it changed what the grid shows.
-template <void (*Command)(), bool Redraws = true>
-Int Run(Int key) {
-    Command();
-    if (Redraws) RedrawAroundCursor();
-    return StayInMenu(key);
-}
-
-void ShowHelp() {
-    C().GridTop = HelpModeAll;
-    ShowMenuHelp(SelectionMenu);
-}
-
 void MarkStart() {
     C().SelectionStartRow = C().CursorRow;
     C().SelectionStartColumn = C().CursorColumn;
@@ -67,26 +55,26 @@ constexpr MenuCommand Commands[] = {
     {0, BackToMainMenu},
     {ReturnKey, BackToMainMenu},
     {EscapeKey, BackToMainMenu},
-    {'?', Run<ShowHelp>},
-    {'A', Run<MarkStart>},
-    {'E', Run<MarkEnd>},
-    {'T', Run<SelectAll>},
-    {'O', Run<SelectNothing>},
-    {'C', Run<CopySelection, false>},
-    {'X', Run<CutSelection>},
-    {'V', Run<PasteAtCursor>},
-    {'B', Run<DeleteSelection>},
-    {'L', Run<FormatSelected<1>>},
-    {'Z', Run<FormatSelected<2>>},
-    {'R', Run<FormatSelected<3>>},
-    {'N', Run<FormatSelected<0>>},
-    {'W', Run<FormatSelected<4>>},
-    {'K', Run<LowerCaseSelection>},
-    {'G', Run<UpperCaseSelection>},
-    {'M', Run<CapitalizeSelection>},
-    {'S', Run<CopySheetToPasteboard, false>},
-    {'U', Run<EmptyPasteboard, false>},
-    {'D', Run<ClearSelectionFormats>},
+    {'?', RunAndStay<ShowHelp<SelectionMenu>>},
+    {'A', RunAndStay<MarkStart>},
+    {'E', RunAndStay<MarkEnd>},
+    {'T', RunAndStay<SelectAll>},
+    {'O', RunAndStay<SelectNothing>},
+    {'C', RunAndStay<CopySelection, false>},
+    {'X', RunAndStay<CutSelection>},
+    {'V', RunAndStay<PasteAtCursor>},
+    {'B', RunAndStay<DeleteSelection>},
+    {'L', RunAndStay<FormatSelected<1>>},
+    {'Z', RunAndStay<FormatSelected<2>>},
+    {'R', RunAndStay<FormatSelected<3>>},
+    {'N', RunAndStay<FormatSelected<0>>},
+    {'W', RunAndStay<FormatSelected<4>>},
+    {'K', RunAndStay<LowerCaseSelection>},
+    {'G', RunAndStay<UpperCaseSelection>},
+    {'M', RunAndStay<CapitalizeSelection>},
+    {'S', RunAndStay<CopySheetToPasteboard, false>},
+    {'U', RunAndStay<EmptyPasteboard, false>},
+    {'D', RunAndStay<ClearSelectionFormats>},
 };
 
 }  // namespace
