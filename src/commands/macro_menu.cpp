@@ -100,8 +100,8 @@ Int Import(Int key) {
 }
 
 Int Export(Int key) {
-    const String path = SaveFileSelector(W, SelectorStartFolder(), "Macro exportieren", "Exportieren:", "Macro.txt",
-                                         5, Calculation().GridBottom - 10, SelectorWidth, false);
+    const String path = SaveFileSelector(W, SelectorStartFolder(), "Macro exportieren", "Exportieren:", "Macro.txt", 5,
+                                         Calculation().GridBottom - 10, SelectorWidth, false);
     if (!path.empty()) SaveTo(path);
     RedrawScreen();
     return key;
@@ -145,24 +145,15 @@ Int LeaveMacroMenu(Int key) {
 }
 
 constexpr MenuCommand Commands[] = {
-    {0, LeaveMacroMenu},
-    {EscapeKey, LeaveMacroMenu},
-    {CtrlK, Move<-1, 0>},
-    {CtrlJ, Move<1, 0>},
-    {CtrlW, Move<-1, -1>},
-    {CtrlY, Move<1, 1>},
-    {CtrlR, MovePage<-1>},
-    {CtrlC, MovePage<1>},
-    {CtrlB, First},
-    {CtrlE, Last},
-    {CtrlL, Load},
-    {CtrlS, Save},
-    {CtrlI, Import},
-    {CtrlU, Export},
-    {ReturnKey, Edit},
-    {BackspaceKey, Empty},
-    {CtrlG, Empty},
-    {CtrlX, EmptyAll},
+    {0, LeaveMacroMenu},   {EscapeKey, LeaveMacroMenu},
+    {CtrlK, Move<-1, 0>},  {CtrlJ, Move<1, 0>},
+    {CtrlW, Move<-1, -1>}, {CtrlY, Move<1, 1>},
+    {CtrlR, MovePage<-1>}, {CtrlC, MovePage<1>},
+    {CtrlB, First},        {CtrlE, Last},
+    {CtrlL, Load},         {CtrlS, Save},
+    {CtrlI, Import},       {CtrlU, Export},
+    {ReturnKey, Edit},     {BackspaceKey, Empty},
+    {CtrlG, Empty},        {CtrlX, EmptyAll},
     {'?', ShowHelp},
 };
 
@@ -183,7 +174,8 @@ void DrawMacroList() {
             shown += Text::FromBytes(": ");
             const Text& macro = m.Table[index];
             shown.Elements.insert(shown.Elements.end(), macro.Elements.begin(),
-                                  macro.Elements.begin() + std::min<std::ptrdiff_t>(ShownBytes, static_cast<std::ptrdiff_t>(macro.Size())));
+                                  macro.Elements.begin() +
+                                      std::min<std::ptrdiff_t>(ShownBytes, static_cast<std::ptrdiff_t>(macro.Size())));
             t_Print(W, shown);
             t_DisplayMode(W, 0);
         }

@@ -34,7 +34,8 @@ bool FromHex(TextView digits, Text& bytes) {
 void ReadMacroLine(TextView line) {
     static constexpr UInt8 Word[] = {'M', 'a', 'c', 'r', 'o'};
     if (line.size() < 5 || !std::equal(Word, Word + 5, line.begin())) return;
-    const Int number = line.size() > NumberAt ? TextToInteger(Text(std::vector<UInt8>(line.begin() + NumberAt, line.end()))) : 0;
+    const Int number =
+        line.size() > NumberAt ? TextToInteger(Text(std::vector<UInt8>(line.begin() + NumberAt, line.end()))) : 0;
     if (number < 1 || number > MacroCount) return;
     Text bytes;
     if (line.size() <= TextAt || !FromHex(line.subspan(TextAt), bytes)) bytes = Text();

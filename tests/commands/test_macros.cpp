@@ -34,8 +34,10 @@ TEST_F(MacrosTest, TheFileHoldsEveryMacroAndLoadsWhatItCan) {
     // Only the lines understood change anything: a number outside 1 to 95,
     // odd or broken digits, a foreign line, a character above 255.
     Macros().Table[4] = Macros().Table[5] = Text::FromBytes("alt");
-    MacrosFromText("Macro 003 = 41420a\rMacro 200 = 41\rMacro 004 = 414\rMacro  -7 = 41\rMakro 001 = 41\r"
-                   "Macro 005 = 4G\rMacro 006 = \xE2\x82\xAC" "41\rMacro 1\rMacro 007 = 7e7F");
+    MacrosFromText(
+        "Macro 003 = 41420a\rMacro 200 = 41\rMacro 004 = 414\rMacro  -7 = 41\rMakro 001 = 41\r"
+        "Macro 005 = 4G\rMacro 006 = \xE2\x82\xAC"
+        "41\rMacro 1\rMacro 007 = 7e7F");
     EXPECT_EQ(S(Macros().Table[3]), "AB\n");
     EXPECT_EQ(S(Macros().Table[4]) + S(Macros().Table[5]) + S(Macros().Table[6]) + S(Macros().Table[1]), "");
     EXPECT_EQ(S(Macros().Table[7]), "~\x7F");

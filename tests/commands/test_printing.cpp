@@ -22,7 +22,8 @@ protected:
     // All pages, each after a "|" and with "#" where a break follows.
     static std::string Pages(const std::string& printText) {
         std::string all;
-        PrinterPages(Text::FromBytes(printText), [&](const String& page, bool broken) { all += "|" + page + (broken ? "#" : ""); });
+        PrinterPages(Text::FromBytes(printText),
+                     [&](const String& page, bool broken) { all += "|" + page + (broken ? "#" : ""); });
         return all;
     }
 };
