@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh fuzz
 seconds="${1:-30}"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DTABRONA_FUZZ=ON >/dev/null
-cmake --build build-fuzz --target fuzz_font fuzz_formula fuzz_calculation_file fuzz_paste_text fuzz_macro_file
+cmake --build build-fuzz --target fuzz_font fuzz_formula fuzz_calculation_file fuzz_paste_text fuzz_macro_file fuzz_datafile
 corpus="$(mktemp -d)"
 trap 'rm -rf "$corpus"' EXIT
 mkdir -p "$corpus/font"
@@ -60,3 +60,10 @@ mkdir -p "$corpus/macro"
 printf 'Macro 001 = 48616C6C6F\rMacro 095 = \rMacro 200 = 41\rMacro  -3 = 4\r' >"$corpus/macro/seed"
 build-fuzz/fuzz/fuzz_macro_file -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=16384 \
   -print_final_stats=1 "$corpus/macro" 2>&1 | tail -n 12
+
+# Datafiles: the committed one, and instructions of every kind.
+mkdir -p "$corpus/datafile"
+cp tests/app/calcs/*.datb "$corpus/datafile/"
+printf '%s\n' '"T0000000001  "' '"F0000000001S "' '"R0000000001"' '"\x0d"' '"\x0a"' '"           "' >"$corpus/datafile.dict"
+build-fuzz/fuzz/fuzz_datafile -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
+  -dict="$corpus/datafile.dict" -print_final_stats=1 "$corpus/datafile" 2>&1 | tail -n 12

@@ -7,6 +7,7 @@
 #include "commands/calculation_files.h"
 #include "commands/main_program.h"
 #include "commands/menu_table.h"
+#include "commands/database_import.h"
 #include "commands/menus.h"
 #include "commands/text_files.h"
 #include "files/file_utilities.h"
@@ -177,7 +178,6 @@ void About() {
     t_WaitKey(SheetWindow);
 }
 
-// J (database import) comes with the database; until then it leads back.
 constexpr MenuCommand Commands[] = {
     {0, BackToMainMenu},
     {ReturnKey, BackToMainMenu},
@@ -195,7 +195,7 @@ constexpr MenuCommand Commands[] = {
     {'E', ThenMainMenu<ExportText>},
     {'H', Advance<BackgroundColor, SetBackgroundColor, 16>},
     {'I', ThenMainMenu<InsertTextFile>},
-    {'J', BackToMainMenu},
+    {'J', ThenMainMenu<ImportDatabaseDialog>},
     {'N', ThenMainMenu<NewCalculation>},
     {'O', ThenMainMenu<OpenCalculationDialog>},
     {'Q', QuitKey},

@@ -79,35 +79,6 @@ bool ReadWhole(const std::string& path, std::uint64_t limit, std::string& out) {
     }
 }
 
-bool ValidUtf8(const std::string& text) {
-    std::size_t i = 0;
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-    while (i < text.size()) {
-        // ASCII, most of any text, eight bytes at a time.
-        std::uint64_t eight = 0;
-        if (i + 8 <= text.size() && (std::memcpy(&eight, text.data() + i, 8), (eight & 0x8080808080808080u) == 0)) {
-            i += 8;
-            continue;
-        }
-        const unsigned char c = byte(i);
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        std::size_t length = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-        if (length == 0 || i + length > text.size()) return false;
-        char32_t value = length == 1 ? c : c & (0x7F >> length);
-        for (std::size_t k = 1; k < length; ++k) {
-            if ((byte(i + k) & 0xC0) != 0x80) return false;
-            value = (value << 6) | (byte(i + k) & 0x3F);
-        }
-        // Overlong forms, surrogates and values past U+10FFFF are no UTF-8.
-        static constexpr char32_t Smallest[] = {0, 0, 0x80, 0x800, 0x10000};
-        if (value < Smallest[length] || (value >= 0xD800 && value <= 0xDFFF) || value > 0x10FFFF) return false;
-        i += length;
-    }
-    return true;
-}
 
 // Mac OS Roman has a character for every byte, so this fails only when
 // iconv itself is missing the encoding.
@@ -184,6 +155,36 @@ bool SameIgnoringCase(const std::string& a, const std::string& b) {
 }
 
 }  // namespace
+
+bool ValidUtf8(std::string_view text) {
+    std::size_t i = 0;
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+    while (i < text.size()) {
+        // ASCII, most of any text, eight bytes at a time.
+        std::uint64_t eight = 0;
+        if (i + 8 <= text.size() && (std::memcpy(&eight, text.data() + i, 8), (eight & 0x8080808080808080u) == 0)) {
+            i += 8;
+            continue;
+        }
+        const unsigned char c = byte(i);
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t length = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+        if (length == 0 || i + length > text.size()) return false;
+        char32_t value = length == 1 ? c : c & (0x7F >> length);
+        for (std::size_t k = 1; k < length; ++k) {
+            if ((byte(i + k) & 0xC0) != 0x80) return false;
+            value = (value << 6) | (byte(i + k) & 0x3F);
+        }
+        // Overlong forms, surrogates and values past U+10FFFF are no UTF-8.
+        static constexpr char32_t Smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (value < Smallest[length] || (value >= 0xD800 && value <= 0xDFFF) || value > 0x10FFFF) return false;
+        i += length;
+    }
+    return true;
+}
 
 void InjectWriteFault(WriteStep step, int error) {
     state->faultStep = step;

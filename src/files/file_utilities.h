@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // What filekind reports.
@@ -25,6 +26,10 @@ std::string FileErrorDescription(int error, const std::string& path);
 // "NSUTF8StringEncoding", "NSMacOSRomanStringEncoding" or
 // "Error: Unknown Encoding".
 std::string LastFileEncoding();
+
+// True when the bytes are well-formed UTF-8 (no overlong forms, surrogates
+// or values past U+10FFFF).
+bool ValidUtf8(std::string_view text);
 
 // The file's text: UTF-8, else Mac OS Roman; empty when it cannot be read.
 std::string getstringfromfile(const std::string& path);

@@ -149,10 +149,10 @@ const Case Cases[] = {
     {"file_save_refused", "x{Open " ScreenFolder "/gesperrt.calc}5{Return}^Qs", 50},
     {"file_save_missing_folder", OpenUmsatz + "^Qu^Zfehlt/x.calc{Return}", 50},
     {"file_open_selector_80", OpenUmsatz + "^Qo", 80},
-    // ? shows the menu's help in the other help modes; J (the database
-    // import, still to come) and Return lead back to the main menu.
+    // ? shows the menu's help in the other help modes; Return leads back
+    // to the main menu.
     {"file_help_key", OpenUmsatz + "{Esc}^Q?", 50},
-    {"file_keys_lead_back", "x^Qj^Q{Return}", 50},
+    {"file_keys_lead_back", "x^Q{Return}", 50},
     {"file_export_selector", OpenUmsatz + "^Qe", 50},
     {"file_insert_selector", OpenUmsatz + "^Qi", 50},
     // The print menu: settings kept or refused, the range, the switches,
@@ -164,6 +164,9 @@ const Case Cases[] = {
     {"print_help_key", "x{Esc}^P?", 50},
     {"print_preview_page", "x^_^Pp", 50},
     {"print_line_feed_needs_help_mode_9", "x{Esc}^Pf", 50},
+    // A datafile's first table imported: names in row 1, a record a row.
+    {"database_import_selector", OpenUmsatz + "^Qjo{Return}", 50},
+    {"database_imported", OpenUmsatz + "^Qjo{Return}k{Return}", 50},
     // The macro menu: a macro edited, the list's end, the help.
     {"macro_edited", "x^Ö^E^K^K^K^K^K^K^K{Return}Hallo Welt{Return}", 50},
     {"macro_end", "x^Ö^E^J", 50},
@@ -220,7 +223,8 @@ void ScreenFiles() {
     ::flock(lock, LOCK_EX);
     const std::pair<const char*, std::string> files[] = {
         {"umsatz.calc", ReadAll(TABRONA_CALCS "/umsatz.calc")},
-        {"gesperrt.calc", "Z1S1:000000000000F002>Gesperrt\r"}};
+        {"gesperrt.calc", "Z1S1:000000000000F002>Gesperrt\r"},
+        {"Ordner/kunden.datb", ReadAll(TABRONA_CALCS "/kunden.datb")}};
     for (const auto& [name, text] : files) {
         if (ReadAll(folder / name) == text) continue;
         std::error_code missing;
@@ -230,7 +234,7 @@ void ScreenFiles() {
     fs::permissions(folder / "gesperrt.calc", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     // Noon UTC (15 January 2026): the same date in every time zone.
     const struct timespec noon[2] = {{1768478400, 0}, {1768478400, 0}};
-    for (const char* name : {"umsatz.calc", "gesperrt.calc", "Ordner"})
+    for (const char* name : {"umsatz.calc", "gesperrt.calc", "Ordner/kunden.datb", "Ordner"})
         ::utimensat(AT_FDCWD, (folder / name).c_str(), noon, 0);
     ::close(lock);
 }
