@@ -59,7 +59,9 @@ void ReadCellLine(TextView line, std::size_t colon) {
     const auto at = static_cast<std::size_t>(index);
     // An attribute field that runs past ">" ends there.
     c.CellAttributes[at] = mark > colon ? HexValue(Part(line, colon + 1, mark)) : 0;
-    Text entry = Slice(line, mark + 1, line.size());
+    // The line is the file's UTF-8; only the entry needs the program's codes.
+    Text entry = CalculationCodes(std::string_view(reinterpret_cast<const char*>(line.data()) + mark + 1,
+                                                   line.size() - mark - 1));
     if (!entry.Empty() && entry[0] == '=')
         c.CellFormula[at] = std::move(entry);
     else
@@ -107,8 +109,9 @@ Text CalculationToText() {
 }
 
 void CalculationFromText(const String& text) {
-    const Text codes = CalculationCodes(text);
-    const TextView all(codes.Elements);
+    // Line ends, addresses and attribute words are ASCII, which UTF-8 never
+    // uses inside another character: the lines are read as they stand.
+    const TextView all(reinterpret_cast<const UInt8*>(text.data()), text.size());
     for (std::size_t start = 0; start <= all.size();) {
         const std::size_t end = start + Find(all.subspan(start), CarriageReturn);
         ReadLine(all.subspan(start, end - start));
@@ -150,7 +153,7 @@ void AppendCalculationCode(Text& codes, char32_t s) {
     }
 }
 
-Text CalculationCodes(const String& text) {
+Text CalculationCodes(std::string_view text) {
     Text codes;
     codes.Elements.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {

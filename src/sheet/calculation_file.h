@@ -17,5 +17,5 @@ void CalculationFromText(const String& text);
 String CalculationFileText(const Text& codes);
 // The file's text as codes: characters up to 255 as themselves, others up
 // to U+FFFF as their escape sequence, the rest as 127.
-Text CalculationCodes(const String& text);
+Text CalculationCodes(std::string_view text);
 void AppendCalculationCode(Text& codes, char32_t scalar);
