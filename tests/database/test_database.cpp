@@ -71,6 +71,7 @@ TEST_F(DatabaseTest, ValuesAreStoredByTheirFieldType) {
         {FieldBoolean, "nein", "False", 0},
         {FieldBoolean, "vielleicht", "vielleicht", 0},
         {FieldTime, "754000", "12:34", 754000},
+        {FieldLongTime, "3723000", "1:02:03", 3723000},
         {FieldString,
          "Gr\xC3\xBC\xC3\x9F"
          "e",
