@@ -41,6 +41,16 @@ void AppendEntry(Text& out, const Text& entry) {
 
 // The separators and the quote are ASCII, which never occurs inside the
 // UTF-8 of another character: the paste looks at bytes for them.
+// A formula copied as formula goes with the kind of a formula still to be
+// computed, so that the paste makes it a formula again also when it does
+// not start with "=" (as typing into a formula cell leaves it); the paste
+// computes it and gives it its kind.
+Int FormulaKept(const CalculationState& c, std::size_t at, Int attributes) {
+    if (!c.FormulasInsteadOfContents || c.CellFormula[at].Empty()) return attributes;
+    SetCellKind(attributes, CellKindUncomputed);
+    return attributes;
+}
+
 bool IsLineEnd(char c) { return c == CarriageReturn || c == LineFeed; }
 bool EndsField(char c) { return c == Tab || IsLineEnd(c); }
 
@@ -197,10 +207,11 @@ Text CellsAsText(Int firstRow, Int firstColumn, Int lastRow, Int lastColumn) {
             if (attributes != DefaultCellAttributes) {
                 out += waiting;
                 waiting.Elements.clear();
-                AppendEntry(out, Entry(c, at));
+                const Text& entry = Entry(c, at);
+                AppendEntry(out, entry);
                 if (c.CopyFormats) {
                     out += FormatMark;
-                    AppendHexWord(out, attributes);
+                    AppendHexWord(out, FormulaKept(c, at, attributes));
                 }
             }
             if (column != c.ColumnCount) waiting += static_cast<UInt8>(Tab);

@@ -42,6 +42,9 @@ TEST_F(ExchangeTextTest, CopyWritesEntriesFormatsAndOnlyTheSeparatorsNeeded) {
     EditCell(1, 2, Text::FromBytes("Text"), false);
     c.CopyFormats = false;
     EXPECT_EQ(S(CellsAsText(1, 1, 1, 2)), "=1+2\tText");
+    c.CopyFormats = true;  // a formula goes as one still to compute, its kind comes with the paste
+    EXPECT_EQ(S(CellsAsText(1, 1, 1, 1)), "=1+2\x03" "000000000000F001");
+    c.CopyFormats = false;
     EXPECT_EQ(S(CellsAsText(1, 1, 1, 1)), "=1+2");
     c.FormulasInsteadOfContents = false;
     EXPECT_EQ(S(CellsAsText(1, 1, 2, 2)), "3\tText");
@@ -93,6 +96,8 @@ TEST_F(ExchangeTextTest, CopiedCellsComeBackWhereTheyArePasted) {
         }
     }
     EditCell(6, 8, Text::FromBytes("Gr\xF6\xDF" "e \x1B" "20AC\x1D"), false);  // a euro sign, as typed
+    c.CellAttributes[Slot(6, 7)] = 0xF001;  // typed into a formula cell: a formula without its "="
+    EditCell(6, 7, Text::FromBytes("42"), false);
     const CalculationState before = c;
     PasteAt(101, 11, CalculationFileText(CellsAsText(1, 1, 6, 8)));  // as the pasteboard carries it
     for (Int row = 1; row <= 6; ++row) {
