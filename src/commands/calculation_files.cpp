@@ -7,6 +7,7 @@
 
 #include "catalog/file_selector.h"
 #include "commands/main_program.h"
+#include "commands/menus.h"
 #include "commands/stopwatch.h"
 #include "files/file_utilities.h"
 #include "platform/log.h"
@@ -19,16 +20,6 @@
 #include "sheet/grid_display.h"
 
 namespace {
-
-// After a question or a selector, which may have covered the help lines too.
-void RedrawAfterQuestion() {
-    const CalculationState& c = Calculation();
-    if (c.GridTop == HelpModeAll) ShowMenuHelp(c.MenuState);
-    EnsureColumnVisible(c.CursorColumn);
-    EnsureCursorRowVisible();
-    RedrawScreen();
-    RedrawGrid();
-}
 
 // The common reasons a save fails, as a German user reads them; the
 // system's own (English) text for the rest.
@@ -66,9 +57,8 @@ bool WriteCalculation(const String& operation, const String& path) {
 }  // namespace
 
 void TellFileError(const String& title, const String& what, int error) {
-    t_MessageBox(SheetWindow, title, what, ErrorText(error), "Bitte irgendeine Taste drücken", "!");
-    t_WaitKey(SheetWindow);
-    RedrawAfterQuestion();
+    TellUser(title, what, ErrorText(error));
+    RedrawAfterDialog();
 }
 
 String SelectorStartFolder() {
@@ -86,7 +76,7 @@ bool SaveCalculationAs() {
     CalculationState& c = Calculation();
     const String path = SaveFileSelector(SheetWindow, SelectorStartFolder(), "Calculation sichern", "Sichern unter:",
                                          c.CalcFileName, 5, c.GridBottom - 10, SelectorWidth, false);
-    RedrawAfterQuestion();
+    RedrawAfterDialog();
     if (path.empty() || !WriteCalculation("TabronaSaveAs", path)) return false;
     c.CalcFileName = nameofpath(path);
     c.CalcFolder = folderofpath(path);
@@ -97,7 +87,7 @@ bool SaveCalculationAs() {
 bool AskSaveFirst(const String& title) {
     if (!Calculation().Modified) return true;
     const Int answer = t_AskYesNo(SheetWindow, title, "Aktuelle Calculation vorher speichern?", "");
-    RedrawAfterQuestion();
+    RedrawAfterDialog();
     // A save that fails keeps the Calculation: going on would lose the work
     // the user meant to keep.
     return answer == 2 || (answer == 1 && SaveCalculation());
@@ -123,7 +113,7 @@ void OpenCalculationDialog() {
     if (!AskSaveFirst("Tabelle öffnen")) return;
     const String path = OpenFileSelector(SheetWindow, SelectorStartFolder(), "Tabellendatei öffnen", "DIR,calc", 5,
                                          Calculation().GridBottom - 10, SelectorWidth, false, false);
-    RedrawAfterQuestion();
+    RedrawAfterDialog();
     OpenCalculation(path);
 }
 

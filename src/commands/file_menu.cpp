@@ -25,14 +25,8 @@ namespace {
 CalculationState& C() { return Calculation(); }
 
 // After a selector, which covered the help lines too.
-void RedrawWithHelp() {
-    RedrawAroundCursor();
-    if (C().GridTop == HelpModeAll) ShowMenuHelp(FileMenu);
-    RedrawScreen();
-}
-
 Int RedrawWithHelp(Int key) {
-    RedrawWithHelp();
+    RedrawAfterDialog();
     return StayInMenu(key);
 }
 
@@ -97,9 +91,8 @@ Int Protect(Int key) {
 
 // Tells why a file was left as it was, and waits for a key.
 void Refused(const String& title, const String& why, const String& name) {
-    RedrawWithHelp();
-    t_MessageBox(SheetWindow, title, why, name, "Bitte irgendeine Taste drücken", "!");
-    t_WaitKey(SheetWindow);
+    RedrawAfterDialog();
+    TellUser(title, why, name);
 }
 
 String WhyNot(const String& path, const char* failed) {

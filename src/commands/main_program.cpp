@@ -54,9 +54,7 @@ void OpenRequestedFile() {
 }
 
 void TellTooManyKeys() {
-    t_MessageBox(W, "Macro", "Zu viele Tasten warten noch:", "Das Macro wurde nicht abgespielt.",
-                 "Bitte irgendeine Taste drücken", "!");
-    t_WaitKey(W);
+    TellUser("Macro", "Zu viele Tasten warten noch:", "Das Macro wurde nicht abgespielt.");
     RedrawAroundCursor();
 }
 

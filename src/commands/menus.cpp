@@ -4,6 +4,8 @@
 
 #include "commands/menu_table.h"
 #include "runtime/charset.h"
+#include "runtime/dialogs.h"
+#include "runtime/events.h"
 #include "runtime/key_codes.h"
 #include "sheet/calculation.h"
 #include "sheet/grid_display.h"
@@ -61,6 +63,16 @@ void RedrawAroundCursor() {
     EnsureCursorRowVisible();
     RedrawScreen();
     RedrawGrid();
+}
+
+void RedrawAfterDialog() {
+    if (Calculation().GridTop == HelpModeAll) ShowMenuHelp(Calculation().MenuState);
+    RedrawAroundCursor();
+}
+
+void TellUser(const String& title, const String& line1, const String& line2) {
+    t_MessageBox(SheetWindow, title, line1, line2, "Bitte irgendeine Taste drücken", "!");
+    t_WaitKey(SheetWindow);
 }
 
 Int UpperCaseKey(Int key) { return key >= 0 && key <= 255 ? UpperCaseBytes[static_cast<std::size_t>(key)] : key; }

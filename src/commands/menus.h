@@ -2,6 +2,7 @@
 // gives 0 when it consumed the key, else the key for the cursor movements.
 #pragma once
 
+#include "runtime/text.h"
 #include "runtime/types.h"
 
 Int MainMenuKey(Int key);
@@ -35,6 +36,11 @@ Int BackToMainMenu(Int key);
 Int StayInMenu(Int key);
 // The cursor cell brought into view, the screen and the grid drawn again.
 void RedrawAroundCursor();
+// After a dialog or selector covered the screen: the menu's help lines (in
+// help mode 9), the cursor cell in view, screen and grid.
+void RedrawAfterDialog();
+// A message box the user dismisses with any key; the caller redraws.
+void TellUser(const String& title, const String& line1, const String& line2);
 // A menu key in upper case (8-bit codes; others as they are).
 Int UpperCaseKey(Int key);
 // Help mode 9, with the menu's help lines.

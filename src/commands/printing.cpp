@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "commands/menus.h"
 #include "runtime/dialogs.h"
 #include "runtime/events.h"
 #include "runtime/glyph.h"
@@ -17,12 +18,6 @@ namespace {
 
 constexpr UInt8 PreviewWindow = 1;
 constexpr UInt8 LineEnd = 13;
-
-// Tells something about the printing and waits for a key.
-void Tell(const char* title, const char* line) {
-    t_MessageBox(SheetWindow, title, line, "", "Bitte irgendeine Taste drücken", "!");
-    t_WaitKey(SheetWindow);
-}
 
 // --- the preview -----------------------------------------------------------
 
@@ -167,13 +162,13 @@ void PrintPreview() {
             x = p.PrintLeftMargin;
         } else {
             t_WindowUpdate(PreviewWindow, false);
-            Tell("Druckvorschau", "Nächste Seite anzeigen.");
+            TellUser("Druckvorschau", "Nächste Seite anzeigen.", "");
             StartPreviewPage(++page);
             x = p.PrintLeftMargin, y = p.PrintTopMargin, lines = 0;
         }
     }
     t_WindowUpdate(PreviewWindow, false);
-    Tell("Druckvorschau", "Druckvorschau fertig.");
+    TellUser("Druckvorschau", "Druckvorschau fertig.", "");
     g_ClearScreen(PreviewWindow, 15, 0);
     t_WindowVisible(PreviewWindow, false);
 }
@@ -181,6 +176,6 @@ void PrintPreview() {
 void PrintToPrinter() {
     PrinterPages(BuildPrintText(), [](const String& page, bool broken) {
         p_SetPrinter(p_GetPrinter() + page);
-        if (broken && Printing().PrintPaper) Tell("Drucken", "Bitte neues Blatt einlegen.");
+        if (broken && Printing().PrintPaper) TellUser("Drucken", "Bitte neues Blatt einlegen.", "");
     });
 }

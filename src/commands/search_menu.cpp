@@ -25,8 +25,7 @@ CalculationState& C() { return Calculation(); }
 
 // Tells that something could not be done, waits for a key and clears the box.
 void Tell(const String& title, const String& line) {
-    t_MessageBox(W, title, line, "", "Bitte irgendeine Taste drücken", "!");
-    t_WaitKey(W);
+    TellUser(title, line, "");
     t_FullArea(W);
     t_ClearRect(W, 18, 12, t_WindowPos(W, 4) - 18, 16);
 }

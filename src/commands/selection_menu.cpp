@@ -87,9 +87,7 @@ void PasteAtCursor() {
     const String last = std::to_string(C().RowCount);
     const String cut = outcome.LinesCut == 1 ? "1 Zeile nach Zeile " + last + " fehlt."
                                              : std::to_string(outcome.LinesCut) + " Zeilen nach Zeile " + last + " fehlen.";
-    t_MessageBox(SheetWindow, "Einfügen", "Nicht alles passte in die Calculation:", cut, "Bitte irgendeine Taste drücken",
-                 "!");
-    t_WaitKey(SheetWindow);
+    TellUser("Einfügen", "Nicht alles passte in die Calculation:", cut);
     RedrawAroundCursor();
 }
 
