@@ -6,9 +6,10 @@
 #include <string>
 
 #include "app/batch.h"
+#include "app/desktop_module.h"
 #include "app/headless_runner.h"
 #include "commands/main_program.h"
-#include "host/desktop.h"
+#include "platform/heap.h"
 #include "platform/platform.h"
 #include "runtime/font.h"
 
@@ -46,7 +47,7 @@ struct Batch {
 
 struct Options {
     RunnerOptions Runner;
-    DesktopOptions Desktop;
+    int Zoom = 1;
     Batch BatchRun;
     bool Headless = false;
     bool Help = false;
@@ -96,7 +97,7 @@ bool ParseOptions(int argc, char** argv, Options& options) {
         } else if (arg == "--zoom") {
             if (!TakeValue(argc, argv, i, given)) return false;
             if (given != "1" && given != "2" && given != "3") return Fail("--zoom takes 1, 2 or 3, not " + given);
-            options.Desktop.Zoom = given[0] - '0';
+            options.Zoom = given[0] - '0';
         } else if (arg == "--export" || arg == "--import") {
             Batch& batch = options.BatchRun;
             if (batch.Run) return Fail("only one of --export and --import");
@@ -106,7 +107,6 @@ bool ParseOptions(int argc, char** argv, Options& options) {
             batch.Out = argv[++i];
         } else if (!arg.empty() && arg[0] != '-' && runner.OpenFile.empty()) {
             runner.OpenFile = arg;
-            options.Desktop.OpenFile = arg;
         } else {
             return Fail("unknown argument " + arg);
         }
@@ -137,6 +137,7 @@ bool FontFound() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    PrepareHeap();
     Options options;
     if (!ParseOptions(argc, argv, options)) {
         std::fputs(UsageText, stderr);
@@ -153,12 +154,5 @@ int main(int argc, char** argv) {
     if (options.BatchRun.Run) return options.BatchRun.Run(options.BatchRun.In, options.BatchRun.Out);
     if (!FontFound()) return 1;
     if (options.Headless) Leave(RunHeadless(options.Runner, MainProgram));
-    if (!DesktopAvailable()) {
-        std::fputs("tabrona: no display found (DISPLAY and WAYLAND_DISPLAY are not set); "
-                   "use tabrona --headless to run without one\n",
-                   stderr);
-        return 1;
-    }
-    if (!options.Desktop.OpenFile.empty() && SendToRunningInstance(options.Desktop.OpenFile)) return 0;
-    RunDesktop(argc, argv, options.Desktop, MainProgram);
+    return RunDesktopModule(argc, argv, options.Runner.OpenFile, options.Zoom);
 }

@@ -343,6 +343,24 @@ TEST_F(RunnerTest, BadArgumentsAndUnwritableOutputsGiveTheirExitStatus) {
     }
 }
 
+// The window comes from the desktop module. Without a display the module
+// still loads, binding everything it takes from the program, and says why it
+// stops; a program without its module says that instead.
+TEST_F(RunnerTest, DesktopModuleLoadsOrIsReportedMissing) {
+    const std::string unset = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM ";
+    auto [status, output] = RunCommand(unset + "'" + TABRONA_EXE + "'");
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(output.find("no display found"), std::string::npos) << output;
+
+    const fs::path exe(TABRONA_EXE);
+    fs::create_directories(dir / "bin");
+    fs::copy_file(exe, dir / "bin/tabrona");
+    fs::create_directory_symlink(exe.parent_path() / "../share", dir / "share");
+    std::tie(status, output) = RunCommand(unset + "'" + (dir / "bin/tabrona").string() + "'");
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(output.find("the desktop module could not be loaded"), std::string::npos) << output;
+}
+
 // A file named on the command line is opened as the program starts, and a
 // screen taken right after {Open} shows the finished redraw: every run of
 // the same script gives the same screens. Run often, since the faults this
