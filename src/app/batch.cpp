@@ -80,8 +80,12 @@ int ExportCalculation(const std::string& in, const std::string& out) {
     Prepare();
     std::string file;
     if (!ReadInput(in, file)) return 1;
+    const bool blank = Blank(file);
     CalculationFromText(file);
-    if (!Blank(file) && NothingRead()) return Fail(in + " is not a Calculation file");
+    // Handed back before the sheet is computed and written, whose texts then
+    // reuse its memory instead of touching new pages.
+    std::string().swap(file);
+    if (!blank && NothingRead()) return Fail(in + " is not a Calculation file");
     RecalculateCells();
     Calculation().FormulasInsteadOfContents = false;
     return Write(ExportedText(), out);
