@@ -1,6 +1,5 @@
 #include "app/batch.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -39,30 +38,22 @@ void Prepare() {
 
 // The whole of a file that must exist and be readable; false with a message.
 bool ReadInput(const std::string& path, std::string& text) {
-    const int kind = filekind(path);
-    if (kind != KindFile) {
-        Fail(path + (kind == KindFolder ? " is a folder" : ": no such file"));
-        return false;
-    }
     text = getstringfromfile(path);
-    if (text.empty() && LastFileEncoding() == "Error: Unknown Encoding") {
-        Fail(path + " cannot be read");
-        return false;
-    }
-    return true;
+    const int error = LastFileError();
+    if (error == 0) return true;
+    Fail(error == ENOENT                ? path + ": no such file"
+         : error == EISDIR              ? path + " is a folder"
+         : error == NotRegularFileError ? path + " is not a regular file"
+                                        : path + " cannot be read: " + std::strerror(error));
+    return false;
 }
 
-// True when the sheet is as empty as a new one: no line of the file was
-// understood.
-bool NothingRead() {
-    const CalculationState& c = Calculation();
-    const auto custom = [](Int attributes) { return attributes != DefaultCellAttributes; };
-    const auto wide = [](Int width) { return width != DefaultColumnWidth; };
-    return std::none_of(c.CellAttributes.begin(), c.CellAttributes.end(), custom) &&
-           std::none_of(c.ColumnWidth.begin() + 1, c.ColumnWidth.end(), wide);
+// Writing OUT over IN would lose IN before it was ever read back.
+bool DistinctFiles(const std::string& in, const std::string& out) {
+    if (out == "-" || !SameFile(in, out)) return true;
+    Fail(out + " is the same file as " + in);
+    return false;
 }
-
-bool Blank(const std::string& text) { return text.find_first_not_of(" \t\r\n") == std::string::npos; }
 
 int Write(const std::string& text, const std::string& out) {
     if (out == "-") {
@@ -79,13 +70,12 @@ int Write(const std::string& text, const std::string& out) {
 int ExportCalculation(const std::string& in, const std::string& out) {
     Prepare();
     std::string file;
-    if (!ReadInput(in, file)) return 1;
-    const bool blank = Blank(file);
+    if (!DistinctFiles(in, out) || !ReadInput(in, file)) return 1;
+    if (!IsCalculationText(file)) return Fail(in + " is not a Calculation file");
     CalculationFromText(file);
     // Handed back before the sheet is computed and written, whose texts then
     // reuse its memory instead of touching new pages.
     std::string().swap(file);
-    if (!blank && NothingRead()) return Fail(in + " is not a Calculation file");
     RecalculateCells();
     Calculation().FormulasInsteadOfContents = false;
     return Write(ExportedText(), out);
@@ -94,7 +84,7 @@ int ExportCalculation(const std::string& in, const std::string& out) {
 int ImportText(const std::string& in, const std::string& out) {
     Prepare();
     std::string text;
-    if (!ReadInput(in, text)) return 1;
+    if (!DistinctFiles(in, out) || !ReadInput(in, text)) return 1;
     if (text.find('\0') != std::string::npos) return Fail(in + " is not a text file");
     const PasteOutcome outcome = PasteCells(text);
     if (outcome.LinesCut > 0)

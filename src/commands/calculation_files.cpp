@@ -21,9 +21,9 @@
 
 namespace {
 
-// The common reasons a save fails, as a German user reads them; the
-// system's own (English) text for the rest.
-String ErrorText(int error) {
+}  // namespace
+
+String FileErrorText(int error) {
     switch (error) {
         case EACCES:
         case EPERM: return "Keine Berechtigung";
@@ -34,9 +34,14 @@ String ErrorText(int error) {
         case EISDIR: return "Ist ein Ordner";
         case ENAMETOOLONG: return "Name zu lang";
         case EIO: return "Ein-/Ausgabefehler";
+        case EFBIG: return "Die Datei ist zu groß";
+        case NotRegularFileError: return "Keine gewöhnliche Datei";
+        case ELOOP: return "Zu viele symbolische Links";
         default: return std::strerror(error);
     }
 }
+
+namespace {
 
 // Writes the Calculation to path with the log lines of `operation`; tells
 // the user when it failed.
@@ -44,7 +49,8 @@ bool WriteCalculation(const String& operation, const String& path) {
     Stopwatch clock;
     const String text = CalculationFileText(CalculationToText());
     LogLine(operation + ": Write memory to calculation, " + std::to_string(clock.Lap()) + " ms.");
-    const int error = setstringtofile(text, path);
+    // A file the reader would refuse is not written at all.
+    const int error = text.size() > MaxTextFileBytes ? EFBIG : setstringtofile(text, path);
     LogLine(operation + ": Write calculation to disk, " + std::to_string(clock.Lap()) + " ms.");
     if (error == 0) {
         Calculation().Modified = false;
@@ -57,7 +63,7 @@ bool WriteCalculation(const String& operation, const String& path) {
 }  // namespace
 
 void TellFileError(const String& title, const String& what, int error) {
-    TellUser(title, what, ErrorText(error));
+    TellUser(title, what, FileErrorText(error));
     RedrawAfterDialog();
 }
 
@@ -117,14 +123,32 @@ void OpenCalculationDialog() {
     OpenCalculation(path);
 }
 
+void TellNotOpened(const String& title, const String& path, const String& why) {
+    TellUser(title, "„" + nameofpath(path) + "“ wurde nicht geöffnet:", why);
+    RedrawAfterDialog();
+}
+
+String WhyNotReadable(int error, const String& text) {
+    if (error != 0 && error != ENOENT) return FileErrorText(error);
+    return IsCalculationText(text) ? String() : String("Keine Calculation-Datei");
+}
+
 void OpenCalculation(const String& path) {
     CalculationState& c = Calculation();
     if (!AskSaveFirst("Calculation öffnen") || path.empty()) return;
-    ClearCalculation();
     Stopwatch clock;
     const String text = getstringfromfile(path);
     LogLine("TabronaLoadFile: Load calculation from disk, encoding = " + LastFileEncoding() + ", " +
             std::to_string(clock.Lap()) + " ms.");
+    // A file that is missing starts a new Calculation of that name; one that
+    // cannot be read, or is no Calculation, leaves the sheet, its name and
+    // its unsaved work as they were: a save would write over that file.
+    const String why = WhyNotReadable(LastFileError(), text);
+    if (!why.empty()) {
+        TellNotOpened("Calculation öffnen", path, why);
+        return;
+    }
+    ClearCalculation();
     CalculationFromText(text);
     LogLine("TabronaLoadFile: Read calculation in memory, " + std::to_string(clock.Lap()) + " ms.");
     c.CalcFileName = nameofpath(path);

@@ -6,7 +6,8 @@
 
 // Asks to save a modified Calculation first (Ja, Nein, Abbrechen), then
 // loads the file at path, recomputes it and shows it. An empty path only
-// asks. When the save that Ja asked for fails, nothing is loaded.
+// asks. When the save that Ja asked for fails, or the file cannot be read or
+// is no Calculation (which the user is told), nothing changes.
 void OpenCalculation(const String& path);
 
 // Saves the Calculation under its name (CalcFolder + CalcFileName), or
@@ -23,6 +24,16 @@ bool AskSaveFirst(const String& title);
 void NewCalculation();
 // Asks, lets the user pick a Calculation file and opens it.
 void OpenCalculationDialog();
+// Why a file operation failed, as a German user reads it (the system's own
+// text for uncommon errors).
+String FileErrorText(int error);
+// Tells the user that a file was not opened (title of the dialog, path,
+// reason), waits for a key and redraws.
+void TellNotOpened(const String& title, const String& path, const String& why);
+// Why a Calculation file's text read with getstringfromfile (error as
+// LastFileError gives it) cannot be opened; empty when it can (a missing
+// file is a new Calculation).
+String WhyNotReadable(int error, const String& text);
 // Tells the user that a file could not be written and why (the common
 // reasons in German), waits for a key and redraws.
 void TellFileError(const String& title, const String& what, int error);

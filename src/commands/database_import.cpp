@@ -17,7 +17,7 @@
 namespace {
 
 // A host text in the program's 8-bit codes, as the runtime maps them.
-Text Codes(const std::string& text) { return EditorResultToText(t_ConvertUniCode(text).Converted); }
+Text Codes(const std::string& text) { return WithoutLineEnds(EditorResultToText(t_ConvertUniCode(text).Converted)); }
 
 void SetCell(Int row, Int column, const std::string& value, Int kind) {
     CalculationState& c = Calculation();
@@ -43,13 +43,18 @@ void ImportDatabase(const String& path) {
     if (path.empty()) return;
     Stopwatch clock;
     CalculationState& c = Calculation();
-    if (d_LoadDatabase(path)) {
-        LogLine("TabronaLoadDataBase: Load database from disk, " + std::to_string(clock.Lap()) + " ms.");
-        // The user was asked to save the Calculation this replaces.
-        ClearCalculation();
-        TransferTable();
-        c.Modified = true;
+    if (!d_LoadDatabase(path)) {
+        // The sheet, its name and its unsaved work stay as they were.
+        const int error = LastFileError();
+        TellNotOpened("Datenbank importieren", path,
+                      error != 0 ? FileErrorText(error) : String("Fehler in der Datei (siehe Konsole)"));
+        return;
     }
+    LogLine("TabronaLoadDataBase: Load database from disk, " + std::to_string(clock.Lap()) + " ms.");
+    // The user was asked to save the Calculation this replaces.
+    ClearCalculation();
+    TransferTable();
+    c.Modified = true;
     // The folder, not the name: a save must not write a Calculation over
     // the datafile.
     c.CalcFolder = folderofpath(path);

@@ -104,8 +104,8 @@ Int Rename(Int key) {
     if (path.empty()) return RedrawWithHelp(key);
     if (C().GridTop == HelpModeAll) ShowMenuHelp(FileMenu);
     RedrawAroundCursor();
-    const String name = NamePrompt(SheetWindow, "Neuer Name:", Utf8(Scalars(SelectedItemName())), 12, SelectorWidth,
-                                   false);
+    const String name = NamePrompt(SheetWindow, "Neuer Name:", Utf8(Scalars(CompatibilityComposed(SelectedItemName()))), 12,
+                                   SelectorWidth, false);
     const int result = name.empty() ? 0 : renamefile(path, name);
     if (result == -2) Refused("Datei umbenennen", "Eine Datei dieses Namens gibt es schon:", name);
     if (result == -1) Refused("Datei umbenennen", WhyNot(path, "Die Datei konnte nicht umbenannt werden:"), nameofpath(path));
@@ -127,7 +127,9 @@ Int CatalogListing(Int key) {
     t_CursorHome(w);
     t_ClearEndOfWindow(w);
     ResetCatalog();
-    f_CatLoad(SelectorStartFolder(), false, false, false, "");
+    // The Calculation's folder whenever it has one, even one that is gone.
+    const String& folder = c.CalcFolder;
+    f_CatLoad(folder.empty() ? SelectorStartFolder() : folder, false, false, false, "");
     if (Catalog().CatStatus == CatLoaded && !Catalog().CatList.empty()) {
         t_Print(w, f_CatHeader(true, 80, false));
         t_Cr(w);

@@ -82,12 +82,13 @@ void SaveTo(const String& path) {
 }
 
 Int Load(Int key) {
-    MacroLoad(DefaultMacroFile());
+    LoadDefaultMacros();
     return key;
 }
 
 Int Save(Int key) {
-    SaveTo(DefaultMacroFile());
+    const int error = SaveDefaultMacros();
+    if (error != 0) TellFileError("Macros sichern", "Die Macros konnten nicht gesichert werden:", error);
     return key;
 }
 

@@ -102,7 +102,7 @@ void StartUp() {
     StartSettings();
     parser_InitFunctions();
     Macros().LastLine = t_WindowPos(W, 7);
-    MacroLoad(DefaultMacroFile());
+    LoadDefaultMacros();
     Parser().CellReferencesEnabled = true;
     InstallGridDisplay();
     // The menu's paste types ^V, which the main menu's paste key takes.
@@ -154,6 +154,6 @@ void MainProgram() {
     }
     RemoveRecoveryCopy();
     SetProgramTitle();
-    MacroSave(DefaultMacroFile());
+    SaveMacrosAtEnd();
     t_QuitProgram(W);
 }

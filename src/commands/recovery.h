@@ -2,7 +2,10 @@
 // crash loses no more than the last few seconds of typing. The copy is a
 // Calculation file (it opens as one) with a first line naming the file it
 // belongs to. A thread of its own writes it, so typing never waits for the
-// disk; the program thread only builds the text, between keys.
+// disk; the program thread only builds the text, between keys. Each running
+// program has a copy of its own, "Wiederherstellung-<process>.calc", and
+// holds "Wiederherstellung-<process>.lock" locked while it runs: a copy
+// whose lock is free was left by a program that ended without removing it.
 #pragma once
 
 #include <chrono>
@@ -12,8 +15,8 @@
 // The least time between two copies.
 inline constexpr std::chrono::milliseconds RecoveryInterval{2000};
 
-// The copy's file and the file a declined copy is moved to; empty when the
-// platform keeps no copies.
+// This program's copy and the file a declined copy is moved to (or one
+// numbered beside it); empty when the platform keeps no copies.
 String RecoveryCopyPath();
 String DeclinedCopyPath();
 
@@ -25,14 +28,17 @@ bool RecoveryDue();
 // last copy, or has the copy removed once nothing is unsaved any more.
 void UpdateRecoveryCopy();
 
-// At start, on an empty Calculation: when a copy is found that is newer
-// than its file, asks whether to restore it. Ja restores it (the
-// Calculation is then modified and named as its file); Nein and Abbrechen
-// move it to DeclinedCopyPath(), where it can still be opened. True when
+// At start, on an empty Calculation: each copy left by a program that no
+// longer runs and newer than its file is offered, the newest first, until
+// one is restored. Ja restores it (the Calculation is then modified and
+// named as its file, and the copy becomes this program's); Nein and
+// Abbrechen move it to DeclinedCopyPath(), where it can still be opened, as
+// does a copy that cannot be read (which the user is told). True when
 // restored.
 bool OfferRecovery();
 
-// At a clean end: the copy is removed, and the writer has finished.
+// At a clean end: the copy and its lock are removed, and the writer has
+// finished.
 void RemoveRecoveryCopy();
 // Waits until the writer has done all it was given.
 void FlushRecoveryWriter();

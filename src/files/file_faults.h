@@ -2,7 +2,8 @@
 // step with a chosen error, as a full disk or a broken medium would.
 #pragma once
 
-enum class WriteStep { None, CreateTemporary, Write, Flush, Rename };
+// InPlace is the write into the old file when its folder takes no new one.
+enum class WriteStep { None, CreateTemporary, Write, Flush, Rename, InPlace };
 
 // Until cleared (WriteStep::None), every write fails at `step` with `error`.
 void InjectWriteFault(WriteStep step, int error);

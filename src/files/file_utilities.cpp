@@ -5,7 +5,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cctype>
+#include <cstdio>
+#include <random>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -20,6 +23,7 @@ namespace {
 
 struct FileState {
     std::string lastEncoding;
+    int lastError = 0;
     WriteStep faultStep = WriteStep::None;
     int faultError = 0;
 };
@@ -46,16 +50,20 @@ struct Descriptor {
 };
 
 // The whole file, up to `limit` bytes; false with errno set when it cannot
-// be read (EISDIR for a folder, EFBIG beyond the limit).
+// be read (EISDIR for a folder, NotRegularFileError for a FIFO, socket or
+// device, EFBIG beyond the limit). Opening never blocks: a FIFO without a
+// writer would otherwise hang the program for good.
 bool ReadWhole(const std::string& path, std::uint64_t limit, std::string& out) {
-    Descriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.fd < 0) return false;
     struct stat info {};
-    if (fstat(file.fd, &info) != 0) return false;
-    if (S_ISDIR(info.st_mode)) {
-        errno = EISDIR;
-        return false;
-    }
+    if (stat(path.c_str(), &info) != 0) return false;
+    const auto regular = [](const struct stat& i) {
+        errno = S_ISDIR(i.st_mode) ? EISDIR : NotRegularFileError;
+        return S_ISREG(i.st_mode);
+    };
+    if (!regular(info)) return false;
+    Descriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    // What was opened may have been swapped for something else meanwhile.
+    if (file.fd < 0 || fstat(file.fd, &info) != 0 || !regular(info)) return false;
     if (static_cast<std::uint64_t>(info.st_size) > limit) {
         errno = EFBIG;
         return false;
@@ -78,7 +86,6 @@ bool ReadWhole(const std::string& path, std::uint64_t limit, std::string& out) {
         out.append(buffer, static_cast<std::size_t>(n));
     }
 }
-
 
 // Mac OS Roman has a character for every byte, so this fails only when
 // iconv itself is missing the encoding.
@@ -115,35 +122,100 @@ bool WriteAll(int fd, const std::string& text) {
     return true;
 }
 
-// The permissions a new file gets: read and write for all, less the umask.
-mode_t NewFileMode() {
-    const mode_t mask = umask(0);
-    umask(mask);
-    return 0666 & ~mask;
+// A name for a new file beside `path` that nobody else uses.
+std::string TemporaryName(const std::string& folder, const std::string& path) {
+    std::random_device random;
+    char suffix[16];
+    std::snprintf(suffix, sizeof suffix, ".%08x", static_cast<unsigned>(random()));
+    return folder + "." + nameofpath(path) + suffix;
+}
+
+// Creates a new file beside path: with the old file's permissions and owner
+// when there is one, else with `mode` less the umask, which the kernel
+// applies (the umask is never switched: other threads save too).
+int CreateBeside(const std::string& folder, const std::string& path, mode_t mode, std::string& temporary) {
+    struct stat old {};
+    const bool replacing = stat(path.c_str(), &old) == 0;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporary = TemporaryName(folder, path);
+        const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, replacing ? 0600 : mode);
+        if (fd < 0 && errno == EEXIST) continue;
+        if (fd >= 0 && replacing) {
+            // Root saving another user's file leaves it theirs; where the
+            // owner cannot be kept, the new file is the saver's.
+            if ((old.st_uid != geteuid() || old.st_gid != getegid()) && fchown(fd, old.st_uid, old.st_gid) != 0) {
+            }
+            if (fchmod(fd, old.st_mode & 07777) != 0) {
+                const int error = errno;
+                close(fd);
+                unlink(temporary.c_str());
+                errno = error;
+                return -1;
+            }
+        }
+        return fd;
+    }
+    errno = EEXIST;
+    return -1;
 }
 
 // Writes text beside path and renames it over path; the error, or 0.
-int WriteReplacing(const std::string& text, const std::string& path) {
+// `created` tells whether the new file could be made at all.
+int WriteReplacing(const std::string& text, const std::string& path, mode_t mode, bool& created) {
     const std::string folder = folderofpath(path).empty() ? "./" : folderofpath(path);
-    std::string temporary = folder + "." + nameofpath(path) + ".XXXXXX";
+    std::string temporary;
     int error = InjectedFault(WriteStep::CreateTemporary);
-    Descriptor file(error ? -1 : mkstemp(temporary.data()));
+    Descriptor file(error ? -1 : CreateBeside(folder, path, mode, temporary));
+    created = file.fd >= 0;
     if (file.fd < 0) return error ? error : errno;
-    struct stat old {};
-    const mode_t mode = stat(path.c_str(), &old) == 0 ? old.st_mode & 07777 : NewFileMode();
     const auto fail = [&](int e) {
         unlink(temporary.c_str());
         return e;
     };
     if ((error = InjectedFault(WriteStep::Write)) || !WriteAll(file.fd, text)) return fail(error ? error : errno);
-    if ((error = InjectedFault(WriteStep::Flush)) || fchmod(file.fd, mode) != 0 || fsync(file.fd) != 0)
-        return fail(error ? error : errno);
+    if ((error = InjectedFault(WriteStep::Flush)) || fsync(file.fd) != 0) return fail(error ? error : errno);
     if ((error = InjectedFault(WriteStep::Rename)) || rename(temporary.c_str(), path.c_str()) != 0)
         return fail(error ? error : errno);
     // The new name is on disk once the folder is.
     Descriptor directory(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (directory.fd >= 0) fsync(directory.fd);
     return 0;
+}
+
+// The file's whole content from the start, replacing what was there.
+bool Overwrite(int fd, const std::string& text) {
+    if (lseek(fd, 0, SEEK_SET) != 0 || !WriteAll(fd, text)) return false;
+    return ftruncate(fd, static_cast<off_t>(text.size())) == 0 && fsync(fd) == 0;
+}
+
+// Where the old content of a file written in place waits until the write
+// is done.
+std::string SafetyCopyPath(const std::string& path) {
+    const std::string folder = CurrentPlatform().Folder(StandardFolder::State);
+    return folder + "Sicherungskopie-" + std::to_string(getpid()) + "-" + nameofpath(path);
+}
+
+// For a file whose folder takes no new file: its old content goes to the
+// state folder first, then the file is written in place; a failed write puts
+// the old content back. The error, or 0.
+int WriteInPlace(const std::string& text, const std::string& path, int refused) {
+    Descriptor file(open(path.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    struct stat info {};
+    if (file.fd < 0 || fstat(file.fd, &info) != 0 || !S_ISREG(info.st_mode)) return refused;
+    std::string old;
+    if (!ReadWhole(path, MaxBinaryFileBytes, old)) return refused;
+    const std::string copy = SafetyCopyPath(path);
+    bool created = false;
+    if (createdirectory(folderofpath(copy)) != 0 || WriteReplacing(old, copy, 0600, created) != 0) return refused;
+    const int injected = InjectedFault(WriteStep::InPlace);
+    const int error = injected ? injected : Overwrite(file.fd, text) ? 0 : errno;
+    if (error == 0 || Overwrite(file.fd, old)) {
+        unlink(copy.c_str());
+    } else {
+        LogLine("setstringtofile: The old content of " + path + " is kept in " + copy);
+    }
+    if (error == 0) LogLine("setstringtofile: Folder takes no new file, written in place: " + path);
+    return error;
 }
 
 bool SameIgnoringCase(const std::string& a, const std::string& b) {
@@ -192,19 +264,24 @@ void InjectWriteFault(WriteStep step, int error) {
 }
 
 std::string FileErrorDescription(int error, const std::string& path) {
-    return std::to_string(error) + " " + std::strerror(error) + ": " + path;
+    const char* what = error == NotRegularFileError ? "Not a regular file" : std::strerror(error);
+    return std::to_string(error) + " " + what + ": " + path;
 }
 
 std::string LastFileEncoding() { return state->lastEncoding; }
 
+int LastFileError() { return state->lastError; }
+
 std::string getstringfromfile(const std::string& path) {
     std::string bytes;
+    state->lastError = 0;
     if (!ReadWhole(path, MaxTextFileBytes, bytes)) {
         // Neither encoding can read what cannot be read at all.
         const int error = errno;
         LogError("getstringfromfile", error, path);
         LogError("getstringfromfile", error, path);
         state->lastEncoding = "Error: Unknown Encoding";
+        state->lastError = error;
         return {};
     }
     if (ValidUtf8(bytes)) {
@@ -219,24 +296,56 @@ std::string getstringfromfile(const std::string& path) {
     }
     LogError("getstringfromfile", EILSEQ, path);
     state->lastEncoding = "Error: Unknown Encoding";
+    state->lastError = EILSEQ;
     return {};
 }
 
-int setstringtofile(const std::string& text, const std::string& path) {
+int setstringtofile(const std::string& text, const std::string& path, unsigned newFileMode) {
+    // The file a link points to is saved, and the link stays a link.
+    const std::string target = ResolvedPath(path);
     int error = 0;
-    if (filekind(path) == KindFolder)
+    bool created = true;
+    if (target.empty())
+        error = ELOOP;
+    else if (filekind(target) == KindFolder)
         error = EISDIR;
-    else if (FileLocked(path))
+    else if (FileLocked(target))
         error = EACCES;
     else
-        error = WriteReplacing(text, path);
+        error = WriteReplacing(text, target, static_cast<mode_t>(newFileMode & 0777), created);
+    // A folder closed to new files may still hold a file its user may write.
+    if (!created && (error == EACCES || error == EPERM) && filekind(target) == KindFile &&
+        access(target.c_str(), W_OK) == 0)
+        error = WriteInPlace(text, target, error);
     if (error != 0) LogError("setstringtofile", error, path);
     return error;
 }
 
+std::string ResolvedPath(const std::string& path) {
+    std::string current = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat info {};
+        if (lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return current;
+        char target[PATH_MAX];
+        const ssize_t length = readlink(current.c_str(), target, sizeof target);
+        if (length <= 0 || static_cast<std::size_t>(length) >= sizeof target) return {};
+        const std::string next(target, static_cast<std::size_t>(length));
+        current = next[0] == '/' ? next : folderofpath(current) + next;
+    }
+    return {};  // a loop of links
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    struct stat first {}, second {};
+    return stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
+           first.st_ino == second.st_ino;
+}
+
 std::vector<std::uint8_t> getbinaryfromfile(const std::string& path) {
     std::string bytes;
+    state->lastError = 0;
     if (!ReadWhole(path, MaxBinaryFileBytes, bytes)) {
+        state->lastError = errno;
         LogError("getbinaryfromfile", errno, path);
         return {};
     }

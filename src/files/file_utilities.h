@@ -3,6 +3,7 @@
 // neutral result out, never an exception. Texts are UTF-8 strings.
 #pragma once
 
+#include <cerrno>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -19,6 +20,10 @@ inline constexpr int KindFolder = 2;
 inline constexpr std::uint64_t MaxTextFileBytes = std::uint64_t{64} << 20;
 inline constexpr std::uint64_t MaxBinaryFileBytes = std::uint64_t{256} << 20;
 
+// The error of a read that found something other than a regular file or a
+// folder (a FIFO, a socket, a device): such a file is never opened to read.
+inline constexpr int NotRegularFileError = ENODEV;
+
 // Describes a failed system call on a path, for "...: Error #" log lines.
 std::string FileErrorDescription(int error, const std::string& path);
 
@@ -32,13 +37,31 @@ std::string LastFileEncoding();
 bool ValidUtf8(std::string_view text);
 
 // The file's text: UTF-8, else Mac OS Roman; empty when it cannot be read.
+// Only regular files are read, never waiting for a writer.
 std::string getstringfromfile(const std::string& path);
+// Why the last getstringfromfile or getbinaryfromfile found nothing: 0 when
+// it read the file,
+// else the system's error code (ENOENT for a missing file, EFBIG beyond
+// MaxTextFileBytes, NotRegularFileError, ...).
+int LastFileError();
 // Stores the text so that the old file survives any failure: it is written
 // to a new file in the same folder, flushed to disk and renamed over the old
-// one, which keeps its permissions. A locked file is not overwritten. 0 on
-// success, else the system's error code.
-int setstringtofile(const std::string& text, const std::string& path);
-// The file's bytes; empty (and a log line) when it cannot be read.
+// one, which keeps its permissions. A path that is a symbolic link saves to
+// the file it points to, and the link stays. When the folder takes no new
+// file but the file itself may be written, the file is written in place,
+// after a copy of its old content was kept in the state folder, which puts
+// it back when the write fails. A locked file is not overwritten. A new file
+// gets newFileMode less the umask. 0 on success, else the system's error
+// code.
+int setstringtofile(const std::string& text, const std::string& path, unsigned newFileMode = 0666);
+// The file a path names once symbolic links are followed (a link whose
+// target does not exist yet names that target); the path itself when it is
+// no link.
+std::string ResolvedPath(const std::string& path);
+// True when both paths name one existing file (through links too).
+bool SameFile(const std::string& a, const std::string& b);
+// The file's bytes; empty (and a log line) when it cannot be read. Only
+// regular files are read.
 std::vector<std::uint8_t> getbinaryfromfile(const std::string& path);
 
 // 0 on success, -1 on failure; intermediate folders are created too.

@@ -8,9 +8,11 @@
 #include <QPointer>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <unistd.h>
 
+#include "host/hand_over.h"
 #include "host/host_windows.h"
 #include "host/menu_bar.h"
 #include "host/qt_platform.h"
@@ -21,31 +23,45 @@
 
 namespace {
 
-// One per user and preferences folder: a second `tabrona FILE` of the same
-// user hands FILE over here.
-QString ServerName() {
-    const QString preferences = QString::fromStdString(CurrentPlatform().Folder(StandardFolder::Preferences));
-    return QString("tabrona-%1-%2").arg(getuid()).arg(qHash(preferences), 0, 16);
-}
-
 // A relative path means the same file to the running program.
 QString AbsolutePath(const QString& path) { return path.isEmpty() ? path : QFileInfo(path).absoluteFilePath(); }
 
 void OpenDocument(const QString& path) { CurrentPlatform().OpenDocument(path.toStdString()); }
 
-// Paths from other `tabrona FILE` runs, one per line.
+// Paths from other `tabrona FILE` runs of this user, one per line, each
+// confirmed once it is queued.
 void AcceptPaths(QLocalServer& server) {
     QObject::connect(&server, &QLocalServer::newConnection, [&server] {
         while (QLocalSocket* socket = server.nextPendingConnection()) {
             QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+            if (!PeerIsThisUser(static_cast<int>(socket->socketDescriptor()))) {
+                socket->abort();
+                continue;
+            }
             QObject::connect(socket, &QLocalSocket::readyRead, [socket] {
                 while (socket->canReadLine()) {
                     const QString path = QString::fromUtf8(socket->readLine()).chopped(1);
-                    if (!path.isEmpty()) OpenDocument(path);
+                    if (path.isEmpty()) continue;
+                    OpenDocument(path);
+                    socket->write(HandOverConfirmation);
+                    socket->flush();
                 }
             });
         }
     });
+}
+
+// The first Tabrona of the user takes the files of later runs; a socket
+// left by one that crashed is cleared away.
+void ListenForOtherRuns(QLocalServer& server) {
+    const QString path = QString::fromStdString(HandOverSocketPath());
+    if (path.isEmpty()) return;
+    QLocalSocket running;
+    running.connectToServer(path);
+    if (running.waitForConnected(200)) return;
+    QLocalServer::removeServer(path);
+    server.setSocketOptions(QLocalServer::UserAccessOption);
+    if (server.listen(path)) AcceptPaths(server);
 }
 
 // Every log line also goes to the console window, in the GUI thread's time.
@@ -70,25 +86,8 @@ bool DesktopAvailable() {
     return set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM");
 }
 
-bool SendToRunningInstance(const std::string& path) {
-    QLocalSocket socket;
-    socket.connectToServer(ServerName());
-    if (!socket.waitForConnected(500)) return false;
-    socket.write(AbsolutePath(QString::fromStdString(path)).toUtf8() + '\n');
-    socket.waitForBytesWritten(1000);
-    socket.disconnectFromServer();
-    return true;
-}
-
 Desktop::Desktop(const DesktopOptions& options) : options_(options) {
-    // The first Tabrona of the user takes the files of later runs; a socket
-    // left by one that crashed is cleared away.
-    QLocalSocket running;
-    running.connectToServer(ServerName());
-    if (!running.waitForConnected(200)) {
-        QLocalServer::removeServer(ServerName());
-        if (server_.listen(ServerName())) AcceptPaths(server_);
-    }
+    ListenForOtherRuns(server_);
     BuildDesktopWindows(
         windows_, [this] { return RequestQuit(); }, [](const QString& path) { OpenDocument(path); });
     auto platform = std::make_unique<QtPlatform>(windows_, options.Zoom);
@@ -131,6 +130,11 @@ void RunDesktop(int& argc, char** argv, const DesktopOptions& options, std::func
     QApplication::setApplicationName("Tabrona");
     QApplication::setQuitOnLastWindowClosed(false);
     Desktop desktop(options);
+    if (const int error = desktop.Platform().StartError()) {
+        std::fprintf(stderr, "tabrona: the window cannot be started: eventfd: %s\n", std::strerror(error));
+        std::fflush(nullptr);
+        std::_Exit(1);
+    }
     desktop.Launch(std::move(mainProgram));
     const int status = QApplication::exec();
     ApplicationWillTerminate();

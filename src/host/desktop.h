@@ -54,6 +54,3 @@ bool DesktopAvailable();
 // waiting might use.
 [[noreturn]] void RunDesktop(int& argc, char** argv, const DesktopOptions& options, std::function<void()> mainProgram);
 
-// Hands a path to a Tabrona already running for this user; false when none
-// answers.
-bool SendToRunningInstance(const std::string& path);

@@ -4,6 +4,7 @@
 
 #include "commands/main_program.h"
 #include "host/desktop.h"
+#include "host/hand_over.h"
 
 extern "C" int TabronaDesktopMain(int argc, char** argv, const char* openFile, int zoom) {
     if (!DesktopAvailable()) {

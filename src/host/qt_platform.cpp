@@ -9,6 +9,8 @@
 #include <QScreen>
 #include <QThread>
 #include <sys/eventfd.h>
+
+#include <cerrno>
 #include <unistd.h>
 
 namespace {
@@ -51,6 +53,10 @@ QtPlatform::QtPlatform(DesktopWindows& windows, int zoom) : windows_(windows), z
     for (GraphicView* view : windows_.Views)
         if (view) view->SetZoom(zoom);
     wakeFd_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (wakeFd_ < 0) {
+        startError_ = errno;
+        return;
+    }
     wakeNotifier_ = std::make_unique<QSocketNotifier>(wakeFd_, QSocketNotifier::Read);
     QObject::connect(wakeNotifier_.get(), &QSocketNotifier::activated, [this] { RunHandedOver(); });
 }

@@ -16,6 +16,10 @@ public:
     // `windows` must outlive the platform; `zoom` enlarges graphic windows.
     QtPlatform(DesktopWindows& windows, int zoom);
     ~QtPlatform() override;
+    // 0 when the GUI thread can be woken for work handed to it; else the
+    // system's error, and the platform must not be used (every hand-over
+    // would wait for ever).
+    int StartError() const { return startError_; }
 
     bool IsGuiThread() override;
     void RunOnGui(const std::function<void()>& work) override;
@@ -89,5 +93,6 @@ private:
     std::condition_variable handedOver_;
     std::deque<HandOver> handOvers_;
     int wakeFd_ = -1;
+    int startError_ = 0;
     std::unique_ptr<QSocketNotifier> wakeNotifier_;
 };

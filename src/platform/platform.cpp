@@ -81,6 +81,13 @@ std::string UserFolder(const std::string& key, const std::string& fallbackName) 
     return IsDirectory(path) ? WithSlash(path) : HomeFolder();
 }
 
+std::string StateFolder() {
+    // The XDG base directories must be absolute; a relative one is ignored.
+    std::string state = EnvOr("XDG_STATE_HOME", "");
+    if (state.empty() || state[0] != '/') state = HomeFolder() + ".local/state";
+    return WithSlash(state) + "Tabrona/";
+}
+
 std::string VolumesFolder() {
     const std::string user = EnvOr("USER", "");
     if (!user.empty()) {
@@ -157,6 +164,7 @@ std::string Platform::Folder(StandardFolder folder) {
         case StandardFolder::Music: return UserFolder("XDG_MUSIC_DIR", "Music");
         case StandardFolder::Movies: return UserFolder("XDG_VIDEOS_DIR", "Videos");
         case StandardFolder::Volumes: return VolumesFolder();
+        case StandardFolder::State: return StateFolder();
         case StandardFolder::Application: {
             const std::string exe = ExecutableFolder();
             return exe.empty() ? HomeFolder() : WithSlash(exe);
@@ -174,12 +182,7 @@ std::string Platform::ResourceFolder() {
     return WithSlash(exe);
 }
 
-std::string Platform::RecoveryFolder() {
-    // The XDG base directories must be absolute; a relative one is ignored.
-    std::string state = EnvOr("XDG_STATE_HOME", "");
-    if (state.empty() || state[0] != '/') state = HomeFolder() + ".local/state";
-    return WithSlash(state) + "Tabrona/";
-}
+std::string Platform::RecoveryFolder() { return Folder(StandardFolder::State); }
 
 void Platform::SetRulerSize(int, double, double) {}
 

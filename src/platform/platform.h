@@ -43,9 +43,10 @@ struct ArgbImage {
     }
 };
 
-// Each folder ends with "/". Application is the running program's own folder.
+// Each folder ends with "/". Application is the running program's own folder;
+// State the program's folder in the user's XDG state folder.
 enum class StandardFolder {
-    Home, Preferences, Desktop, Documents, Downloads, Pictures, Music, Movies, Volumes, Application
+    Home, Preferences, Desktop, Documents, Downloads, Pictures, Music, Movies, Volumes, Application, State
 };
 
 // Host window numbers: 0-7 graphic windows, 8 pasteboard, 9 virtual
@@ -135,8 +136,8 @@ public:
     // --- folders and resources ----------------------------------------------
     virtual std::string Folder(StandardFolder folder);
     virtual std::string ResourceFolder();
-    // Where copies of unsaved work are kept, ending in "/": the program's
-    // folder in the user's XDG state folder. Empty: none are kept.
+    // Where copies of unsaved work are kept, ending in "/": the state
+    // folder. Empty: none are kept.
     virtual std::string RecoveryFolder();
     // The program's file name, as the window titles show it.
     virtual std::string ApplicationName();

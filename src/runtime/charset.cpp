@@ -13,12 +13,13 @@ struct FreeDeleter {
     void operator()(void* p) const { std::free(p); }
 };
 
-String Composed(const String& text) {
-    std::unique_ptr<utf8proc_uint8_t, FreeDeleter> nfc(
-        utf8proc_NFC(reinterpret_cast<const utf8proc_uint8_t*>(text.c_str())));
-    // utf8proc refuses malformed UTF-8; the text then goes on as it is.
-    return nfc ? String(reinterpret_cast<const char*>(nfc.get())) : text;
+// utf8proc refuses malformed UTF-8; the text then goes on as it is.
+String Normalized(const String& text, utf8proc_uint8_t* (*form)(const utf8proc_uint8_t*)) {
+    std::unique_ptr<utf8proc_uint8_t, FreeDeleter> normal(form(reinterpret_cast<const utf8proc_uint8_t*>(text.c_str())));
+    return normal ? String(reinterpret_cast<const char*>(normal.get())) : text;
 }
+
+String Composed(const String& text) { return Normalized(text, utf8proc_NFC); }
 
 // The program's code (or short replacement text) for a scalar above 255;
 // empty when there is none.
@@ -101,6 +102,8 @@ char32_t ExportedLineDrawing(char32_t c) {
 }
 
 }  // namespace
+
+String CompatibilityComposed(const String& text) { return Normalized(text, utf8proc_NFKC); }
 
 ConvertResult t_ConvertUniCode(const String& text) {
     ConvertResult result{{}, 0};

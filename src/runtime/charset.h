@@ -35,6 +35,9 @@ struct ConvertResult {
     char32_t LastUnmapped;    // 0 when everything was mapped
 };
 
+// Unicode compatibility composition (NFKC); malformed UTF-8 stays as it is.
+String CompatibilityComposed(const String& text);
+
 // Brings a string into the program's codes (canonical composition first).
 ConvertResult t_ConvertUniCode(const String& text);
 // Replaces the font's line-drawing codes by look-alike characters.

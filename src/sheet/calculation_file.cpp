@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
+#include <string_view>
 #include <vector>
 
 #include "runtime/program.h"
@@ -43,37 +45,78 @@ std::size_t Find(TextView line, UInt8 code) {
     return static_cast<std::size_t>(std::find(line.begin(), line.end(), code) - line.begin());
 }
 
-void ReadWidthLine(TextView line, std::size_t colon) {
-    CalculationState& c = Calculation();
+struct WidthLine {
+    Int Column = 0, Width = 0;
+};
+
+// "S" column ":" width, with both in range.
+std::optional<WidthLine> ParseWidthLine(TextView line, std::size_t colon) {
     const Int column = TextToInteger(Slice(line, 1, colon));
     const Int width = TextToInteger(Slice(line, colon + 1, line.size()));
-    if (column < 1 || column > c.ColumnCount || width < 1 || width > MaxColumnWidth) return;
-    c.ColumnWidth[static_cast<std::size_t>(column)] = width;
+    if (column < 1 || column > Calculation().ColumnCount || width < 1 || width > MaxColumnWidth) return std::nullopt;
+    return WidthLine{column, width};
 }
 
-void ReadCellLine(TextView line, std::size_t colon) {
+struct CellLine {
+    std::size_t At = 0, Mark = 0;  // the cell's index and where ">" stands
+};
+
+// "Z" row "S" column ":" attributes ">" entry, for a cell of the sheet.
+std::optional<CellLine> ParseCellLine(TextView line, std::size_t colon) {
     const Int index = CellIndexFromAddress(Part(line, 0, colon));
     const std::size_t mark = Find(line, '>');
-    if (index < 0 || mark == line.size()) return;
-    CalculationState& c = Calculation();
-    const auto at = static_cast<std::size_t>(index);
-    // An attribute field that runs past ">" ends there.
-    c.CellAttributes[at] = mark > colon ? HexValue(Part(line, colon + 1, mark)) : 0;
-    // The line is the file's UTF-8; only the entry needs the program's codes.
-    Text entry = CalculationCodes(std::string_view(reinterpret_cast<const char*>(line.data()) + mark + 1,
-                                                   line.size() - mark - 1));
-    if (!entry.Empty() && entry[0] == '=')
-        c.CellFormula[at] = std::move(entry);
-    else
-        c.CellText[at] = std::move(entry);
+    if (index < 0 || mark == line.size()) return std::nullopt;
+    return CellLine{static_cast<std::size_t>(index), mark};
 }
 
-// A line of the file, seen in place: only a cell's entry is copied.
-void ReadLine(TextView line) {
+void ReadWidthLine(const WidthLine& width) {
+    Calculation().ColumnWidth[static_cast<std::size_t>(width.Column)] = width.Width;
+}
+
+void ReadCellLine(TextView line, std::size_t colon, const CellLine& cell) {
+    CalculationState& c = Calculation();
+    // An attribute field that runs past ">" ends there.
+    c.CellAttributes[cell.At] = cell.Mark > colon ? HexValue(Part(line, colon + 1, cell.Mark)) : 0;
+    // The line is the file's UTF-8; only the entry needs the program's codes.
+    Text entry = CalculationCodes(std::string_view(reinterpret_cast<const char*>(line.data()) + cell.Mark + 1,
+                                                   line.size() - cell.Mark - 1));
+    if (!entry.Empty() && entry[0] == '=')
+        c.CellFormula[cell.At] = std::move(entry);
+    else
+        c.CellText[cell.At] = std::move(entry);
+}
+
+// A line of the file, seen in place: only a cell's entry is copied. False
+// for a line the reader does not understand; with `apply` off the line is
+// only looked at.
+bool ReadLine(TextView line, bool apply) {
     const std::size_t colon = Find(line, ':');
-    if (line.empty() || colon == line.size()) return;
-    if (line[0] == 'S') ReadWidthLine(line, colon);
-    if (line[0] == 'Z') ReadCellLine(line, colon);
+    if (line.empty() || colon == line.size()) return false;
+    if (line[0] == 'S') {
+        const auto width = ParseWidthLine(line, colon);
+        if (width && apply) ReadWidthLine(*width);
+        return width.has_value();
+    }
+    if (line[0] == 'Z') {
+        const auto cell = ParseCellLine(line, colon);
+        if (cell && apply) ReadCellLine(line, colon, *cell);
+        return cell.has_value();
+    }
+    return false;
+}
+
+// Calls read for each line, up to the first for which it gives true.
+template <typename Read>
+bool AnyLine(std::string_view text, Read read) {
+    // Line ends, addresses and attribute words are ASCII, which UTF-8 never
+    // uses inside another character: the lines are read as they stand.
+    const TextView all(reinterpret_cast<const UInt8*>(text.data()), text.size());
+    for (std::size_t start = 0; start <= all.size();) {
+        const std::size_t end = start + Find(all.subspan(start), CarriageReturn);
+        if (read(all.subspan(start, end - start))) return true;
+        start = end + 1;
+    }
+    return false;
 }
 
 }  // namespace
@@ -101,7 +144,12 @@ Text CalculationToText() {
             out += ':';
             AppendHexWord(out, c.CellAttributes[at]);
             out += '>';
+            const std::size_t entry = out.Size();
             out += c.CellFormula[at].Empty() ? c.CellText[at] : c.CellFormula[at];
+            // Entries come without line ends; one that slipped in still
+            // cannot break its line.
+            std::replace(out.Elements.begin() + static_cast<std::ptrdiff_t>(entry), out.Elements.end(), CarriageReturn,
+                         UInt8{' '});
             out += CarriageReturn;
         }
     }
@@ -109,14 +157,15 @@ Text CalculationToText() {
 }
 
 void CalculationFromText(const String& text) {
-    // Line ends, addresses and attribute words are ASCII, which UTF-8 never
-    // uses inside another character: the lines are read as they stand.
-    const TextView all(reinterpret_cast<const UInt8*>(text.data()), text.size());
-    for (std::size_t start = 0; start <= all.size();) {
-        const std::size_t end = start + Find(all.subspan(start), CarriageReturn);
-        ReadLine(all.subspan(start, end - start));
-        start = end + 1;
-    }
+    AnyLine(text, [](TextView line) {
+        ReadLine(line, true);
+        return false;
+    });
+}
+
+bool IsCalculationText(std::string_view text) {
+    if (text.find_first_not_of(" \t\r\n") == std::string_view::npos) return true;
+    return AnyLine(text, [](TextView line) { return ReadLine(line, false); });
 }
 
 String CalculationFileText(const Text& codes) {

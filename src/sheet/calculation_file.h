@@ -11,6 +11,11 @@ Text CalculationToText();
 // Reads a file's lines into the Calculation, which should be empty
 // (ClearCalculation). Lines it does not understand are skipped.
 void CalculationFromText(const String& text);
+// True when the text can be taken for a Calculation file: blank (an empty
+// sheet), or with at least one line the reader understands. Any other text
+// (a letter, a picture) is refused rather than read as an empty sheet that a
+// save would write over it.
+bool IsCalculationText(std::string_view text);
 
 // The codes as the file's UTF-8: each code the character of that number,
 // and an escaped character (27, four hexadecimal digits, 29) that one.

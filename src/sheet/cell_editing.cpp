@@ -80,7 +80,8 @@ void StoreNumber(Int index, const Text& entry) {
 
 // Stores the entry by the kind the cell has; a kind none of the known ones
 // stores nothing.
-void StoreEntry(Int index, const Text& entry) {
+void StoreEntry(Int index, const Text& typed) {
+    const Text entry = WithoutLineEnds(typed);
     Int& attributes = C().CellAttributes[At(index)];
     Int kind = CellKind(attributes);
     if (kind == CellKindEmpty) {
@@ -124,6 +125,20 @@ Text AddressText(Int row, Int column) {
 }
 
 }  // namespace
+
+Text WithoutLineEnds(const Text& entry) {
+    const auto& codes = entry.Elements;
+    if (std::find_if(codes.begin(), codes.end(), [](UInt8 code) { return code == 13 || code == 10; }) == codes.end())
+        return entry;
+    Text out;
+    for (std::size_t i = 0; i < codes.size(); ++i) {
+        const bool pair = codes[i] == 13 && i + 1 < codes.size() && codes[i + 1] == 10;
+        const bool end = codes[i] == 13 || codes[i] == 10;
+        out += end ? UInt8{' '} : codes[i];
+        if (pair) ++i;
+    }
+    return out;
+}
 
 Text EditorResultToText(const String& result) {
     Text text;

@@ -12,6 +12,10 @@
 // The entry must not be empty.
 Int EntryKind(const Text& entry);
 
+// The entry with each line end (CR LF, CR or LF) made one blank: a cell's
+// entry is one line of the Calculation file, whatever brought it in.
+Text WithoutLineEnds(const Text& entry);
+
 // What the input line gave, as codes: characters above 255 become 127.
 Text EditorResultToText(const String& result);
 

@@ -1,15 +1,13 @@
 #include "sheet/grid_display.h"
 
-#include <utf8proc.h>
-
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <memory>
 #include <string_view>
 
 #include "formula/function_table.h"
 #include "numbers/number_format.h"
+#include "runtime/charset.h"
 #include "runtime/font.h"
 #include "runtime/glyph.h"
 #include "runtime/text_output.h"
@@ -206,16 +204,6 @@ void PrintValueAt(Int line, Int column, Text value, ValueEnd end) {
 Text Word(const auto& words, bool flag) { return ScreenCodes(words[flag ? 1 : 0]); }
 
 Text Number(Int value) { return IntegerToText(value); }
-
-// NFKC, or the text itself when utf8proc refuses it (malformed UTF-8).
-String CompatibilityComposed(const String& text) {
-    struct FreeDeleter {
-        void operator()(void* p) const { std::free(p); }
-    };
-    std::unique_ptr<utf8proc_uint8_t, FreeDeleter> nfkc(
-        utf8proc_NFKC(reinterpret_cast<const utf8proc_uint8_t*>(text.c_str())));
-    return nfkc ? String(reinterpret_cast<const char*>(nfkc.get())) : text;
-}
 
 Text FileNameValue(bool wide) {
     const CalculationState& calc = Calculation();

@@ -5,6 +5,7 @@
 
 #include "runtime/charset.h"
 #include "sheet/calculation.h"
+#include "sheet/cell_editing.h"
 #include "sheet/grid_display.h"
 #include "sheet/menu_settings.h"
 
@@ -40,8 +41,9 @@ bool FindNext() {
     CalculationState& c = Calculation();
     c.SearchRow = c.SearchColumn = 0;
     if (Search().SearchText.Empty()) return false;
+    // The rest of the cursor's row, then every later row whole.
     for (Int row = c.CursorRow; row <= c.RowCount; ++row) {
-        for (Int column = c.CursorColumn + 1; column <= c.ColumnCount; ++column) {
+        for (Int column = row == c.CursorRow ? c.CursorColumn + 1 : 1; column <= c.ColumnCount; ++column) {
             const auto at = static_cast<std::size_t>(CellIndex(row, column));
             if (CellKind(c.CellAttributes[at]) == 0 || !Matches(c.CellText[at])) continue;
             c.CursorRow = c.SearchRow = row;
@@ -55,14 +57,15 @@ bool FindNext() {
 bool ReplaceAtCursor() {
     CalculationState& c = Calculation();
     if (c.SearchRow != c.CursorRow || c.SearchColumn != c.CursorColumn || c.SearchRow == 0) return false;
-    Text& text = c.CellText[static_cast<std::size_t>(CellIndex(c.CursorRow, c.CursorColumn))];
+    const Int index = CellIndex(c.CursorRow, c.CursorColumn);
+    Text& text = c.CellText[static_cast<std::size_t>(index)];
     const SearchSettings& s = Search();
-    if (!s.PartialMatch) {
-        text = s.ReplaceText;
-    } else {
+    Text replaced = s.ReplaceText;
+    if (s.PartialMatch) {
+        replaced = text;
         const std::size_t from = FirstOccurrence(text);
         if (from < text.Size()) {
-            auto& codes = text.Elements;
+            auto& codes = replaced.Elements;
             const auto start = codes.begin() + static_cast<std::ptrdiff_t>(from);
             codes.erase(start, start + static_cast<std::ptrdiff_t>(s.SearchText.Size()));
             codes.insert(codes.begin() + static_cast<std::ptrdiff_t>(from), s.ReplaceText.Elements.begin(),
@@ -70,6 +73,18 @@ bool ReplaceAtCursor() {
         }
     }
     c.SearchRow = c.SearchColumn = 0;
+    replaced = WithoutLineEnds(replaced);
+    if (replaced == text) return true;
+    text = std::move(replaced);
+    c.Modified = true;
+    // A plain cell's text that now starts with "=" is what a saved file
+    // gives back as a formula: it becomes one now, not after the next open.
+    Text& formula = c.CellFormula[static_cast<std::size_t>(index)];
+    if (formula.Empty() && !text.Empty() && text[0] == '=') {
+        formula = std::move(text);
+        text = Text();
+        ComputeCell(index);
+    }
     return true;
 }
 

@@ -18,6 +18,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -463,37 +464,66 @@ TEST_F(RunnerTest, FileMenuProtectsDeletesAndRenamesOnlyThePickedFile) {
 
 // Work typed into a program that is then killed comes back at the next
 // start: Ja restores it, Nein sets the copy aside, a clean quit removes it,
-// and a copy older than its file is not offered.
+// and a copy older than its file is not offered. Each program keeps a copy
+// of its own: one that quits removes only its own, and a copy is offered
+// only once its program has ended.
 TEST_F(RunnerTest, KilledProgramOffersItsWorkAtTheNextStart) {
-    const fs::path state = dir / "state", copy = state / "Wiederherstellung.calc";
+    const fs::path state = dir / "state";
     const std::string recovery = " --recovery '" + state.string() + "'";
+    fs::create_directories(state);
+    fs::permissions(state, fs::perms::owner_all | fs::perms::group_read | fs::perms::others_exec);
+    // The copies of unsaved work in the folder, "Wiederherstellung-<process>.calc".
+    const auto copies = [&] {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(state)) {
+            const std::string name = entry.path().filename();
+            if (name.rfind("Wiederherstellung-", 0) == 0 && name.find("abgelehnt") == std::string::npos &&
+                entry.path().extension() == ".calc")
+                names.push_back(name);
+        }
+        return names;
+    };
     // Started by the shell, which hands back its number and leaves it running.
     const auto [status, pid] = RunCommand(exe + recovery + " --keys " +
                                           File("typed.keys", "x12{Return}^UHallo{Return}{Wait 60000}") +
                                           " >/dev/null 2>&1 & echo $!");
     ASSERT_EQ(status, 0);
+    const fs::path copy = state / ("Wiederherstellung-" + std::to_string(std::stoi(pid)) + ".calc");
     for (int i = 0; i < 100 && ReadAll(copy).find("Hallo") == std::string::npos; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    ::kill(std::stoi(pid), SIGKILL);
+    EXPECT_EQ(fs::status(copy).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(fs::status(state).permissions(), fs::perms::owner_all);
     const auto run = [&](const std::string& keys) { return Screen(keys, recovery); };
+    // Another program, with work of its own, quits while the first still
+    // runs: the running program's copy is not offered, nor touched.
+    EXPECT_NE(run("x7{Return}{Wait 500}^Qqn").find("(Programm Ende)"), std::string::npos);
+    EXPECT_EQ(copies(), std::vector<std::string>{copy.filename()});
+    ::kill(std::stoi(pid), SIGKILL);
     EXPECT_NE(run("").find("Ungesicherte Änderungen wiederherstellen?"), std::string::npos);
     EXPECT_NE(run("j").find("  1|12       Hallo"), std::string::npos);
+    EXPECT_EQ(copies().size(), 1u);  // the restored copy is the restoring program's, which ended
     EXPECT_NE(run("n").find("Bitte irgendeine Taste"), std::string::npos);
     EXPECT_NE(ReadAll(state / "Wiederherstellung-abgelehnt.calc").find(">Hallo\r"), std::string::npos);
-    EXPECT_FALSE(fs::exists(copy));
+    EXPECT_TRUE(copies().empty());
     // A copy is written while the work is unsaved, and goes with a clean quit
     // (here of the restored work, without saving it).
     EXPECT_NE(run("x5{Return}{Wait 1000}").find("  1|5"), std::string::npos);
-    EXPECT_TRUE(fs::exists(copy));
+    EXPECT_EQ(copies().size(), 1u);
     EXPECT_NE(run("j^Qqn").find("(Programm Ende)"), std::string::npos);
-    EXPECT_FALSE(fs::exists(copy));
-    // The file was saved after the copy: nothing to restore.
+    EXPECT_TRUE(copies().empty());
+    // A second copy declined is set aside beside the first.
+    EXPECT_NE(run("x6{Return}{Wait 1000}").find("  1|6"), std::string::npos);
+    run("n");
+    EXPECT_NE(ReadAll(state / "Wiederherstellung-abgelehnt-2.calc").find(">6\r"), std::string::npos);
+    // The file was saved after the copy (in the name of older versions):
+    // nothing to restore.
+    const fs::path legacy = state / "Wiederherstellung.calc";
     const std::string calc = File("a.calc", "Z1S1:000000000000F002>Alt\r");
-    std::ofstream(copy, std::ios::binary) << "Tabrona-Wiederherstellung:" << (dir / "a.calc").string()
-                                          << "\rZ1S1:000000000000F002>Neu\r";
-    fs::last_write_time(dir / "a.calc", fs::last_write_time(copy) + std::chrono::seconds(1));
+    std::ofstream(legacy, std::ios::binary) << "Tabrona-Wiederherstellung:" << (dir / "a.calc").string()
+                                            << "\rZ1S1:000000000000F002>Neu\r";
+    fs::last_write_time(dir / "a.calc", fs::last_write_time(legacy) + std::chrono::seconds(1));
     EXPECT_EQ(run("").find("wiederherstellen"), std::string::npos);
-    EXPECT_FALSE(fs::exists(copy));
+    EXPECT_FALSE(fs::exists(legacy));
 }
 
 // The print preview of the demo data and the printer's text of a range over

@@ -63,11 +63,12 @@ TEST_F(ExchangeTextTest, PasteLandsCellForCell) {
     // Line feeds, and carriage returns with line feeds, end one line each.
     PasteAt(10, 1, "1\n2\r\n3\r\r4");
     EXPECT_EQ(TextAt(10, 1) + TextAt(11, 1) + TextAt(12, 1) + TextAt(13, 1) + TextAt(14, 1), "1234");
-    // Quotes as spreadsheets write them; a cell merely in quotes keeps them.
-    PasteAt(20, 1, "\"x\ty\"\t\"sagt \"\"ja\"\"\"\t\"Hallo\"\t\"zwei\nZeilen\"\t\"offen\t\"a\tb\"");
+    // Quotes as spreadsheets write them; a cell merely in quotes keeps them;
+    // a line end inside quotes becomes a blank, as a cell is one line.
+    PasteAt(20, 1, "\"x\ty\"\t\"sagt \"\"ja\"\"\"\t\"Hallo\"\t\"zwei\r\nZeilen\"\t\"offen\t\"a\tb\"\t\"\r=1\n+2\"");
     EXPECT_EQ(TextAt(20, 1) + "|" + TextAt(20, 2) + "|" + TextAt(20, 3) + "|" + TextAt(20, 4) + "|" + TextAt(20, 5) + "|" +
-                  TextAt(20, 6),
-              "x\ty|sagt \"ja\"|\"Hallo\"|zwei\nZeilen|\"offen|a\tb");
+                  TextAt(20, 6) + "|" + TextAt(20, 7),
+              "x\ty|sagt \"ja\"|\"Hallo\"|zwei Zeilen|\"offen|a\tb| =1 +2");
     // Past the last column into the next row; attributes after byte 3;
     // characters above 255 as in files.
     PasteAt(30, 100, "a\tb\x03" "0000000000041002\tG\xC3\xBC\xE2\x82\xACte");
