@@ -124,7 +124,7 @@ void OpenCalculationDialog() {
 }
 
 void TellNotOpened(const String& title, const String& path, const String& why) {
-    TellUser(title, "„" + nameofpath(path) + "“ wurde nicht geöffnet:", why);
+    TellUser(title, "»" + nameofpath(path) + "« wurde nicht geöffnet:", why);
     RedrawAfterDialog();
 }
 

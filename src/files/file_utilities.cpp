@@ -21,11 +21,16 @@
 
 namespace {
 
+struct WriteFault {
+    WriteStep step;
+    int error;
+    int times;  // negative: every time
+};
+
 struct FileState {
     std::string lastEncoding;
     int lastError = 0;
-    WriteStep faultStep = WriteStep::None;
-    int faultError = 0;
+    std::vector<WriteFault> faults;
 };
 ProgramState<FileState> state;
 
@@ -105,8 +110,12 @@ bool FromMacRoman(const std::string& bytes, std::string& out) {
 
 // A fault a test asked for at this step: its error, or 0.
 int InjectedFault(WriteStep step) {
-    const FileState& s = *state;
-    return s.faultStep == step ? s.faultError : 0;
+    for (WriteFault& fault : state->faults) {
+        if (fault.step != step || fault.times == 0) continue;
+        if (fault.times > 0) --fault.times;
+        return fault.error;
+    }
+    return 0;
 }
 
 bool WriteAll(int fd, const std::string& text) {
@@ -258,9 +267,11 @@ bool ValidUtf8(std::string_view text) {
     return true;
 }
 
-void InjectWriteFault(WriteStep step, int error) {
-    state->faultStep = step;
-    state->faultError = error;
+void InjectWriteFault(WriteStep step, int error, int times) {
+    if (step == WriteStep::None)
+        state->faults.clear();
+    else
+        state->faults.push_back({step, error, times});
 }
 
 std::string FileErrorDescription(int error, const std::string& path) {

@@ -60,9 +60,19 @@ Text EditOnStatusLine(const Text& initial) {
     return EditorResultToText(result);
 }
 
+// A formula cell takes any entry as its formula. One without its "=" gets
+// it: only a formula with "=" can be saved as one, and the evaluation
+// leaves out the first character, which must not be part of the entry.
 void StoreFormula(Int index, const Text& entry) {
     C().CellText[At(index)].Elements.clear();
-    C().CellFormula[At(index)] = CutEntry(entry);
+    if (entry[0] == FormulaMark) {
+        C().CellFormula[At(index)] = CutEntry(entry);
+        return;
+    }
+    Text marked;
+    marked += FormulaMark;
+    marked += entry;
+    C().CellFormula[At(index)] = CutEntry(marked);
 }
 
 void StoreText(Int index, const Text& entry) {

@@ -34,14 +34,17 @@ TEST_F(MacrosTest, TheFileHoldsEveryMacroAndLoadsWhatItCan) {
     // Only the lines understood change anything: a number outside 1 to 95,
     // odd or broken digits, a foreign line, a character above 255.
     Macros().Table[4] = Macros().Table[5] = Text::FromBytes("alt");
-    MacrosFromText(
+    EXPECT_FALSE(MacrosFromText(
         "Macro 003 = 41420a\rMacro 200 = 41\rMacro 004 = 414\rMacro  -7 = 41\rMakro 001 = 41\r"
         "Macro 005 = 4G\rMacro 006 = \xE2\x82\xAC"
-        "41\rMacro 1\rMacro 007 = 7e7F");
+        "41\rMacro 1\rMacro 007 = 7e7F"));
     EXPECT_EQ(S(Macros().Table[3]), "AB\n");
     EXPECT_EQ(S(Macros().Table[4]) + S(Macros().Table[5]) + S(Macros().Table[6]) + S(Macros().Table[1]), "");
     EXPECT_EQ(S(Macros().Table[7]), "~\x7F");
     EXPECT_EQ(S(Macros().Table[65]), "Hallo");
+    // Line feeds end lines too, alone or after a carriage return.
+    EXPECT_TRUE(MacrosFromText("Macro 008 = 41\nMacro 009 = 42\r\n\nMacro 010 = 43"));
+    EXPECT_EQ(S(Macros().Table[8]) + S(Macros().Table[9]) + S(Macros().Table[10]), "ABC");
 }
 
 // A macro types its text once, also when it holds its own key: typed keys

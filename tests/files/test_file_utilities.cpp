@@ -5,7 +5,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstring>
+#include <thread>
+#include <tuple>
 #include <filesystem>
 #include <fstream>
 
@@ -95,9 +98,27 @@ TEST_F(FilesTest, TextIsReadAsUtf8ElseMacRomanWithinBounds) {
         EXPECT_EQ(LastFileEncoding(), c.encoding);
         EXPECT_EQ(log.Lines(), c.log);
     }
+    // A FIFO without a writer would block an open for good: it is refused
+    // at once, as a folder is.
+    const std::string fifo = folder_ + "f.calc";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string notRegular = "getstringfromfile: Error #" + std::to_string(NotRegularFileError) +
+                                   " Not a regular file: " + fifo;
+    for (const auto& [path, text, error, lines] :
+         {std::tuple{fifo, std::string(), NotRegularFileError, Lines{notRegular, notRegular}},
+          std::tuple{huge, std::string(), int{EFBIG}, Lines{Error("getstringfromfile", EFBIG, huge),
+                                                             Error("getstringfromfile", EFBIG, huge)}},
+          std::tuple{folder_ + "utf8.txt", std::string("Größe\r€"), 0, Lines{}}}) {
+        LogCapture log;
+        EXPECT_EQ(getstringfromfile(path), text);
+        EXPECT_EQ(LastFileError(), error) << path;
+        EXPECT_EQ(log.Lines(), lines);
+    }
     LogCapture log;
     EXPECT_TRUE(getbinaryfromfile(huge).empty());
-    EXPECT_EQ(log.Lines(), (Lines{Error("getbinaryfromfile", EFBIG, huge)}));
+    EXPECT_TRUE(getbinaryfromfile(fifo).empty());
+    EXPECT_EQ(LastFileError(), NotRegularFileError);
+    EXPECT_EQ(log.Lines().front(), Error("getbinaryfromfile", EFBIG, huge));
 }
 
 // A save replaces the file whole and keeps its permissions; a locked file,
@@ -118,6 +139,7 @@ TEST_F(FilesTest, SavingNeverLosesTheOldFile) {
                                                 {WriteStep::Flush, EIO},
                                                 {WriteStep::Rename, EXDEV}};
     for (const auto& [step, error] : faults) {
+        InjectWriteFault(WriteStep::None, 0);
         InjectWriteFault(step, error);
         LogCapture log;
         EXPECT_EQ(setstringtofile("verloren", path), error);
@@ -136,6 +158,90 @@ TEST_F(FilesTest, SavingNeverLosesTheOldFile) {
     lockfile(path, false);
     EXPECT_FALSE(FileLocked(path));
     EXPECT_EQ(setstringtofile("wieder", path), 0);
+}
+
+// A link is saved through: its target gets the text and the link stays, for
+// chains, relative targets and a target yet to be made; a loop is refused.
+TEST_F(FilesTest, SavesGoThroughSymbolicLinks) {
+    const std::string real = Write("real.calc", "alt");
+    std::filesystem::create_symlink("real.calc", folder_ + "link.calc");
+    std::filesystem::create_symlink(folder_ + "link.calc", folder_ + "chain.calc");
+    std::filesystem::create_symlink("neu/ziel.calc", folder_ + "dangling.calc");
+    std::filesystem::create_directory(folder_ + "neu");
+    std::filesystem::create_symlink("b", folder_ + "a");
+    std::filesystem::create_symlink("a", folder_ + "b");
+    EXPECT_EQ(setstringtofile("eins", folder_ + "chain.calc"), 0);
+    EXPECT_EQ(setstringtofile("zwei", folder_ + "dangling.calc"), 0);
+    EXPECT_EQ(Read(real) + Read(folder_ + "neu/ziel.calc"), "einszwei");
+    for (const char* link : {"link.calc", "chain.calc", "dangling.calc"})
+        EXPECT_TRUE(std::filesystem::is_symlink(folder_ + link)) << link;
+    LogCapture log;
+    EXPECT_EQ(setstringtofile("drei", folder_ + "a"), ELOOP);
+    EXPECT_EQ(log.Lines(), (Lines{Error("setstringtofile", ELOOP, folder_ + "a")}));
+    EXPECT_TRUE(SameFile(folder_ + "chain.calc", real));
+    EXPECT_FALSE(SameFile(real, folder_ + "neu/ziel.calc"));
+    EXPECT_FALSE(SameFile(real, folder_ + "fehlt"));
+}
+
+// When the folder takes no new file but the file may be written, it is
+// written in place, its old content kept in the state folder until the
+// write is done and put back when it fails.
+TEST_F(FilesTest, AFolderClosedToNewFilesIsWrittenInPlace) {
+    setenv("XDG_STATE_HOME", (folder_ + "state").c_str(), 1);
+    const std::string path = Write("Budget.calc", "alt und lang");
+    const auto copies = [&] {
+        std::error_code missing;
+        const auto entries = std::filesystem::directory_iterator(folder_ + "state/Tabrona", missing);
+        return std::distance(begin(entries), end(entries));
+    };
+    InjectWriteFault(WriteStep::CreateTemporary, EACCES, 1);
+    LogCapture log;
+    EXPECT_EQ(setstringtofile("neu", path), 0);
+    EXPECT_EQ(Read(path), "neu");
+    EXPECT_EQ(log.Lines(), (Lines{"setstringtofile: Folder takes no new file, written in place: " + path}));
+    EXPECT_EQ(copies(), 0);
+    InjectWriteFault(WriteStep::CreateTemporary, EACCES, 1);
+    InjectWriteFault(WriteStep::InPlace, ENOSPC, 1);
+    EXPECT_EQ(setstringtofile("verloren", path), ENOSPC);
+    EXPECT_EQ(Read(path), "neu");
+    EXPECT_EQ(copies(), 0);
+    // No safety copy, no writing in place; and a locked file never.
+    InjectWriteFault(WriteStep::CreateTemporary, EACCES, 2);
+    EXPECT_EQ(setstringtofile("verloren", path), EACCES);
+    lockfile(path, true);
+    InjectWriteFault(WriteStep::CreateTemporary, EACCES, 1);
+    EXPECT_EQ(setstringtofile("verloren", path), EACCES);
+    EXPECT_EQ(Read(path), "neu");
+    unsetenv("XDG_STATE_HOME");
+}
+
+// A new file gets the mode asked for less the umask; the umask itself is
+// never switched, not even for a moment, while other threads create files.
+TEST_F(FilesTest, NewFilesTakeTheUmaskWhichSavingNeverSwitches) {
+    const mode_t before = umask(027);
+    const auto mode = [&](const std::string& name) {
+        struct stat info {};
+        stat((folder_ + name).c_str(), &info);
+        return info.st_mode & 0777;
+    };
+    EXPECT_EQ(setstringtofile("x", folder_ + "neu"), 0);
+    EXPECT_EQ(setstringtofile("x", folder_ + "privat", 0600), 0);
+    EXPECT_EQ(mode("neu"), 0640u);
+    EXPECT_EQ(mode("privat"), 0600u);
+    std::atomic<bool> done{false};
+    std::thread saver([&] {
+        for (int i = 0; i < 300; ++i) setstringtofile("x", folder_ + "n" + std::to_string(i));
+        done = true;
+    });
+    int switched = 0;
+    while (!done) {
+        std::ifstream status("/proc/self/status");
+        for (std::string line; std::getline(status, line);)
+            if (line.rfind("Umask:", 0) == 0 && line.find("0027") == std::string::npos) ++switched;
+    }
+    saver.join();
+    umask(before);
+    EXPECT_EQ(switched, 0);
 }
 
 // Renaming, deleting, kinds and the parts of a path.

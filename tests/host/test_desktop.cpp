@@ -11,6 +11,10 @@
 #include <QMimeData>
 #include <QThread>
 #include <QUrl>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -92,6 +96,25 @@ protected:
 
     std::unique_ptr<Desktop> desktop_;
 };
+
+// Without an eventfd to wake the GUI thread, every hand-over would wait for
+// ever: the platform says so instead (here with no descriptor left).
+TEST(QtPlatformTest, AMissingWakeUpIsReportedNotWaitedFor) {
+    DesktopWindows windows;
+    BuildDesktopWindows(windows, [] { return true; }, [](const QString&) {});
+    rlimit before{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &before), 0);
+    const int lowest = dup(0);
+    ASSERT_GE(lowest, 0);
+    close(lowest);
+    rlimit none = before;
+    none.rlim_cur = static_cast<rlim_t>(lowest);
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &none), 0);
+    const int error = QtPlatform(windows, 1).StartError();
+    setrlimit(RLIMIT_NOFILE, &before);
+    EXPECT_EQ(error, EMFILE);
+    EXPECT_EQ(QtPlatform(windows, 1).StartError(), 0);
+}
 
 // Keys as Qt delivers them reach the program, and the view paints exactly
 // the window's picture.

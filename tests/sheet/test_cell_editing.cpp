@@ -59,7 +59,7 @@ TEST_F(CellEditingTest, EntriesAreStoredByTheKindOfTheCell) {
         {0, " 1", " 1", "", 2}, {0, "12,5\xE2\x82\xAC", "12,5", "", 3}, {0, "12,5\xA4", "12,5", "", 3},  // UTF-8 or 8-bit
         {0, "=\"ab\"+\"cd\"", "abcd", "=\"ab\"+\"cd\"", 2}, {3, "Abc", "0", "", 3}, {2, "12", "12", "", 2},
         {2, "=4*2", "8", "=4*2", 3}, {3, "=\"x\"", "x", "=\"x\"", 2}, {0, std::string(150, 'a'), std::string(101, 'a'), "", 2},
-        {1, "42", "2", "42", 3},         // a formula cell takes the first character for the "="
+        {1, "42", "42", "=42", 3},       // a formula cell takes the entry as its formula, with its "="
         {0, "=", "(ERR#11@1)", "=", 1},  // an error keeps the kind: still a formula cell
         {7, "neu", "alt", "", 7},        // an unknown kind stores nothing
         {0, formula, std::string(99, 'b'), formula.substr(0, 101), 2},  // the cut literal runs to the end
