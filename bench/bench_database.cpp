@@ -35,3 +35,22 @@ void BM_LoadDatafile(benchmark::State& state) {
 BENCHMARK(BM_LoadDatafile)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+namespace {
+
+// 100,000 tables, or one table of 100,000 fields: names are looked up, not
+// searched.
+void BM_LoadManyTables(benchmark::State& state) {
+    OpenMainScreen(50);
+    std::string file;
+    const bool fields = state.range(0) == 1;
+    if (fields) file = Line('T', "Breit");
+    for (int i = 0; i < 100000; ++i)
+        file += fields ? Line('F', "Feld " + std::to_string(i), 'S') : Line('T', "Tabelle " + std::to_string(i));
+    const std::vector<std::uint8_t> bytes(file.begin(), file.end());
+    for (auto _ : state) benchmark::DoNotOptimize(d_CreateDatabaseFromBinary(bytes));
+    state.SetLabel(fields ? "100,000 fields" : "100,000 tables");
+}
+BENCHMARK(BM_LoadManyTables)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -125,10 +125,8 @@ bool RouteLog(const std::string& logFile) {
         if (!target) return false;
     }
     SetLogToStdout(false);
-    SetLogSink([target](std::string_view text) {
-        std::fwrite(text.data(), 1, text.size(), target);
-        std::fflush(target);
-    });
+    SetLogSink([target](std::string_view text) { std::fwrite(text.data(), 1, text.size(), target); });
+    SetLogFlush([target] { std::fflush(target); });
     return true;
 }
 
@@ -174,7 +172,13 @@ int RunHeadless(const RunnerOptions& options, std::function<void()> mainProgram)
     ApplicationWillFinishLaunching();
     // Known before the program starts, as a file named on a desktop's
     // command line is: the program finds it waiting when it asks.
-    if (!options.OpenFile.empty()) CurrentPlatform().OpenDocument(options.OpenFile);
+    // As on the desktop, the file's path is made absolute: the Calculation
+    // then knows its folder.
+    if (!options.OpenFile.empty()) {
+        std::error_code error;
+        const std::filesystem::path absolute = std::filesystem::absolute(options.OpenFile, error);
+        CurrentPlatform().OpenDocument(error ? options.OpenFile : absolute.lexically_normal().string());
+    }
     ApplicationDidFinishLaunching(std::move(mainProgram));
 
     int status = 0;

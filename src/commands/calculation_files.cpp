@@ -123,8 +123,8 @@ void OpenCalculationDialog() {
     OpenCalculation(path);
 }
 
-void TellNotOpened(const String& title, const String& path, const String& why) {
-    TellUser(title, "»" + nameofpath(path) + "« wurde nicht geöffnet:", why);
+void TellNotOpened(const String& title, const String& path, const String& why, const String& done) {
+    TellUser(title, "»" + nameofpath(path) + "« wurde nicht " + done + ":", why);
     RedrawAfterDialog();
 }
 

@@ -27,9 +27,10 @@ void OpenCalculationDialog();
 // Why a file operation failed, as a German user reads it (the system's own
 // text for uncommon errors).
 String FileErrorText(int error);
-// Tells the user that a file was not opened (title of the dialog, path,
-// reason), waits for a key and redraws.
-void TellNotOpened(const String& title, const String& path, const String& why);
+// Tells the user that a file was not opened (or what `done` names instead:
+// "importiert", "eingefügt"), with the title of the dialog, the path and the
+// reason; waits for a key and redraws.
+void TellNotOpened(const String& title, const String& path, const String& why, const String& done = "geöffnet");
 // Why a Calculation file's text read with getstringfromfile (error as
 // LastFileError gives it) cannot be opened; empty when it can (a missing
 // file is a new Calculation).

@@ -7,6 +7,7 @@
 #include "commands/stopwatch.h"
 #include "database/database.h"
 #include "database/datafile.h"
+#include "numbers/number_format.h"
 #include "files/file_utilities.h"
 #include "platform/log.h"
 #include "runtime/charset.h"
@@ -28,6 +29,19 @@ void SetCell(Int row, Int column, const std::string& value, Int kind) {
     SetCellKind(c.CellAttributes[at], kind);
 }
 
+String Grouped(std::int64_t number) { return TextToString(IntegerText(number, -1, 0, true)); }
+
+String WhyNotImported() {
+    const int error = LastFileError();
+    const DatafileReport report = LastDatafileReport();
+    if (error != 0) return FileErrorText(error);
+    if (report.RecordsRefused > 0)
+        return "Mehr als " + Grouped(MaxDataValues) + " Werte: " + Grouped(report.RecordsRefused) +
+               " Sätze zu viel";
+    if (report.Errors > 0) return Grouped(report.Errors) + " Fehler in der Datei (siehe Konsole)";
+    return "Die Datei ist leer";
+}
+
 }  // namespace
 
 void TransferTable() {
@@ -45,9 +59,7 @@ void ImportDatabase(const String& path) {
     CalculationState& c = Calculation();
     if (!d_LoadDatabase(path)) {
         // The sheet, its name and its unsaved work stay as they were.
-        const int error = LastFileError();
-        TellNotOpened("Datenbank importieren", path,
-                      error != 0 ? FileErrorText(error) : String("Fehler in der Datei (siehe Konsole)"));
+        TellNotOpened("Datenbank importieren", path, WhyNotImported(), "importiert");
         return;
     }
     LogLine("TabronaLoadDataBase: Load database from disk, " + std::to_string(clock.Lap()) + " ms.");

@@ -65,4 +65,7 @@ void ShowHelp() {
 // fit), ^N searches again (saying when nothing was found).
 void CopySheetToPasteboard();
 void PasteAtCursor();
+// After a paste or text insert (title of the message) that left lines out:
+// how many, and from which row on; nothing when all fitted.
+void TellLinesCut(const String& title, Int linesCut);
 void SearchAgain();

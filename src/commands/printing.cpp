@@ -8,6 +8,7 @@
 #include "runtime/events.h"
 #include "runtime/glyph.h"
 #include "runtime/graphics.h"
+#include "runtime/key_codes.h"
 #include "runtime/printer.h"
 #include "runtime/window.h"
 #include "sheet/calculation.h"
@@ -69,6 +70,13 @@ void DrawShape(UInt8 code, Int x, Int y) {
         case '|': Stroke(x, y, x, y + 3); break;
         default: break;
     }
+}
+
+// The preview's message between pages; the key that closed it.
+Int PageDialog(const String& line) {
+    t_MessageBox(SheetWindow, "Druckvorschau", line, "", "Bitte irgendeine Taste drücken", "!");
+    const std::u32string key = Scalars(t_WaitKey(SheetWindow));
+    return key.empty() ? 0 : static_cast<Int>(key[0]);
 }
 
 void StartPreviewPage(Int page) {
@@ -146,14 +154,18 @@ void PrinterPages(const Text& printText, const std::function<void(const String& 
 void PrintPreview() {
     const PrintSettings& p = Printing();
     const Text text = BuildPrintText();
+    // Only characters whose miniature falls inside the window are drawn: a
+    // page of many thousand lines costs no more than what shows.
+    const Int width = t_WindowPos(PreviewWindow, 8), height = t_WindowPos(PreviewWindow, 9);
     Int page = 1, x = p.PrintLeftMargin, y = p.PrintTopMargin, lines = 0;
     t_ColorBorder(PreviewWindow, 0);
     StartPreviewPage(page);
     t_WindowVisible(PreviewWindow, true);
     t_Color(PreviewWindow, 0);
+    bool ended = false;
     for (const UInt8 code : text.Elements) {
         if (code > 32) {
-            DrawShape(code, 2 * x, 4 * y);
+            if (2 * x + 1 < width && 4 * y + 3 < height) DrawShape(code, 2 * x, 4 * y);
             ++x;
         } else if (code != LineEnd) {
             ++x;
@@ -162,20 +174,24 @@ void PrintPreview() {
             x = p.PrintLeftMargin;
         } else {
             t_WindowUpdate(PreviewWindow, false);
-            TellUser("Druckvorschau", "Nächste Seite anzeigen.", "");
+            // Esc ends the preview here: no walk through hundreds of pages.
+            if (PageDialog("Nächste Seite anzeigen.") == EscapeKey) {
+                ended = true;
+                break;
+            }
             StartPreviewPage(++page);
             x = p.PrintLeftMargin, y = p.PrintTopMargin, lines = 0;
         }
     }
     t_WindowUpdate(PreviewWindow, false);
-    TellUser("Druckvorschau", "Druckvorschau fertig.", "");
+    if (!ended) PageDialog("Druckvorschau fertig.");
     g_ClearScreen(PreviewWindow, 15, 0);
     t_WindowVisible(PreviewWindow, false);
 }
 
 void PrintToPrinter() {
     PrinterPages(BuildPrintText(), [](const String& page, bool broken) {
-        p_SetPrinter(p_GetPrinter() + page);
+        p_AppendPrinter(page);
         if (broken && Printing().PrintPaper) TellUser("Drucken", "Bitte neues Blatt einlegen.", "");
     });
 }

@@ -81,14 +81,15 @@ constexpr MenuCommand Commands[] = {
 
 void CopySheetToPasteboard() { SetPasteboardString(CalculationFileText(SheetAsText())); }
 
-void PasteAtCursor() {
-    const PasteOutcome outcome = PasteText(PasteboardString());
-    if (outcome.LinesCut == 0) return;
+void TellLinesCut(const String& title, Int linesCut) {
+    if (linesCut == 0) return;
     const String last = std::to_string(C().RowCount);
-    const String cut = outcome.LinesCut == 1 ? "1 Zeile nach Zeile " + last + " fehlt."
-                                             : std::to_string(outcome.LinesCut) + " Zeilen nach Zeile " + last + " fehlen.";
-    TellUser("Einfügen", "Nicht alles passte in die Calculation:", cut);
+    const String cut = linesCut == 1 ? "1 Zeile nach Zeile " + last + " fehlt."
+                                     : std::to_string(linesCut) + " Zeilen nach Zeile " + last + " fehlen.";
+    TellUser(title, "Nicht alles passte in die Calculation:", cut);
     RedrawAroundCursor();
 }
+
+void PasteAtCursor() { TellLinesCut("Einfügen", PasteText(PasteboardString()).LinesCut); }
 
 Int SelectionMenuKey(Int key) { return RunMenuCommand(Commands, UpperCaseKey(key), StayInMenu); }

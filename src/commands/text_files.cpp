@@ -4,6 +4,7 @@
 
 #include "catalog/file_selector.h"
 #include "commands/calculation_files.h"
+#include "commands/menus.h"
 #include "commands/stopwatch.h"
 #include "files/file_utilities.h"
 #include "platform/log.h"
@@ -32,15 +33,16 @@ int ExportTextTo(const String& path) {
     return error;
 }
 
-bool InsertTextFrom(const String& path) {
+InsertOutcome InsertTextFrom(const String& path) {
     Stopwatch clock;
     const String text = getstringfromfile(path);
     LogLine("TabronaInsert: Load text from disk, encoding = " + LastFileEncoding() + ", " +
             std::to_string(clock.Lap()) + " ms.");
-    if (text.empty()) return filekind(path) == KindFile;
-    PasteText(text);
+    const int error = LastFileError();
+    if (error != 0) return {error, 0};
+    const PasteOutcome pasted = PasteText(text);
     LogLine("TabronaInsert: Read text in memory, " + std::to_string(clock.Lap()) + " ms.");
-    return true;
+    return {0, pasted.LinesCut};
 }
 
 void ExportText() {
@@ -55,5 +57,8 @@ void InsertTextFile() {
     const String path =
         OpenFileSelector(SheetWindow, SelectorStartFolder(), "Textdatei einfügen", "DIR,txt,text,asm,bin,bas", 5,
                          Calculation().GridBottom - 10, SelectorWidth, false, false);
-    if (!path.empty()) InsertTextFrom(path);
+    if (path.empty()) return;
+    const InsertOutcome outcome = InsertTextFrom(path);
+    if (outcome.Error != 0) TellNotOpened("Textdatei einfügen", path, FileErrorText(outcome.Error), "eingefügt");
+    TellLinesCut("Textdatei einfügen", outcome.LinesCut);
 }

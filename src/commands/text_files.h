@@ -4,6 +4,7 @@
 #pragma once
 
 #include "runtime/text.h"
+#include "runtime/types.h"
 
 // The whole sheet as the text a file gets: no attribute words, whatever
 // CopyFormats says; formulas or values as FormulasInsteadOfContents says.
@@ -11,9 +12,15 @@ String ExportedText();
 // Writes it to path with the log lines "TabronaExport: …"; 0 or the
 // system's error code.
 int ExportTextTo(const String& path);
+// What an insert did: the reading error (0 when the file was read) and the
+// lines left out below the last row.
+struct InsertOutcome {
+    int Error = 0;
+    Int LinesCut = 0;
+};
 // Reads the file at path into the sheet at the cursor with the log lines
-// "TabronaInsert: …"; false when it could not be read.
-bool InsertTextFrom(const String& path);
+// "TabronaInsert: …".
+InsertOutcome InsertTextFrom(const String& path);
 
 // E: asks for a name in the save selector and exports there.
 void ExportText();

@@ -89,15 +89,14 @@ DatabaseState& Database() { return D(); }
 Int d_CreateTable(const std::string& name) {
     DatabaseState& d = D();
     const std::string id = Cut(name);
-    for (const d_table& table : d.DatabaseTables) {
-        if (table.TableID != id) continue;
-        LogLine("d_CreateTable: Table [" + name + "] already exists.");
+    if (!d.TableNumbers.try_emplace(id, d.TableCount).second) {
+        LogLine("d_CreateTable: Table [" + LogExcerpt(name) + "] already exists.");
         return -1;
     }
-    d.DatabaseTables.push_back({id, {}, {}, 0});
+    d.DatabaseTables.push_back({id, {}, {}, {}, 0});
     d.DatabaseSelections.push_back({id, 0, {}});
     const Int number = d.TableCount++;
-    LogLine("d_CreateTable: Table [" + name + "] #" + N(number) + " created.");
+    LogLine("d_CreateTable: Table [" + LogExcerpt(name) + "] #" + N(number) + " created.");
     return number;
 }
 
@@ -111,12 +110,14 @@ Int d_CreateField(Int table, const std::string& name, Int type) {
         LogLine("d_CreateField: Table is not empty (" + N(d_RecordsInTable(table)) + " records), cannot create field.");
         return -1;
     }
-    if (d_GetFieldIndexI(table, name) >= 0) {
-        LogLine("d_CreateField: Field [" + name + "] already exists.");
+    const auto number = static_cast<Int>(t.Field.size());
+    const std::string id = Cut(name);
+    if (!t.FieldNumbers.try_emplace(id, number).second) {
+        LogLine("d_CreateField: Field [" + LogExcerpt(name) + "] already exists.");
         return -1;
     }
-    t.Field.push_back({Cut(name), type});
-    return static_cast<Int>(t.Field.size()) - 1;
+    t.Field.push_back({id, type});
+    return number;
 }
 
 Int d_CreateRecord(Int table) {
@@ -156,7 +157,7 @@ void d_LoadRecord(Int table) {
 void d_SetData(Int position, Int type, const std::string& value) {
     DatabaseState& d = D();
     if (position < 0 || position >= static_cast<Int>(d.DataStore.size())) return;
-    std::string& text = d.DataStore[static_cast<std::size_t>(position)];
+    std::string text;
     Int& number = d.DataNumbers[static_cast<std::size_t>(position)];
     switch (type) {
         case FieldInteger:
@@ -196,6 +197,7 @@ void d_SetData(Int position, Int type, const std::string& value) {
             number = Key(value);
             break;
     }
+    d.DataStore[static_cast<std::size_t>(position)] = text;
 }
 
 std::string d_GetData(Int table, Int record, Int field) {
@@ -212,7 +214,7 @@ std::string d_GetData(Int table, Int record, Int field) {
         LogLine("d_GetData: Record #" + N(record) + " not found.");
         return {};
     }
-    return D().DataStore[static_cast<std::size_t>(t.RecordIndex[static_cast<std::size_t>(record)] + field)];
+    return D().DataStore[static_cast<std::size_t>(t.RecordIndex[static_cast<std::size_t>(record)] + field)].String();
 }
 
 std::string d_GetFieldID(Int table, Int field) {
@@ -228,10 +230,9 @@ Int d_GetFieldIndexI(Int table, const std::string& name) {
         LogLine("d_GetFieldIndexI: Table #" + N(table) + " not found.");
         return -1;
     }
-    const std::vector<d_field>& fields = Table(table).Field;
-    const std::string id = Cut(name);
-    const auto found = std::find_if(fields.begin(), fields.end(), [&](const d_field& f) { return f.FieldID == id; });
-    return found == fields.end() ? -1 : static_cast<Int>(found - fields.begin());
+    const auto& numbers = Table(table).FieldNumbers;
+    const auto found = numbers.find(Cut(name));
+    return found == numbers.end() ? -1 : found->second;
 }
 
 Int d_FieldsInTable(Int table) {
@@ -256,7 +257,7 @@ void d_DeleteDatabase(bool quick) {
     while (D().TableCount > 0) d_DeleteTable(D().TableCount - 1);
     // The store starts again empty.
     DatabaseState& d = D();
-    d.DataStore.assign(static_cast<std::size_t>(DataStoreStep), std::string());
+    d.DataStore.assign(static_cast<std::size_t>(DataStoreStep), StoredValue());
     d.DataNumbers.assign(static_cast<std::size_t>(DataStoreStep), 0);
     d.DataCursor = 0;
     d.DataCapacity = DataStoreStep;
@@ -277,9 +278,13 @@ void d_DeleteTable(Int table) {
     LogLine("d_DeleteTable: Delete WorkingRecord.");
     LogLine("d_DeleteTable: Start deleting fields.");
     LogLine("d_DeleteTable: End deleting fields.");
+    d.TableNumbers.erase(Table(table).TableID);
     d.DatabaseTables.erase(d.DatabaseTables.begin() + table);
     d.DatabaseSelections.erase(d.DatabaseSelections.begin() + table);
     --d.TableCount;
+    // The tables after it moved down by one.
+    if (table < d.TableCount)
+        for (auto& [id, number] : d.TableNumbers) number -= number > table ? 1 : 0;
     LogLine("d_DeleteTable: End.");
 }
 

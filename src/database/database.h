@@ -5,8 +5,10 @@
 #pragma once
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
+#include "database/stored_value.h"
 #include "runtime/types.h"
 
 // Field types, as d_FieldType gives them.
@@ -34,6 +36,7 @@ struct d_field {
 struct d_table {
     std::string TableID;
     std::vector<d_field> Field;
+    std::unordered_map<std::string, Int> FieldNumbers;  // FieldID to its place in Field
     std::vector<Int> RecordIndex;  // record n's first value in DataStore; 0 is the working record
     Int RecordCurrent = 0;
 };
@@ -48,7 +51,10 @@ struct DatabaseState {
     std::vector<d_table> DatabaseTables;
     std::vector<d_selection> DatabaseSelections;
     Int TableCount = 0;
-    std::vector<std::string> DataStore = std::vector<std::string>(DataStoreStep);
+    // TableID to the table's number: a file of many tables is read in
+    // linear time.
+    std::unordered_map<std::string, Int> TableNumbers;
+    std::vector<StoredValue> DataStore = std::vector<StoredValue>(DataStoreStep);
     std::vector<Int> DataNumbers = std::vector<Int>(DataStoreStep);
     Int DataCursor = 0;
     Int DataCapacity = DataStoreStep;

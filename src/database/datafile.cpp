@@ -1,11 +1,13 @@
 #include "database/datafile.h"
 
 #include <chrono>
+#include <optional>
 #include <string_view>
 
 #include "database/database.h"
 #include "files/file_utilities.h"
 #include "platform/log.h"
+#include "platform/program_state.h"
 
 namespace {
 
@@ -13,6 +15,8 @@ using Clock = std::chrono::steady_clock;
 
 constexpr char LineEnd = 13;
 constexpr std::size_t TypeAt = 11, PayloadAt = 13;
+// The most of an illegal line that its log line shows.
+constexpr std::size_t MaxShown = 200;
 
 long long MillisecondsSince(Clock::time_point start) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
@@ -40,7 +44,7 @@ public:
         }
     }
 
-    std::int64_t Errors() const { return errors_; }
+    DatafileReport Report() const { return {errors_, refused_}; }
 
 private:
     void Fail(const std::string& message) {
@@ -71,6 +75,7 @@ private:
         const Int needed = static_cast<Int>(types_.size()) * (first ? 2 : 1);  // the first brings the working record
         if (table_ >= 0 && Database().DataCursor + needed > MaxDataValues) {
             record_ = -1;
+            ++refused_;
             return Fail("d_CreateDatabaseFromBinary: Database full (" + std::to_string(MaxDataValues) +
                         " values), record not created.");
         }
@@ -90,13 +95,14 @@ private:
     }
 
     // Control characters are left out of the line shown: a line feed would
-    // break the report in two.
+    // break the report in two. A long line shows only its start.
     void Illegal(std::string_view line, char instruction, std::int64_t number) {
         const auto code = static_cast<unsigned char>(instruction);
         std::string shown;
         if (ValidUtf8(line))
-            for (const char c : line)
-                if (static_cast<unsigned char>(c) >= 32) shown += c;
+            for (std::size_t i = 0; i < line.size() && shown.size() <= MaxShown; ++i)
+                if (static_cast<unsigned char>(line[i]) >= 32) shown += line[i];
+        shown = LogExcerpt(shown, MaxShown);
         const std::string character = code >= 32 && code < 128 ? std::string(1, instruction) : std::string();
         Fail("d_CreateDatabaseFromBinary: Illegal Instruction in line #" + std::to_string(number) + ": [" + character +
              "] #" + std::to_string(code) + ": '" + shown + "'");
@@ -107,37 +113,89 @@ private:
     Int record_ = -1;
     std::size_t cursor_ = 0;
     std::int64_t errors_ = 0;
+    std::int64_t refused_ = 0;
+};
+
+ProgramState<DatafileReport> report;
+
+// How much of a datafile is read at a time.
+constexpr std::size_t ReadBlockBytes = std::size_t{1} << 20;
+
+// Executes the file as it comes in blocks: lines are cut at byte 13, a line
+// that runs over the end of a block waits for the rest.
+class Execution {
+public:
+    Execution() : start_(Clock::now()) {
+        LogLine("d_CreateDatabaseFromBinary: Start.");
+        d_DeleteDatabase(true);
+        // The store never moves: a file that fills it costs its size once.
+        Database().DataStore.reserve(static_cast<std::size_t>(MaxDataValues + DataStoreStep));
+        Database().DataNumbers.reserve(static_cast<std::size_t>(MaxDataValues + DataStoreStep));
+    }
+
+    void Feed(std::string_view block) {
+        for (std::size_t from = 0; from < block.size();) {
+            const std::size_t end = block.find(LineEnd, from);
+            if (end == std::string_view::npos) {
+                partial_.append(block.substr(from));
+                return;
+            }
+            if (partial_.empty()) {
+                loader_.Execute(block.substr(from, end - from), number_++);
+            } else {
+                partial_.append(block.substr(from, end - from));
+                loader_.Execute(partial_, number_++);
+                partial_.clear();
+            }
+            from = end + 1;
+        }
+    }
+
+    // A file that does not end with byte 13 still has its last line run.
+    bool Finish() {
+        if (!partial_.empty()) loader_.Execute(partial_, number_++);
+        const DatabaseState& d = Database();
+        LogLine("d_CreateDatabaseFromBinary: End (" + std::to_string(d.TableCount) + " tables in database, " +
+                std::to_string(d.DataCapacity) + " data-entries in database, " +
+                std::to_string(MillisecondsSince(start_)) + " ms.");
+        *report = loader_.Report();
+        return report->Errors == 0;
+    }
+
+private:
+    Clock::time_point start_;
+    Loader loader_;
+    std::string partial_;
+    std::int64_t number_ = 1;
 };
 
 }  // namespace
 
+DatafileReport LastDatafileReport() { return *report; }
+
+// The file is executed as it is read, never held whole: a datafile of
+// hundreds of megabytes costs no more memory than the database it builds.
 bool d_LoadDatabase(const std::string& path) {
     const auto start = Clock::now();
-    const std::vector<std::uint8_t> bytes = getbinaryfromfile(path);
-    if (bytes.empty()) {
+    std::optional<Execution> execution;
+    const bool read = getblocksfromfile(path, ReadBlockBytes, [&](std::string_view block) {
+        if (!execution) {
+            LogLine("d_LoadDatabase: Datafile loaded, " + std::to_string(MillisecondsSince(start)) + " ms.");
+            execution.emplace();
+        }
+        execution->Feed(block);
+    });
+    if (!execution) {
+        *report = {};
         LogLine("d_LoadDatabase: Datafile not found.");
         return false;
     }
-    LogLine("d_LoadDatabase: Datafile loaded, " + std::to_string(MillisecondsSince(start)) + " ms.");
-    return d_CreateDatabaseFromBinary(bytes);
+    const bool done = execution->Finish();
+    return read && done;
 }
 
 bool d_CreateDatabaseFromBinary(const std::vector<std::uint8_t>& bytes) {
-    LogLine("d_CreateDatabaseFromBinary: Start.");
-    d_DeleteDatabase(true);
-    const auto start = Clock::now();
-    const std::string_view all(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    Loader loader;
-    std::int64_t number = 1;
-    for (std::size_t from = 0; from < all.size(); ++number) {
-        std::size_t end = all.find(LineEnd, from);
-        if (end == std::string_view::npos) end = all.size();
-        loader.Execute(all.substr(from, end - from), number);
-        from = end + 1;
-    }
-    const DatabaseState& d = Database();
-    LogLine("d_CreateDatabaseFromBinary: End (" + std::to_string(d.TableCount) + " tables in database, " +
-            std::to_string(d.DataCapacity) + " data-entries in database, " + std::to_string(MillisecondsSince(start)) +
-            " ms.");
-    return loader.Errors() == 0;
+    Execution execution;
+    execution.Feed(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    return execution.Finish();
 }

@@ -12,6 +12,14 @@
 // five fields. Records beyond it are refused and reported.
 inline constexpr std::int64_t MaxDataValues = 5'000'000;
 
+// What the last execution met: the instructions that failed, and among
+// them the records refused because the store was full.
+struct DatafileReport {
+    std::int64_t Errors = 0;
+    std::int64_t RecordsRefused = 0;
+};
+DatafileReport LastDatafileReport();
+
 // Reads the file and executes it; true when it was found and every line
 // worked.
 bool d_LoadDatabase(const std::string& path);

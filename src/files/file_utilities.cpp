@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include "files/file_faults.h"
@@ -54,11 +55,13 @@ struct Descriptor {
     }
 };
 
-// The whole file, up to `limit` bytes; false with errno set when it cannot
-// be read (EISDIR for a folder, NotRegularFileError for a FIFO, socket or
-// device, EFBIG beyond the limit). Opening never blocks: a FIFO without a
-// writer would otherwise hang the program for good.
-bool ReadWhole(const std::string& path, std::uint64_t limit, std::string& out) {
+// The file's bytes in blocks of at most `block` bytes, handed to `take` as
+// they are read; false with errno set when it cannot be read (EISDIR for a
+// folder, NotRegularFileError for a FIFO, socket or device, EFBIG beyond
+// `limit`). Opening never blocks: a FIFO without a writer would otherwise
+// hang the program for good. `size` gets the file's size as it was opened.
+bool ReadBlocks(const std::string& path, std::uint64_t limit, std::size_t block,
+                const std::function<void(std::string_view)>& take, std::uint64_t& size) {
     struct stat info {};
     if (stat(path.c_str(), &info) != 0) return false;
     const auto regular = [](const struct stat& i) {
@@ -69,27 +72,37 @@ bool ReadWhole(const std::string& path, std::uint64_t limit, std::string& out) {
     Descriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     // What was opened may have been swapped for something else meanwhile.
     if (file.fd < 0 || fstat(file.fd, &info) != 0 || !regular(info)) return false;
-    if (static_cast<std::uint64_t>(info.st_size) > limit) {
+    size = static_cast<std::uint64_t>(info.st_size);
+    if (size > limit) {
         errno = EFBIG;
         return false;
     }
-    out.clear();
-    out.reserve(static_cast<std::size_t>(info.st_size));
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = read(file.fd, buffer, sizeof buffer);
+    std::vector<char> buffer(std::min<std::uint64_t>(block, std::max<std::uint64_t>(size, 1)));
+    for (std::uint64_t done = 0;;) {
+        const ssize_t n = read(file.fd, buffer.data(), buffer.size());
         if (n < 0) {
             if (errno == EINTR) continue;
             return false;
         }
         if (n == 0) return true;
         // A file that grows while it is read is still bounded.
-        if (out.size() + static_cast<std::size_t>(n) > limit) {
+        done += static_cast<std::uint64_t>(n);
+        if (done > limit) {
             errno = EFBIG;
             return false;
         }
-        out.append(buffer, static_cast<std::size_t>(n));
+        take(std::string_view(buffer.data(), static_cast<std::size_t>(n)));
     }
+}
+
+// The whole file, up to `limit` bytes, read in one go where it can.
+bool ReadWhole(const std::string& path, std::uint64_t limit, std::string& out) {
+    out.clear();
+    std::uint64_t size = 0;
+    return ReadBlocks(path, limit, std::size_t{1} << 20, [&](std::string_view part) {
+        if (out.empty()) out.reserve(static_cast<std::size_t>(size));
+        out.append(part);
+    }, size);
 }
 
 // Mac OS Roman has a character for every byte, so this fails only when
@@ -353,14 +366,26 @@ bool SameFile(const std::string& a, const std::string& b) {
 }
 
 std::vector<std::uint8_t> getbinaryfromfile(const std::string& path) {
-    std::string bytes;
+    std::vector<std::uint8_t> bytes;
+    std::uint64_t size = 0;
+    const auto take = [&](std::string_view part) {
+        if (bytes.empty()) bytes.reserve(static_cast<std::size_t>(size));
+        bytes.insert(bytes.end(), part.begin(), part.end());
+    };
     state->lastError = 0;
-    if (!ReadWhole(path, MaxBinaryFileBytes, bytes)) {
-        state->lastError = errno;
-        LogError("getbinaryfromfile", errno, path);
-        return {};
-    }
-    return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
+    if (ReadBlocks(path, MaxBinaryFileBytes, std::size_t{1} << 20, take, size)) return bytes;
+    state->lastError = errno;
+    LogError("getbinaryfromfile", errno, path);
+    return {};
+}
+
+bool getblocksfromfile(const std::string& path, std::size_t block, const std::function<void(std::string_view)>& take) {
+    state->lastError = 0;
+    std::uint64_t size = 0;
+    if (ReadBlocks(path, MaxBinaryFileBytes, block, take, size)) return true;
+    state->lastError = errno;
+    LogError("getbinaryfromfile", errno, path);
+    return false;
 }
 
 int createdirectory(const std::string& path) {

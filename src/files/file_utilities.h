@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -63,6 +64,11 @@ bool SameFile(const std::string& a, const std::string& b);
 // The file's bytes; empty (and a log line) when it cannot be read. Only
 // regular files are read.
 std::vector<std::uint8_t> getbinaryfromfile(const std::string& path);
+// The same bytes handed to `take` in blocks of at most `block` bytes as
+// they are read, so that a large file never has to fit in memory whole;
+// false, with getbinaryfromfile's log line, when it cannot be read (blocks
+// already taken stay taken).
+bool getblocksfromfile(const std::string& path, std::size_t block, const std::function<void(std::string_view)>& take);
 
 // 0 on success, -1 on failure; intermediate folders are created too.
 int createdirectory(const std::string& path);

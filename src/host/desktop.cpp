@@ -5,7 +5,6 @@
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QPointer>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,6 +12,7 @@
 #include <unistd.h>
 
 #include "host/hand_over.h"
+#include "platform/console_feed.h"
 #include "host/host_windows.h"
 #include "host/menu_bar.h"
 #include "host/qt_platform.h"
@@ -64,15 +64,15 @@ void ListenForOtherRuns(QLocalServer& server) {
     if (server.listen(path)) AcceptPaths(server);
 }
 
-// Every log line also goes to the console window, in the GUI thread's time.
-void ShowLogInConsole(QPlainTextEdit& console) {
-    QPointer<QPlainTextEdit> view(&console);
-    SetLogSink([view](std::string_view text) {
-        std::string line(text);
-        if (!line.empty() && line.back() == '\n') line.pop_back();
-        CurrentPlatform().PostToGui([view, line] {
-            if (view) view->appendPlainText(QString::fromStdString(line));
-        });
+// How often the console window takes what the log gave it.
+constexpr int ConsoleFeedMilliseconds = 250;
+
+// Every log line also goes to the console window, in batches a few times a
+// second: a flood of lines never floods the GUI thread.
+void FeedLogToConsole(const std::shared_ptr<ConsoleFeed>& feed) {
+    SetLogSink([feed](std::string_view text) {
+        if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
+        feed->Add(text);
     });
 }
 
@@ -93,7 +93,14 @@ Desktop::Desktop(const DesktopOptions& options) : options_(options) {
     auto platform = std::make_unique<QtPlatform>(windows_, options.Zoom);
     platform_ = platform.get();
     InstallPlatform(std::move(platform));
-    ShowLogInConsole(*windows_.TextViews[10]);
+    FeedLogToConsole(consoleFeed_);
+    QObject::connect(&consoleTimer_, &QTimer::timeout, [this] {
+        const std::string text = consoleFeed_->Take();
+        if (text.empty()) return;
+        windows_.TextViews[10]->appendPlainText(QString::fromStdString(text));
+        ++consoleAppends_;
+    });
+    consoleTimer_.start(ConsoleFeedMilliseconds);
     for (int w : {8, 9, 10}) WindowDidResize(w);
     QObject::connect(&programWatch_, &QTimer::timeout, [this] {
         // Abbrechen in the program's save question keeps the application

@@ -5,9 +5,11 @@
 #include <QLocalServer>
 #include <QTimer>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "host/host_windows.h"
+#include "platform/console_feed.h"
 
 class QtPlatform;
 
@@ -34,6 +36,8 @@ public:
     bool RequestQuit();
 
     DesktopWindows& Windows() { return windows_; }
+    // How often the console window took log lines so far.
+    int ConsoleAppends() const { return consoleAppends_; }
     QtPlatform& Platform() { return *platform_; }
 
 private:
@@ -42,6 +46,10 @@ private:
     QtPlatform* platform_ = nullptr;  // owned by the installed platform slot
     QLocalServer server_;
     QTimer programWatch_;
+    // Shared with the log's sink, which may outlive the desktop.
+    std::shared_ptr<ConsoleFeed> consoleFeed_ = std::make_shared<ConsoleFeed>(ConsoleLines);
+    QTimer consoleTimer_;
+    int consoleAppends_ = 0;
     bool quitWhenProgramEnds_ = false;
 };
 

@@ -176,7 +176,7 @@ void BuildDesktopWindows(DesktopWindows& windows, CloseRequest closeMain,
     NewTextWindow(windows, 10, "Systemkonsole", true);
     windows.TextViews[9]->setReadOnly(true);
     windows.TextViews[10]->setReadOnly(true);
-    windows.TextViews[10]->setMaximumBlockCount(20000);
+    windows.TextViews[10]->setMaximumBlockCount(ConsoleLines);
     HostWindow* preferences = NewWindow(windows, 11);
     preferences->setWindowTitle("Einstellungen");
     preferences->resize(400, 300);

@@ -59,6 +59,9 @@ protected:
 // The windows by host window number; entries the host does not have are
 // null. The top-level windows are owned here, everything inside them by
 // their Qt parents.
+// The lines the console window keeps (the log on standard output keeps all).
+inline constexpr int ConsoleLines = 20000;
+
 struct DesktopWindows {
     std::array<std::unique_ptr<HostWindow>, 13> Owned;
     std::array<HostWindow*, 13> Windows{};

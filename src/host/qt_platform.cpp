@@ -7,6 +7,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QScreen>
+#include <QTextCursor>
 #include <QThread>
 #include <sys/eventfd.h>
 
@@ -242,6 +243,13 @@ std::string QtPlatform::TextViewString(int window) {
 
 void QtPlatform::SetTextViewString(int window, const std::string& text) {
     if (HasTextView(window)) windows_.TextViews[window]->setPlainText(QString::fromStdString(text));
+}
+
+void QtPlatform::AppendTextViewString(int window, const std::string& text) {
+    if (!HasTextView(window)) return;
+    QTextCursor end(windows_.TextViews[window]->document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(QString::fromStdString(text));
 }
 
 HostRect QtPlatform::ScrollViewFrame(int window) {

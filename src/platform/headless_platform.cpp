@@ -143,6 +143,12 @@ void HeadlessPlatform::SetTextViewString(int window, const std::string& text) {
     if (win && win->hasTextView) win->text = text;
 }
 
+void HeadlessPlatform::AppendTextViewString(int window, const std::string& text) {
+    std::lock_guard lock(mutex_);
+    HostWindow* win = Find(window);
+    if (win && win->hasTextView) win->text += text;
+}
+
 HostRect HeadlessPlatform::ScrollViewFrame(int window) {
     std::lock_guard lock(mutex_);
     const HostWindow* win = Find(window);

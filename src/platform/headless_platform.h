@@ -67,6 +67,7 @@ public:
     bool HasTextView(int window) override;
     std::string TextViewString(int window) override;
     void SetTextViewString(int window, const std::string& text) override;
+    void AppendTextViewString(int window, const std::string& text) override;
     HostRect ScrollViewFrame(int window) override;
     void SetScrollViewFrame(int window, const HostRect& frame) override;
     void SetRulerSize(int window, double width, double height) override;

@@ -1,7 +1,10 @@
 #include "platform/log.h"
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <mutex>
+#include <thread>
 
 #include "platform/program_state.h"
 
@@ -10,6 +13,12 @@ namespace {
 struct LogState {
     std::mutex mutex;
     LogSink sink;
+    std::function<void()> flush;
+    std::chrono::steady_clock::time_point lastFlush{};
+    // Lines written but not flushed wake a thread that flushes them soon.
+    bool waiting = false;
+    bool flusher = false;
+    std::condition_variable linesWaiting;
     bool toStdout = true;
     std::string captured;  // used by LogCapture
 };
@@ -19,20 +28,62 @@ ProgramState<LogState> state{nullptr};
 
 LogState& State() { return *state; }
 
+constexpr std::chrono::milliseconds FlushInterval(LogFlushMilliseconds);
+
+// With the mutex held.
+void Flush(LogState& s) {
+    s.lastFlush = std::chrono::steady_clock::now();
+    s.waiting = false;
+    if (s.toStdout) std::fflush(stdout);
+    if (s.flush) s.flush();
+}
+
+// Flushes what waits one interval after it was written, so that the last
+// lines of a burst never stay in a buffer while the program is quiet.
+void RunFlusher() {
+    LogState& s = State();
+    std::unique_lock lock(s.mutex);
+    for (;;) {
+        s.linesWaiting.wait(lock, [&] { return s.waiting; });
+        lock.unlock();
+        std::this_thread::sleep_for(FlushInterval);
+        lock.lock();
+        if (s.waiting) Flush(s);
+    }
+}
+
 void Emit(std::string_view text) {
     LogState& s = State();
     std::lock_guard lock(s.mutex);
-    if (s.toStdout) {
-        std::fwrite(text.data(), 1, text.size(), stdout);
-        std::fflush(stdout);
-    }
+    if (s.toStdout) std::fwrite(text.data(), 1, text.size(), stdout);
     if (s.sink) s.sink(text);
+    if (std::chrono::steady_clock::now() - s.lastFlush >= FlushInterval) {
+        Flush(s);
+        return;
+    }
+    if (!s.flusher) {
+        s.flusher = true;
+        std::thread(RunFlusher).detach();
+    }
+    if (s.waiting) return;
+    s.waiting = true;
+    s.linesWaiting.notify_one();
 }
 
 }  // namespace
 
+std::string LogExcerpt(std::string_view text, std::size_t limit) {
+    if (text.size() <= limit) return std::string(text);
+    // Back to the first byte of a UTF-8 character.
+    std::size_t end = limit;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+    return std::string(text.substr(0, end)) + "…";
+}
+
 void LogLine(std::string_view line) {
-    std::string text(line);
+    std::string text = line.size() <= MaxLogLineBytes
+                           ? std::string(line)
+                           : LogExcerpt(line, MaxLogLineBytes) + " (" + std::to_string(line.size()) + " Bytes)";
     text += '\n';
     Emit(text);
 }
@@ -44,6 +95,18 @@ LogSink SetLogSink(LogSink sink) {
     std::lock_guard lock(s.mutex);
     std::swap(s.sink, sink);
     return sink;
+}
+
+void FlushLog() {
+    LogState& s = State();
+    std::lock_guard lock(s.mutex);
+    Flush(s);
+}
+
+void SetLogFlush(std::function<void()> flush) {
+    LogState& s = State();
+    std::lock_guard lock(s.mutex);
+    s.flush = std::move(flush);
 }
 
 void SetLogToStdout(bool enabled) {

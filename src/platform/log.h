@@ -7,8 +7,15 @@
 #include <string_view>
 #include <vector>
 
-// Writes one log line (a line end is added).
+// Writes one log line (a line end is added). A line longer than
+// MaxLogLineBytes is cut there, saying how long it was.
 void LogLine(std::string_view line);
+inline constexpr std::size_t MaxLogLineBytes = 4096;
+
+// At most `limit` bytes of a text that goes into a log line (a name, a line
+// of a file), cut where a character starts and marked "…" when cut; so
+// that a hostile file's huge line is never copied whole.
+std::string LogExcerpt(std::string_view text, std::size_t limit = 200);
 
 // Writes text to standard output without a line end (console output of
 // windows redirected there).
@@ -21,6 +28,14 @@ LogSink SetLogSink(LogSink sink);
 
 // When false, nothing goes to standard output (sinks still receive it).
 void SetLogToStdout(bool enabled);
+
+// Lines are written at once but flushed at most every LogFlushInterval, so
+// that a flood of lines costs few system calls; FlushLog writes out what
+// waits (the program calls it whenever it waits for input). `flush` is a
+// sink's own, called along with standard output's.
+inline constexpr int LogFlushMilliseconds = 50;
+void FlushLog();
+void SetLogFlush(std::function<void()> flush);
 
 // Collects log lines while it lives; used by tests.
 class LogCapture {

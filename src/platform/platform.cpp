@@ -186,6 +186,10 @@ std::string Platform::RecoveryFolder() { return Folder(StandardFolder::State); }
 
 void Platform::SetRulerSize(int, double, double) {}
 
+void Platform::AppendTextViewString(int window, const std::string& text) {
+    SetTextViewString(window, TextViewString(window) + text);
+}
+
 std::string Platform::ApplicationName() { return "Tabrona"; }
 
 void Platform::SetDocumentHandler(DocumentHandler handler) {

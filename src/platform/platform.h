@@ -110,6 +110,9 @@ public:
     virtual bool HasTextView(int window) = 0;
     virtual std::string TextViewString(int window) = 0;
     virtual void SetTextViewString(int window, const std::string& text) = 0;
+    // Adds text at the end, in time that grows with the text added, not
+    // with what the view holds already.
+    virtual void AppendTextViewString(int window, const std::string& text);
     virtual HostRect ScrollViewFrame(int window) = 0;
     virtual void SetScrollViewFrame(int window, const HostRect& frame) = 0;
     // The ruler above the printer's and the console's text (9, 10); its

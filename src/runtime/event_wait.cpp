@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <mutex>
 
+#include "platform/log.h"
 #include "platform/program_state.h"
 
 namespace {
@@ -29,6 +30,8 @@ ProgramWait& State() { return *state; }
 }  // namespace
 
 void WaitForInput(const std::function<bool()>& ready) {
+    // Little more is logged until input comes: what waits goes out.
+    FlushLog();
     ProgramWait& s = State();
     std::unique_lock lock(s.mutex);
     while (!ready()) {

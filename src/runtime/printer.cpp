@@ -1,5 +1,7 @@
 #include "runtime/printer.h"
 
+#include <string>
+
 #include "platform/log.h"
 #include "platform/platform.h"
 
@@ -7,26 +9,31 @@ namespace {
 
 constexpr int PrinterWindow = 9;
 
+// Runs work on the printer's text view in the GUI thread; without one, logs
+// that the operation found no printer window.
+template <typename Work>
+void WithPrinter(const char* operation, Work work) {
+    Platform& p = CurrentPlatform();
+    bool missing = false;
+    p.RunOnGui([&] {
+        missing = !p.HasTextView(PrinterWindow);
+        if (!missing) work(p);
+    });
+    if (missing) LogLine(std::string(operation) + ": Virtual printer window is nil, resource undefined.");
+}
+
 }  // namespace
 
 void p_SetPrinter(const String& text) {
-    Platform& p = CurrentPlatform();
-    bool missing = false;
-    p.RunOnGui([&] {
-        missing = !p.HasTextView(PrinterWindow);
-        if (!missing) p.SetTextViewString(PrinterWindow, text);
-    });
-    if (missing) LogLine("p_SetPrinter: Virtual printer window is nil, resource undefined.");
+    WithPrinter("p_SetPrinter", [&](Platform& p) { p.SetTextViewString(PrinterWindow, text); });
+}
+
+void p_AppendPrinter(const String& text) {
+    WithPrinter("p_AppendPrinter", [&](Platform& p) { p.AppendTextViewString(PrinterWindow, text); });
 }
 
 String p_GetPrinter() {
-    Platform& p = CurrentPlatform();
-    bool missing = false;
     String text;
-    p.RunOnGui([&] {
-        missing = !p.HasTextView(PrinterWindow);
-        if (!missing) text = p.TextViewString(PrinterWindow);
-    });
-    if (missing) LogLine("p_GetPrinter: Virtual printer window is nil, resource undefined.");
+    WithPrinter("p_GetPrinter", [&](Platform& p) { text = p.TextViewString(PrinterWindow); });
     return text;
 }

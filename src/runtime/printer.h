@@ -6,5 +6,8 @@
 
 // Replaces the printer's text (UTF-8) and shows it.
 void p_SetPrinter(const String& text);
+// Adds a page at the end of the printer's text, in time that grows with the
+// page only, and shows it.
+void p_AppendPrinter(const String& text);
 // The printer's text; empty, with a log line, when the window has no text view.
 String p_GetPrinter();

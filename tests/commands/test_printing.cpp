@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
+
+#include "runtime/printer.h"
+#include "sheet/cell_editing.h"
 
 #include "runtime/screen_fixture.h"
 #include "sheet/calculation.h"
@@ -46,6 +50,24 @@ TEST_F(PrintingTest, ThePrintTextHoldsTheRangeAsTheGridShowsIt) {
     c.PrintStartRow = c.PrintEndRow = 1, c.PrintStartColumn = 1, c.PrintEndColumn = 3;
     const Text text = BuildPrintText();
     EXPECT_EQ(std::string(text.Elements.begin(), text.Elements.end()), "       12Ein langer Text   \r");
+}
+
+// Each print appends its pages in a time of its own: the tenth print of a
+// full sheet takes about as long as the first, however much the printer
+// holds already (a ratio of times, never a time).
+TEST_F(PrintingTest, PrintingAgainCostsNoMoreThanTheFirstTime) {
+    InsertDemoData();
+    const auto timed = [] {
+        const auto start = std::chrono::steady_clock::now();
+        PrintToPrinter();
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    };
+    const double first = timed();
+    const std::size_t once = p_GetPrinter().size();
+    for (int i = 0; i < 8; ++i) timed();
+    const double tenth = timed();
+    EXPECT_EQ(p_GetPrinter().size(), 10 * once);
+    EXPECT_LT(tenth, 3 * first + 0.05) << first << " s then " << tenth << " s";
 }
 
 }  // namespace

@@ -81,8 +81,10 @@ TEST_F(DatabaseTest, ValuesAreStoredByTheirFieldType) {
     };
     for (const auto& c : cases) {
         d_SetData(5, c.type, c.value);
-        EXPECT_EQ(Database().DataStore[5], c.stored) << c.value;
-        if (c.number >= -1 && c.type != FieldString) EXPECT_EQ(Database().DataNumbers[5], c.number) << c.value;
+        EXPECT_EQ(Database().DataStore[5].String(), c.stored) << c.value;
+        if (c.number >= -1 && c.type != FieldString) {
+            EXPECT_EQ(Database().DataNumbers[5], c.number) << c.value;
+        }
     }
     d_SetData(-1, FieldString, "x"), d_SetData(DataStoreStep, FieldString, "x");  // outside the store: nothing
     EXPECT_EQ(d_FieldType("LongTime"), FieldLongTime);

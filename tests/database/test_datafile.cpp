@@ -99,6 +99,27 @@ TEST_F(DatafileTest, FilesThatAreMissingHugeOrNoDatafilesAreSafe) {
     EXPECT_FALSE(d_CreateDatabaseFromBinary(Bytes(many)));
     EXPECT_LE(Database().DataCursor, MaxDataValues);
     EXPECT_EQ(d_RecordsInTable(0), MaxDataValues / 5 - 1);
+    EXPECT_EQ(LastDatafileReport().RecordsRefused, 11);  // the working record took a place
+}
+
+// A hundred thousand tables, and a table of a hundred thousand fields, are
+// read with every duplicate name found (on the first 32 characters); a
+// deleted table's name is free again, and later tables keep theirs.
+TEST_F(DatafileTest, ManyTablesAndFieldsAreReadByName) {
+    std::string file;
+    for (int i = 0; i < 100'000; ++i) file += L('T', "Tabelle " + std::to_string(i));
+    file += L('T', "Tabelle 7");
+    for (int i = 0; i < 100'000; ++i) file += L('F', "Feld " + std::to_string(i), 'S');
+    file += L('F', std::string(32, 'x') + "a", 'S') + L('F', std::string(32, 'x') + "b", 'S');
+    EXPECT_FALSE(d_CreateDatabaseFromBinary(Bytes(file)));
+    EXPECT_EQ(LastDatafileReport().Errors, 2);
+    EXPECT_EQ(Database().TableCount, 100'000);
+    EXPECT_EQ(d_FieldsInTable(99'999), 100'001);
+    EXPECT_EQ(d_GetFieldIndexI(99'999, "Feld 54321"), 54'321);
+    d_DeleteTable(5);
+    EXPECT_EQ(d_CreateTable("Tabelle 99999"), -1);
+    EXPECT_EQ(d_CreateTable("Tabelle 5"), 99'999);
+    EXPECT_EQ(d_CreateTable("Tabelle 6"), -1);
 }
 
 }  // namespace

@@ -47,3 +47,17 @@ TEST(Log, LinesFromManyThreadsStayWholeAndInOrder) {
 }
 
 }  // namespace
+
+// A line too long for the log is cut where a character starts, saying how
+// long it was; excerpts of what a file holds are cut the same way.
+TEST(Log, LongLinesAreCutAtACharacter) {
+    SetLogToStdout(false);
+    LogCapture log;
+    std::string umlauts;
+    for (int i = 0; i < 3000; ++i) umlauts += "\xC3\xA4";
+    LogLine(umlauts);
+    EXPECT_EQ(log.Lines().at(0), umlauts.substr(0, MaxLogLineBytes) + "… (6000 Bytes)");
+    EXPECT_EQ(LogExcerpt(umlauts, 5), "\xC3\xA4\xC3\xA4…");
+    EXPECT_EQ(LogExcerpt("kurz"), "kurz");
+    EXPECT_EQ(LogExcerpt(umlauts, 4096), umlauts.substr(0, 4096) + "…");
+}
