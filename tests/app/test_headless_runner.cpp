@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <random>
 #include <chrono>
 #include <thread>
 #include <cstdio>
@@ -543,6 +544,41 @@ TEST_F(RunnerTest, MacrosPlaySaveAndComeBack) {
     EXPECT_NE(Screen(define + "{Cmd-x}{Return}", "").find("  1|Gr\u00fc\u00dfe"), std::string::npos);
     EXPECT_NE(ReadAll(dir / "Tabrona" / "Macro.txt").find("Macro 088 = 4772FCDF65\r"), std::string::npos);
     EXPECT_NE(Screen("x^J{Cmd-X}{Return}", "").find("  2|Gr\u00fc\u00dfe"), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+// Random keys across every menu: each step is answered in time (the runner
+// fails a step after 60 s), and the program neither crashes nor hangs. As
+// root the run is nobody's, who may change only files of its own; as
+// another user the file menu is left out, which could rename or delete the
+// user's files. TABRONA_RANDOM_KEYS sets how many keys (5000 by default).
+TEST_F(RunnerTest, RandomKeysAcrossEveryMenuNeverHang) {
+    const bool root = ::geteuid() == 0;
+    const char* count = std::getenv("TABRONA_RANDOM_KEYS");
+    std::mt19937 random(count ? static_cast<unsigned>(std::atoi(count)) : 20261207u);
+    std::vector<std::string> keys = {"{Return}", "{Esc}", "{Tab}", "{Up}", "{Down}", "{Left}", "{Right}", "{PageDown}",
+                                     "{Backspace}", "{Delete}", "{F1}", "=Z1S1+1", "1", ",", "-", "?", "#", "*", "+",
+                                     "Ä", "Ü", "{Cmd-a}", "{Cmd-b}", "^Ö", "^^", "^_"};
+    for (char c = 'a'; c <= 'z'; ++c)
+        if (c != 'q') keys.push_back(std::string(1, c));  // no quitting
+    for (char c = 'A'; c <= 'Z'; ++c)
+        if (root || c != 'Q') keys.push_back(std::string("^") + c);
+    std::string script = "x";
+    for (int i = count ? std::atoi(count) : 5000; i > 0; --i) script += keys[random() % keys.size()];
+    const fs::path home = dir / "home";
+    fs::create_directories(home);
+    fs::permissions(dir, fs::perms::owner_all | fs::perms::others_exec);
+    std::ofstream(home / "k.keys") << script;
+    std::ofstream(home / "a.calc") << "Z1S1:000000000000F003>5\r";
+    if (root) RunCommand("chown -R nobody '" + home.string() + "'");
+    const std::string env = "cd '" + home.string() + "' && env HOME='" + home.string() + "' XDG_CONFIG_HOME='" +
+                            home.string() + "' XDG_STATE_HOME='" + home.string() + "' ";
+    const auto [status, output] = RunCommand(env + (root ? "runuser -u nobody -- " : "") + exe +
+                                             " --keys k.keys --log log --screen s.txt a.calc");
+    EXPECT_EQ(status, 0) << output << ReadAll(home / "log").substr(0, 2000);
 }
 
 }  // namespace
