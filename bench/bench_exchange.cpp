@@ -27,9 +27,9 @@ void FillSheet() {
         for (Int column = 1; column <= c.ColumnCount; ++column) {
             const auto at = static_cast<std::size_t>(CellIndex(row, column));
             switch ((row + column) % 3) {
-                case 0: c.CellText[at] = Text::FromBytes("Umsatz " + std::to_string(row)); SetCellKind(c.CellAttributes[at], CellKindText); break;
-                case 1: c.CellText[at] = Text::FromBytes(std::to_string(row * column) + ",5"); SetCellKind(c.CellAttributes[at], CellKindNumber); break;
-                default: c.CellFormula[at] = Text::FromBytes("=Z1S1*2"); SetCellKind(c.CellAttributes[at], CellKindNumber); break;
+                case 0: c.CellText.Set(at, Text::FromBytes("Umsatz " + std::to_string(row))); SetCellKind(c.CellAttributes.Edit(at), CellKindText); break;
+                case 1: c.CellText.Set(at, Text::FromBytes(std::to_string(row * column) + ",5")); SetCellKind(c.CellAttributes.Edit(at), CellKindNumber); break;
+                default: c.CellFormula.Set(at, Text::FromBytes("=Z1S1*2")); SetCellKind(c.CellAttributes.Edit(at), CellKindNumber); break;
             }
         }
     }

@@ -23,8 +23,8 @@ void FillVisibleCells() {
             const bool number = (row + column) % 2 == 0;
             const std::string text = number ? std::to_string(row * 1000 + column) + ",125"
                                             : "Text " + std::to_string(row) + "/" + std::to_string(column) + " lang";
-            calc.CellText[index] = Text::FromBytes(text);
-            Int& attributes = calc.CellAttributes[index];
+            calc.CellText.Set(index, Text::FromBytes(text));
+            Int& attributes = calc.CellAttributes.Edit(index);
             SetCellKind(attributes, number ? CellKindNumber : CellKindText);
             SetDisplayFormat(attributes, (row * 3 + column) % 5);
             SetFontColor(attributes, (row + column) % 16);

@@ -33,18 +33,18 @@ void FillSheet(Filling filling) {
     CalculationState& calc = Calculation();
     for (Int column = 1; column <= calc.ColumnCount; ++column) {
         const auto first = static_cast<std::size_t>(CellIndex(1, column));
-        calc.CellText[first] = Text::FromBytes(std::to_string(column) + ",25");
-        SetCellKind(calc.CellAttributes[first], CellKindNumber);
+        calc.CellText.Set(first, Text::FromBytes(std::to_string(column) + ",25"));
+        SetCellKind(calc.CellAttributes.Edit(first), CellKindNumber);
     }
     for (Int row = 2; row <= calc.RowCount; ++row) {
         for (Int column = 1; column <= calc.ColumnCount; ++column) {
             const auto index = static_cast<std::size_t>(CellIndex(row, column));
             if (filling == Filling::Texts) {
-                calc.CellText[index] = Text::FromBytes("Text " + Below(row, column));
-                SetCellKind(calc.CellAttributes[index], CellKindText);
+                calc.CellText.Set(index, Text::FromBytes("Text " + Below(row, column)));
+                SetCellKind(calc.CellAttributes.Edit(index), CellKindText);
             } else {
-                calc.CellFormula[index] = Text::FromBytes(FormulaFor(filling, row, column));
-                SetCellKind(calc.CellAttributes[index], CellKindUncomputed);
+                calc.CellFormula.Set(index, Text::FromBytes(FormulaFor(filling, row, column)));
+                SetCellKind(calc.CellAttributes.Edit(index), CellKindUncomputed);
             }
         }
     }
@@ -84,8 +84,8 @@ void BM_Evaluate(benchmark::State& state, const char* formula) {
     ResetProgramState();
     parser_InitFunctions();
     Parser().CellReferencesEnabled = true;
-    Calculation().CellText[0] = Text::FromBytes("3,3105755857212324");
-    SetCellKind(Calculation().CellAttributes[0], CellKindNumber);
+    Calculation().CellText.Set(0, Text::FromBytes("3,3105755857212324"));
+    SetCellKind(Calculation().CellAttributes.Edit(0), CellKindNumber);
     const Text text = Text::FromBytes(formula);
     for (auto _ : state) benchmark::DoNotOptimize(parser_Evaluate(text).ValueNumeric);
     ResetProgramState();

@@ -1,12 +1,16 @@
 // Hostile formulas: every input must be evaluated to the end without a crash,
 // leak, hang or touching memory it does not own, and must leave an error code
-// and position that the cell display can show.
+// and position that the cell display can show; compiled, it must give the
+// same value, errors and variables as read while computed.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
+#include "formula/builtins.h"
+#include "formula/compiled_formula.h"
 #include "formula/evaluator.h"
 #include "formula/function_table.h"
 #include "formula/parser_state.h"
@@ -28,9 +32,9 @@ struct Sheet {
 void SetCell(Int row, Int column, std::string_view text, Int kind, std::string_view formula = {}) {
     CalculationState& calc = Calculation();
     const auto index = static_cast<std::size_t>(CellIndex(row, column));
-    calc.CellText[index] = Text::FromBytes(text);
-    calc.CellFormula[index] = Text::FromBytes(formula);
-    SetCellKind(calc.CellAttributes[index], kind);
+    calc.CellText.Set(index, Text::FromBytes(text));
+    calc.CellFormula.Set(index, Text::FromBytes(formula));
+    SetCellKind(calc.CellAttributes.Edit(index), kind);
 }
 
 // Number, text, formula and empty cells, including the last cell, and a few
@@ -64,14 +68,31 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Var may change the variables; each input starts from the same ones so
     // that a finding reproduces from its input alone.
     ParserState& parser = Parser();
-    parser.NumericVariables = sheet.NumericVariables;
-    parser.NumericVariableCount = sheet.NumericVariableCount;
-    parser.TextVariables = sheet.TextVariables;
-    parser.TextVariableCount = sheet.TextVariableCount;
-    parser.ParserResult = parser_UniversalType{};
-
+    const auto start = [&] {
+        parser.NumericVariables = sheet.NumericVariables;
+        parser.NumericVariableCount = sheet.NumericVariableCount;
+        parser.TextVariables = sheet.TextVariables;
+        parser.TextVariableCount = sheet.TextVariableCount;
+        parser.ParserResult = parser_UniversalType{};
+        parser_SeedRandom(size);
+    };
+    start();
     const Text formula(std::vector<UInt8>(data, data + size));
     const parser_UniversalType value = parser_Evaluate(formula);
+    const Int code = parser.ParserErrorCode, position = parser.ParserErrorPosition, count = parser.ParserErrorCount;
+    const auto numeric = parser.NumericVariables;
+    const auto texts = parser.TextVariables;
+    start();
+    Text stored = Text::FromBytes("=");
+    stored += formula;
+    const Int self = static_cast<Int>(size % 99'900);
+    const parser_UniversalType compiled = parser_Run(parser_Compile(stored, self), stored, self);
+    const bool same = compiled.ValueType == value.ValueType && compiled.ValueText == value.ValueText &&
+                      std::memcmp(&compiled.ValueNumeric, &value.ValueNumeric, sizeof(double)) == 0 &&
+                      parser.ParserErrorCode == code && parser.ParserErrorPosition == position &&
+                      parser.ParserErrorCount == count;
+    if (!same || parser.NumericVariables.size() != numeric.size() || parser.TextVariables.size() != texts.size())
+        std::abort();
 
     const Int end = static_cast<Int>(size) + 1;
     const bool failed = parser.ParserErrorCode != 0;

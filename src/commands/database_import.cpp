@@ -24,9 +24,9 @@ void SetCell(Int row, Int column, const std::string& value, Int kind) {
     CalculationState& c = Calculation();
     const auto at = static_cast<std::size_t>(CellIndex(row, column));
     const bool formula = !value.empty() && value[0] == '=';
-    c.CellFormula[at] = formula ? Codes(value) : Text();
-    c.CellText[at] = formula ? Text() : Codes(value);
-    SetCellKind(c.CellAttributes[at], kind);
+    c.CellFormula.Set(at, formula ? Codes(value) : Text());
+    c.CellText.Set(at, formula ? Text() : Codes(value));
+    SetCellKind(c.CellAttributes.Edit(at), kind);
 }
 
 String Grouped(std::int64_t number) { return TextToString(IntegerText(number, -1, 0, true)); }

@@ -43,7 +43,7 @@ Int Toggle(Int key) {
     return StayInMenu(key);
 }
 
-Int& CursorAttributes() { return C().CellAttributes[static_cast<std::size_t>(CellIndex(C().CursorRow, C().CursorColumn))]; }
+Int& CursorAttributes() { return C().CellAttributes.Edit(static_cast<std::size_t>(CellIndex(C().CursorRow, C().CursorColumn))); }
 
 // A, H and Z change only the cursor cell's look: not a change of content.
 template <Int (*Get)(Int), void (*Set)(Int&, Int), Int Count>

@@ -375,6 +375,11 @@ constexpr BuiltinFunction Builtins[] = {
 
 }  // namespace
 
+void parser_SeedRandom(std::uint64_t seed) {
+    Randomness().Generator.seed(seed);
+    Randomness().Remembered = 0;
+}
+
 std::span<const BuiltinFunction> BuiltinFunctions() { return Builtins; }
 
 // Row k holds token k + 1, so a token finds its row by index.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <span>
 #include <string_view>
 
@@ -23,6 +24,10 @@ struct BuiltinFunction {
     // formula errors are raised.
     parser_UniversalType (*Compute)(Int position, std::span<const parser_UniversalType> arguments);
 };
+
+// Starts the random numbers of Rnd and UniqueID anew from a seed, so that
+// two computations can be compared (tests); the program never calls it.
+void parser_SeedRandom(std::uint64_t seed);
 
 // The 52 rows in token order.
 std::span<const BuiltinFunction> BuiltinFunctions();

@@ -10,6 +10,7 @@
 struct FormulaCell {
     const Text* Contents = nullptr;  // none: no cell that formulas may read
     bool IsText = false;
+    double Number = 0;  // of a cell that is no text: TextToNumber of its contents
 };
 
 // The cell at the index (from 0, row by row), if formulas may read it.

@@ -21,13 +21,17 @@ inline constexpr Int MaxTextLength = Int{1} << 20;
 
 // Evaluates a formula (without its leading "="); afterwards
 // Parser().ParserErrorCode and ParserErrorPosition tell whether it failed.
+// This reads the formula as it computes; compiled_formula.h reads it once.
 parser_UniversalType parser_Evaluate(TextView formula);
+// The two steps every evaluation begins with: the formula into
+// Parser().ParserText, and the error record emptied.
+void parser_SetText(TextView formula);
+void parser_StartEvaluation();
 // Records an error; only the first of an evaluation is kept, all are counted.
 void parser_RaiseError(Int code, Int position);
 
 // What a cell shows now, without computing it: the text of a text cell, the
-// number of any other (read once within an evaluation); empty when formulas
-// may not read the cell.
+// number of any other; empty when formulas may not read the cell.
 std::optional<parser_UniversalType> CellValue(Int index);
 
 // A real as a signed 64-bit integer: truncation toward zero; NaN and

@@ -33,12 +33,6 @@ struct parser_VariableText {
 // Each variable table holds at most this many defined variables.
 inline constexpr Int VariableLimit = 10;
 
-// A cell's number read during an evaluation; Index -1 is an empty slot.
-struct parser_CellRead {
-    Int Index = -1;
-    double Number = 0;
-};
-
 // Entry 0 of each table is a placeholder with an empty name, so that defined
 // entries run from 1 to their count. The function table is built once at
 // start; the variable tables keep their contents for the whole run.
@@ -62,10 +56,6 @@ struct ParserState {
     Int ParserErrorPosition = 0;
     Int ParserErrorCount = 0;
     bool CellReferencesEnabled = false;  // the main program switches them on
-    // No cell changes while a formula is evaluated, so a formula that names
-    // a cell several times reads its number once: a few cells are
-    // remembered, each in the slot its index picks, until the evaluation ends.
-    std::array<parser_CellRead, 4> CellReads;
 };
 
 namespace parser_detail {

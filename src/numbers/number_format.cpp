@@ -160,11 +160,43 @@ double DecimalValue(std::string_view integer, std::string_view fraction, Int exp
 
 }  // namespace
 
+// The shortest text of a value with at most four decimals and fifteen
+// digits, nearly every value a sheet computes, written without to_chars:
+// when m / 10^k gives the value back (one correctly rounded division of two
+// exact doubles, as TextToNumber reads it), no other text of at most fifteen
+// digits reads as that value, so m's digits are the shortest ones. The
+// length written, 0 for a value outside these bounds.
+std::size_t WriteShortDecimal(double value, char* out) {
+    static constexpr double Powers[] = {1, 10, 100, 1000, 10000};
+    constexpr double Limit = 1e15;
+    for (int k = 0; k < 5; ++k) {
+        const double scaled = value * Powers[k];
+        if (!(std::fabs(scaled) < Limit) || scaled != std::trunc(scaled)) continue;
+        // Trailing zeros would not be shortest; to_chars settles such a value.
+        const bool trailingZero = k > 0 && std::fmod(scaled, 10) == 0;
+        if (scaled / Powers[k] != value || trailingZero) continue;
+        char reversed[24];
+        std::size_t count = 0;
+        for (auto m = static_cast<std::uint64_t>(std::fabs(scaled)); m != 0 || count <= static_cast<std::size_t>(k);
+             m /= 10)
+            reversed[count++] = static_cast<char>('0' + m % 10);
+        std::size_t n = 0;
+        if (std::signbit(value)) out[n++] = '-';
+        while (count > 0) {
+            out[n++] = reversed[--count];
+            if (count == static_cast<std::size_t>(k) && k > 0) out[n++] = ',';
+        }
+        return n;
+    }
+    return 0;
+}
+
 void AssignFormulaNumberText(Text& text, double value) {
     const auto assign = [&text](std::string_view ascii) { text.Elements.assign(ascii.begin(), ascii.end()); };
     if (std::isnan(value)) return assign("nan");
     if (std::isinf(value)) return assign(value < 0 ? "-inf" : "inf");
     char digits[48];
+    if (const std::size_t n = WriteShortDecimal(value, digits)) return assign(std::string_view(digits, n));
     std::size_t n = WriteShortest(value, digits);
     std::replace(digits, digits + n, '.', ',');
     if (n >= 3 && digits[n - 2] == ',' && digits[n - 1] == '0') n -= 2;

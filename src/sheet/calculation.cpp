@@ -7,6 +7,7 @@
 #include "formula/cell_source.h"
 #include "platform/program_state.h"
 #include "runtime/program.h"
+#include "sheet/recalculation.h"
 
 namespace {
 
@@ -174,11 +175,9 @@ void ClearCalculation() {
     // Emptying the texts in place keeps their buffers and the arrays, so a
     // reset allocates nothing after the first one.
     const std::size_t cells = static_cast<std::size_t>(calc.RowCount * calc.ColumnCount);
-    calc.CellText.resize(cells);
-    for (Text& text : calc.CellText) text.Elements.clear();
-    calc.CellAttributes.assign(cells, DefaultCellAttributes);
-    calc.CellFormula.resize(cells);
-    for (Text& formula : calc.CellFormula) formula.Elements.clear();
+    calc.CellText.Reset(cells, Text());
+    calc.CellAttributes.Reset(cells, DefaultCellAttributes);
+    calc.CellFormula.Reset(cells, Text());
 
     calc.SearchRow = 0;
     calc.SearchColumn = 0;
@@ -297,7 +296,8 @@ FormulaCell ReadFormulaCell(Int index) {
     const auto stored = static_cast<Int>(std::min(calc.CellText.size(), calc.CellAttributes.size()));
     if (index < 0 || index >= calc.RowCount * calc.ColumnCount || index >= stored) return {};
     const auto i = static_cast<std::size_t>(index);
-    return {&calc.CellText[i], CellKind(calc.CellAttributes[i]) == CellKindText};
+    const bool text = CellKind(calc.CellAttributes[i]) == CellKindText;
+    return {&calc.CellText[i], text, text ? 0 : CellNumber(index)};
 }
 
 Int FormulaCellIndex(TextView address) { return CellIndexFromAddress(address); }

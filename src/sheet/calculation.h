@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/program_state.h"
+#include "sheet/cell_array.h"
 #include "runtime/text.h"
 #include "runtime/types.h"
 
@@ -52,9 +53,9 @@ struct CalculationState {
     Int ColumnCount = SheetColumnCount;
 
     // Parallel cell arrays, RowCount x ColumnCount entries, indexed by CellIndex.
-    std::vector<Text> CellText;
-    std::vector<Text> CellFormula;
-    std::vector<Int> CellAttributes;
+    CellArray<Text> CellText{CellField::Text};
+    CellArray<Text> CellFormula{CellField::Formula};
+    CellArray<Int> CellAttributes{CellField::Attributes};
 
     // Width of column c at index c; entry 0 is unused.
     std::vector<Int> ColumnWidth;

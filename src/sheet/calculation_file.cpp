@@ -76,14 +76,14 @@ void ReadWidthLine(const WidthLine& width) {
 void ReadCellLine(TextView line, std::size_t colon, const CellLine& cell) {
     CalculationState& c = Calculation();
     // An attribute field that runs past ">" ends there.
-    c.CellAttributes[cell.At] = cell.Mark > colon ? HexValue(Part(line, colon + 1, cell.Mark)) : 0;
+    c.CellAttributes.Set(cell.At, cell.Mark > colon ? HexValue(Part(line, colon + 1, cell.Mark)) : 0);
     // The line is the file's UTF-8; only the entry needs the program's codes.
     Text entry = CalculationCodes(std::string_view(reinterpret_cast<const char*>(line.data()) + cell.Mark + 1,
                                                    line.size() - cell.Mark - 1));
     if (!entry.Empty() && entry[0] == '=')
-        c.CellFormula[cell.At] = std::move(entry);
+        c.CellFormula.Set(cell.At, std::move(entry));
     else
-        c.CellText[cell.At] = std::move(entry);
+        c.CellText.Set(cell.At, std::move(entry));
 }
 
 // A line of the file, seen in place: only a cell's entry is copied. False

@@ -5,7 +5,6 @@
 #include <utility>
 #include <vector>
 
-#include "formula/evaluator.h"
 #include "formula/parser_state.h"
 #include "numbers/number_format.h"
 #include "platform/log.h"
@@ -64,39 +63,44 @@ Text EditOnStatusLine(const Text& initial) {
 // it: only a formula with "=" can be saved as one, and the evaluation
 // leaves out the first character, which must not be part of the entry.
 void StoreFormula(Int index, const Text& entry) {
-    C().CellText[At(index)].Elements.clear();
+    C().CellText.Edit(At(index)).Elements.clear();
     if (entry[0] == FormulaMark) {
-        C().CellFormula[At(index)] = CutEntry(entry);
+        C().CellFormula.Set(At(index), CutEntry(entry));
         return;
     }
     Text marked;
     marked += FormulaMark;
     marked += entry;
-    C().CellFormula[At(index)] = CutEntry(marked);
+    C().CellFormula.Set(At(index), CutEntry(marked));
+}
+
+// Only a formula that is there is taken away: the order in which formulas
+// are computed stays as it was for a cell that never had one.
+void ClearFormula(Int index) {
+    if (!C().CellFormula[At(index)].Empty()) C().CellFormula.Edit(At(index)).Elements.clear();
 }
 
 void StoreText(Int index, const Text& entry) {
-    C().CellText[At(index)] = CutEntry(entry);
-    C().CellFormula[At(index)].Elements.clear();
+    C().CellText.Set(At(index), CutEntry(entry));
+    ClearFormula(index);
 }
 
 // Only the leading number counts, and its characters (blanks, signs, digits,
 // comma, point, "e") are ASCII, which UTF-8 and 8-bit codes write alike; so
 // reading the bytes directly gives the same value either way.
 void StoreNumber(Int index, const Text& entry) {
-    C().CellText[At(index)] = FormulaNumberText(TextToNumber(entry));
-    C().CellFormula[At(index)].Elements.clear();
+    C().CellText.Set(At(index), FormulaNumberText(TextToNumber(entry)));
+    ClearFormula(index);
 }
 
 // Stores the entry by the kind the cell has; a kind none of the known ones
 // stores nothing.
 void StoreEntry(Int index, const Text& typed) {
     const Text entry = WithoutLineEnds(typed);
-    Int& attributes = C().CellAttributes[At(index)];
-    Int kind = CellKind(attributes);
+    Int kind = CellKind(C().CellAttributes[At(index)]);
     if (kind == CellKindEmpty) {
         kind = EntryKind(entry);
-        SetCellKind(attributes, kind);
+        SetCellKind(C().CellAttributes.Edit(At(index)), kind);
     }
     const bool formula = entry[0] == FormulaMark;
     switch (kind) {
@@ -111,16 +115,16 @@ void CopyCell(Int to, Int from) {
     CalculationState& c = C();
     // The source is always overwritten or reset afterwards, so it may be
     // moved from.
-    c.CellText[At(to)] = std::move(c.CellText[At(from)]);
-    c.CellFormula[At(to)] = std::move(c.CellFormula[At(from)]);
-    c.CellAttributes[At(to)] = c.CellAttributes[At(from)];
+    c.CellText.Set(At(to), std::move(c.CellText.Edit(At(from))));
+    c.CellFormula.Set(At(to), std::move(c.CellFormula.Edit(At(from))));
+    c.CellAttributes.Set(At(to), c.CellAttributes[At(from)]);
 }
 
 void EmptyCell(Int index) {
     CalculationState& c = C();
-    c.CellText[At(index)].Elements.clear();
-    c.CellFormula[At(index)].Elements.clear();
-    c.CellAttributes[At(index)] = DefaultCellAttributes;
+    c.CellText.Edit(At(index)).Elements.clear();
+    ClearFormula(index);
+    c.CellAttributes.Set(At(index), DefaultCellAttributes);
 }
 
 // What a shift leaves behind at the far end of the row or column.
@@ -197,35 +201,20 @@ void EditCell(Int row, Int column, const Text& entry, bool interactive) {
     if (typed.Empty()) return;
     StoreEntry(index, typed);
     if (interactive && c.AutoRecalculate) {
-        RecalculateAll();
+        // The cell and what depends on it, not the whole sheet.
+        RecalculateChanged();
+        RedrawGrid();
     } else {
         ComputeCell(index);
     }
     c.Modified = true;
 }
 
-void ComputeCell(Int index) {
+void EnterCell(Int row, Int column, const Text& entry) {
     CalculationState& c = C();
-    if (index < 0 || index >= static_cast<Int>(c.CellFormula.size())) return;
-    const Text& formula = c.CellFormula[At(index)];
-    if (formula.Empty()) return;
-    c.ComputingCell = index;
-    FormulaOutcome outcome;
-    outcome.Value = parser_Evaluate(TextView(formula).subspan(1));
-    outcome.ErrorCode = Parser().ParserErrorCode;
-    outcome.ErrorPosition = Parser().ParserErrorPosition;
-    Int& attributes = c.CellAttributes[At(index)];
-    SetCellKind(attributes, OutcomeToCellText(outcome, CellKind(attributes), c.CellText[At(index)]));
-}
-
-void RecalculateCells() {
-    // Most cells hold no formula; testing that here keeps the pass over
-    // them a tight loop.
-    const std::vector<Text>& formulas = C().CellFormula;
-    const Int count = static_cast<Int>(formulas.size());
-    for (Int index = 0; index < count; ++index) {
-        if (!formulas[At(index)].Empty()) ComputeCell(index);
-    }
+    if (entry.Empty() || row < 1 || row > c.RowCount || column < 1 || column > c.ColumnCount) return;
+    StoreEntry(CellIndex(row, column), entry);
+    c.Modified = true;
 }
 
 void RecalculateAll() {
@@ -236,9 +225,9 @@ void RecalculateAll() {
 void ClearCell() {
     CalculationState& c = C();
     const Int index = CellIndex(c.CursorRow, c.CursorColumn);
-    c.CellText[At(index)].Elements.clear();
-    c.CellFormula[At(index)].Elements.clear();
-    SetCellKind(c.CellAttributes[At(index)], CellKindEmpty);
+    c.CellText.Edit(At(index)).Elements.clear();
+    ClearFormula(index);
+    SetCellKind(c.CellAttributes.Edit(At(index)), CellKindEmpty);
     c.Modified = true;
     RedrawGrid();
 }
@@ -283,9 +272,9 @@ void InsertDemoData() {
     for (Int column = 1; column <= c.ColumnCount; ++column) {
         for (Int row = 1; row <= c.RowCount; ++row) {
             const Int index = CellIndex(row, column);
-            c.CellText[At(index)] = AddressText(row, column);
-            SetCellKind(c.CellAttributes[At(index)], CellKindText);
-            c.CellFormula[At(index)].Elements.clear();
+            c.CellText.Set(At(index), AddressText(row, column));
+            SetCellKind(c.CellAttributes.Edit(At(index)), CellKindText);
+            ClearFormula(index);
         }
     }
     RedrawGrid();

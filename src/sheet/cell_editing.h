@@ -6,6 +6,7 @@
 #include "formula/value.h"
 #include "runtime/text.h"
 #include "runtime/types.h"
+#include "sheet/recalculation.h"
 
 // The kind an entry typed into an empty cell gets: 1 formula ("=" first),
 // 3 number (a digit first, or one of "," "-" "." not doubled), 2 text.
@@ -21,19 +22,18 @@ Text EditorResultToText(const String& result);
 
 // Enters cell (row, column). Interactive: edits on the status line, starting
 // with entry or, when it is empty, with the cell's formula or text; Escape
-// leaves the cell unchanged. Otherwise entry is stored as it is. Formulas
-// are computed (all of them when interactive with AutoRecalculate). Does not
-// redraw the grid; the caller does.
+// leaves the cell unchanged. Otherwise entry is stored as it is. The cell's
+// formula is computed (interactive with AutoRecalculate, the cell and every
+// formula that depends on it, and the grid redrawn).
 void EditCell(Int row, Int column, const Text& entry, bool interactive);
 
-// Evaluates the formula of the cell, if it has one, into its text and kind.
-// Neither redraws nor sets Modified.
-void ComputeCell(Int index);
+// Stores the entry as typed into cell (row, column) would be, without
+// computing anything; an empty entry or a cell outside the sheet changes
+// nothing. The caller recalculates (a paste, once it is all in).
+void EnterCell(Int row, Int column, const Text& entry);
 
-// One pass over every cell in CellIndex order, then RedrawGrid; the pass
-// alone for work without a screen.
+// Every formula computed (RecalculateCells), then RedrawGrid.
 void RecalculateAll();
-void RecalculateCells();
 
 // Empties the cursor cell, keeping its colours and display format.
 void ClearCell();

@@ -175,12 +175,12 @@ private:
     void StoreField() {
         const std::size_t mark = Find(field_, FormatMark);
         if (mark < field_.Size()) {
-            c_.CellAttributes[static_cast<std::size_t>(CellIndex(row_, column_))] =
-                HexValue(TextView(field_.Elements).subspan(mark + 1));
+            c_.CellAttributes.Set(static_cast<std::size_t>(CellIndex(row_, column_)),
+                                  HexValue(TextView(field_.Elements).subspan(mark + 1)));
             field_.Elements.resize(mark);
             c_.Modified = true;
         }
-        if (!field_.Empty()) EditCell(row_, column_, field_, false);
+        EnterCell(row_, column_, field_);
     }
 
     static std::size_t Find(const Text& text, UInt8 code) {
@@ -229,7 +229,13 @@ Text SelectionAsText() {
 
 Text SheetAsText() { return CellsAsText(1, 1, Calculation().RowCount, Calculation().ColumnCount); }
 
-PasteOutcome PasteCells(const String& text) { return Paster().Paste(text); }
+// Computed once all is in: a formula comes after the cells it names, pasted
+// before or after it.
+PasteOutcome PasteCells(const String& text) {
+    const PasteOutcome outcome = Paster().Paste(text);
+    RecalculateChanged();
+    return outcome;
+}
 
 PasteOutcome PasteText(const String& text) {
     const PasteOutcome outcome = PasteCells(text);

@@ -58,7 +58,7 @@ bool ReplaceAtCursor() {
     CalculationState& c = Calculation();
     if (c.SearchRow != c.CursorRow || c.SearchColumn != c.CursorColumn || c.SearchRow == 0) return false;
     const Int index = CellIndex(c.CursorRow, c.CursorColumn);
-    Text& text = c.CellText[static_cast<std::size_t>(index)];
+    const Text& text = c.CellText[static_cast<std::size_t>(index)];
     const SearchSettings& s = Search();
     Text replaced = s.ReplaceText;
     if (s.PartialMatch) {
@@ -75,16 +75,17 @@ bool ReplaceAtCursor() {
     c.SearchRow = c.SearchColumn = 0;
     replaced = WithoutLineEnds(replaced);
     if (replaced == text) return true;
-    text = std::move(replaced);
+    const auto at = static_cast<std::size_t>(index);
     c.Modified = true;
     // A plain cell's text that now starts with "=" is what a saved file
     // gives back as a formula: it becomes one now, not after the next open.
-    Text& formula = c.CellFormula[static_cast<std::size_t>(index)];
-    if (formula.Empty() && !text.Empty() && text[0] == '=') {
-        formula = std::move(text);
-        text = Text();
+    if (c.CellFormula[at].Empty() && !replaced.Empty() && replaced[0] == '=') {
+        c.CellFormula.Set(at, std::move(replaced));
+        c.CellText.Set(at, Text());
         ComputeCell(index);
+        return true;
     }
+    c.CellText.Set(at, std::move(replaced));
     return true;
 }
 

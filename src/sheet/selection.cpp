@@ -82,15 +82,15 @@ void SelectAll() {
 void DeleteSelection() {
     CalculationState& c = Calculation();
     ChangeSelected([&](std::size_t at) {
-        c.CellText[at] = Text();
-        c.CellFormula[at] = Text();
-        c.CellAttributes[at] = DefaultCellAttributes;
+        c.CellText.Set(at, Text());
+        c.CellFormula.Set(at, Text());
+        c.CellAttributes.Set(at, DefaultCellAttributes);
     });
 }
 
 void SetSelectionFormat(Int format) {
     CalculationState& c = Calculation();
-    ChangeSelected([&](std::size_t at) { SetDisplayFormat(c.CellAttributes[at], format); });
+    ChangeSelected([&](std::size_t at) { SetDisplayFormat(c.CellAttributes.Edit(at), format); });
 }
 
 void ClearSelectionFormats() {
@@ -98,21 +98,21 @@ void ClearSelectionFormats() {
     ChangeSelected([&](std::size_t at) {
         Int attributes = DefaultCellAttributes;
         SetCellKind(attributes, CellKind(c.CellAttributes[at]));
-        c.CellAttributes[at] = attributes;
+        c.CellAttributes.Set(at, attributes);
     });
 }
 
 void UpperCaseSelection() {
     CalculationState& c = Calculation();
-    ChangeSelected([&](std::size_t at) { c.CellText[at] = UpperCase(c.CellText[at]); });
+    ChangeSelected([&](std::size_t at) { c.CellText.Set(at, UpperCase(c.CellText[at])); });
 }
 
 void LowerCaseSelection() {
     CalculationState& c = Calculation();
-    ChangeSelected([&](std::size_t at) { LowerCase(c.CellText[at]); });
+    ChangeSelected([&](std::size_t at) { LowerCase(c.CellText.Edit(at)); });
 }
 
 void CapitalizeSelection() {
     CalculationState& c = Calculation();
-    ChangeSelected([&](std::size_t at) { Capitalize(c.CellText[at]); });
+    ChangeSelected([&](std::size_t at) { Capitalize(c.CellText.Edit(at)); });
 }

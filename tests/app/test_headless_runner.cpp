@@ -92,10 +92,9 @@ const Case Cases[] = {
     {"insert_in_column", "x^_^J^J^J^J^U^U^T", 50},
     {"delete_in_column", "x^_^J^J^J^J^U^U^X", 50},
     {"demo_data_end", "x^_^E", 50},
-    // One pass per recalculation: a chain against the cell order settles
-    // one step later, a cycle moves one step each time.
-    {"chain_before_recalculation", "x=Z1S2+1{Return}^U=Z1S3*2{Return}^U5{Return}", 50},
-    {"chain_after_recalculation", "x=Z1S2+1{Return}^U=Z1S3*2{Return}^U5{Return}^^", 50},
+    // A formula is computed after the cells it names: a chain against the
+    // cell order settles at once; a cycle moves one step each time.
+    {"chain_against_cell_order", "x=Z1S2+1{Return}^U=Z1S3*2{Return}^U5{Return}", 50},
     {"cycle_recalculated", "x=Z1S2{Return}^U=Z1S1+1{Return}^^", 50},
     // Sheet display and editing, seen from outside.
     // Numbers typed are read up to the first character that cannot continue them and shown anew.

@@ -39,8 +39,8 @@ TEST_F(SaveCalculationTest, AFailedWriteKeepsTheOldFileAndModified) {
     c.CalcFileName = "Umsatz.calc";
     const std::string path = c.CalcFolder + c.CalcFileName;
     std::ofstream(path) << "S2:15\r";
-    c.CellText[0] = Text{'G', 'r', 0xF6, 0xDF, 'e'};  // program codes of "Größe"
-    SetCellKind(c.CellAttributes[0], CellKindText);
+    c.CellText.Set(0, Text{'G', 'r', 0xF6, 0xDF, 'e'});  // program codes of "Größe"
+    SetCellKind(c.CellAttributes.Edit(0), CellKindText);
     c.Modified = true;
 
     InjectWriteFault(WriteStep::Write, ENOSPC);

@@ -45,8 +45,8 @@ TEST_F(PrintingTest, LinesWrapAtTheSheetWidthAndPagesBreakAfterTheirLines) {
 
 TEST_F(PrintingTest, ThePrintTextHoldsTheRangeAsTheGridShowsIt) {
     CalculationState& c = Calculation();
-    c.CellText[0] = Text::FromBytes("12"), c.CellAttributes[0] = 0x3F003;  // right-aligned
-    c.CellText[1] = Text::FromBytes("Ein langer Text"), c.CellAttributes[1] = 0xF002;  // runs on into column 3
+    c.CellText.Set(0, Text::FromBytes("12")), c.CellAttributes.Set(0, 0x3F003);  // right-aligned
+    c.CellText.Set(1, Text::FromBytes("Ein langer Text")), c.CellAttributes.Set(1, 0xF002);  // runs on into column 3
     c.PrintStartRow = c.PrintEndRow = 1, c.PrintStartColumn = 1, c.PrintEndColumn = 3;
     const Text text = BuildPrintText();
     EXPECT_EQ(std::string(text.Elements.begin(), text.Elements.end()), "       12Ein langer Text   \r");

@@ -14,6 +14,11 @@ struct FormulaRow {
     std::string Formula, Expect;
 };
 
+// Runs the formula (without its "=") compiled for cell `self` and read as
+// it computes, from the same state, and expects the same outcome; the state
+// is left as it was.
+void ExpectCompiledAgrees(const std::string& body, Int self = 0);
+
 struct FormulaTest : ::testing::Test {
     void SetUp() override;
     static void Check(std::initializer_list<FormulaRow> rows);

@@ -31,8 +31,8 @@ void FormulaTest::SetUp() {
 }
 
 void FormulaTest::SetCell(Int index, std::string_view text, Int kind) {
-    Calculation().CellText.at(static_cast<std::size_t>(index)) = Text::FromBytes(text);
-    SetCellKind(Calculation().CellAttributes.at(static_cast<std::size_t>(index)), kind);
+    Calculation().CellText.Edit(static_cast<std::size_t>(index)) = Text::FromBytes(text);
+    SetCellKind(Calculation().CellAttributes.Edit(static_cast<std::size_t>(index)), kind);
 }
 
 // Evaluates each row in turn, ' standing for the double quote. Expect is a real
@@ -44,6 +44,7 @@ void FormulaTest::Check(std::initializer_list<FormulaRow> rows) {
         std::string formula = row.Formula, expect = row.Expect;
         for (char& c : formula) c = c == '\'' ? '"' : c;
         SCOPED_TRACE("formula: " + formula.substr(0, 80));
+        ExpectCompiledAgrees(formula, Calculation().ComputingCell);
         const parser_UniversalType value = parser_Evaluate(Text::FromBytes(formula));
         const ParserState& parser = Parser();
         if (expect[0] == 'E') {

@@ -38,6 +38,8 @@ std::vector<double> TestDoubles() {
     for (int k = 0; k < 30000; ++k)
         values.insert(values.end(), {std::bit_cast<double>(random() & 0x800FFFFFFFFFFFFFull),
                                      static_cast<double>(cents(random)) / 100, static_cast<double>(whole(random)),
+                                     static_cast<double>(cents(random) % 100000000) / 1000,
+                                     static_cast<double>(cents(random) % 1000000) / 10000,
                                      std::pow(10.0, decade(random)) * (k % 2 ? -1 : 1)});
     std::vector<double> edges = {0.0, Limits::max(), Limits::min(), Limits::denorm_min(), 0x1p54, 0x1p53, 0.1};
     for (int e = -323; e <= 308; ++e) edges.push_back(std::pow(10.0, e));

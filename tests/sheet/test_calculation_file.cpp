@@ -28,7 +28,7 @@ protected:
         initoxtools();
         parser_InitFunctions();
     }
-    static Int& Attributes(Int row, Int column) { return Calculation().CellAttributes[At(row, column)]; }
+    static Int& Attributes(Int row, Int column) { return Calculation().CellAttributes.Edit(At(row, column)); }
     static std::size_t At(Int row, Int column) { return static_cast<std::size_t>(CellIndex(row, column)); }
     // Reads a file's text into a fresh Calculation.
     static void Load(const std::string& text) {
@@ -44,12 +44,12 @@ TEST_F(CalculationFileTest, WriterEmitsWidthsAndCellsThatDifferFromEmpty) {
     EXPECT_EQ(S(CalculationToText()), "");
     CalculationState& c = Calculation();
     c.ColumnWidth[2] = 15;
-    c.CellText[At(1, 1)] = T("Hallo");
+    c.CellText.Set(At(1, 1), T("Hallo"));
     SetCellKind(Attributes(1, 1), CellKindText);
     EXPECT_EQ(S(CalculationToText()), "S2:15\rZ1S1:000000000000F002>Hallo\r");
     SetBackgroundColor(Attributes(4, 4), 14);
-    c.CellFormula[At(5, 2)] = T("=Z2S2*2");
-    c.CellText[At(5, 2)] = T("4");  // the value is not stored
+    c.CellFormula.Set(At(5, 2), T("=Z2S2*2"));
+    c.CellText.Set(At(5, 2), T("4"));  // the value is not stored
     Attributes(5, 2) = 0x3F003;
     Attributes(999, 100) = -1;  // every bit of the word
     EXPECT_EQ(S(CalculationToText()),
@@ -118,10 +118,10 @@ TEST_F(CalculationFileTest, RandomCalculationsSurviveAFileRoundTrip) {
             }
             // A text never starts with "=": typed, it would be a formula.
             const bool formula = pick(3) == 0 || entry.starts_with('=');
-            c.CellFormula[at] = formula ? T("=" + entry) : Text();
-            c.CellText[at] = formula ? Text() : T(entry);
-            c.CellAttributes[at] = pick(10) == 0 ? static_cast<Int>(random()) << 20 | pick(1 << 20)
-                                                 : (pick(5) << 16) | (pick(16) << 12) | (pick(16) << 8) | pick(4);
+            c.CellFormula.Set(at, formula ? T("=" + entry) : Text());
+            c.CellText.Set(at, formula ? Text() : T(entry));
+            c.CellAttributes.Set(at, pick(10) == 0 ? static_cast<Int>(random()) << 20 | pick(1 << 20)
+                                                   : (pick(5) << 16) | (pick(16) << 12) | (pick(16) << 8) | pick(4));
         }
         // Pasted entries: quoted fields with tabs, line ends and quotes.
         c.CursorRow = 1 + pick(990), c.CursorColumn = 1 + pick(95);

@@ -31,10 +31,10 @@ protected:
     }
     static std::string TextAt(Int row, Int column) { return S(Calculation().CellText[Slot(row, column)]); }
     static std::string FormulaAt(Int row, Int column) { return S(Calculation().CellFormula[Slot(row, column)]); }
-    static Int& AttributesAt(Int row, Int column) { return Calculation().CellAttributes[Slot(row, column)]; }
+    static Int& AttributesAt(Int row, Int column) { return Calculation().CellAttributes.Edit(Slot(row, column)); }
     static void SetCell(Int row, Int column, std::string_view text, Int kind, std::string_view formula = "") {
-        Calculation().CellText[Slot(row, column)] = T(text);
-        Calculation().CellFormula[Slot(row, column)] = T(formula);
+        Calculation().CellText.Set(Slot(row, column), T(text));
+        Calculation().CellFormula.Set(Slot(row, column), T(formula));
         SetCellKind(AttributesAt(row, column), kind);
     }
     // Its address as text and formula, a colour and a format of its own: every move shows.

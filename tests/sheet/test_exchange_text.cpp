@@ -52,7 +52,8 @@ TEST_F(ExchangeTextTest, CopyWritesEntriesFormatsAndOnlyTheSeparatorsNeeded) {
     EXPECT_EQ(S(CellsAsText(1, 2, 1, 2)), "Text\x03" "000000000000F002");
     // Rows above the last cell keep every separator; nothing trails it.
     EXPECT_EQ(S(SheetAsText()), "3\x03" "000000000000F003\tText\x03" "000000000000F002");
-    c.CellAttributes[Slot(1, 1)] = c.CellAttributes[Slot(1, 2)] = DefaultCellAttributes;
+    c.CellAttributes.Set(Slot(1, 1), DefaultCellAttributes);
+    c.CellAttributes.Set(Slot(1, 2), DefaultCellAttributes);
     EditCell(2, 3, Text::FromBytes("x"), false);
     EXPECT_EQ(S(SheetAsText()), std::string(99, '\t') + "\r\t\tx\x03" "000000000000F002");
 }
@@ -93,11 +94,11 @@ TEST_F(ExchangeTextTest, CopiedCellsComeBackWhereTheyArePasted) {
             for (int i = kind >= 3 ? static_cast<int>(random() % 12) + 1 : 0; i > 0; --i)
                 entry += letters[random() % letters.size()];
             if (!entry.empty()) EditCell(row, column, Text::FromBytes(entry), false);
-            if (kind == 4) SetBackgroundColor(c.CellAttributes[Slot(row, column)], static_cast<Int>(random() % 16));
+            if (kind == 4) SetBackgroundColor(c.CellAttributes.Edit(Slot(row, column)), static_cast<Int>(random() % 16));
         }
     }
     EditCell(6, 8, Text::FromBytes("Gr\xF6\xDF" "e \x1B" "20AC\x1D"), false);  // a euro sign, as typed
-    c.CellAttributes[Slot(6, 7)] = 0xF001;  // typed into a formula cell: a formula without its "="
+    c.CellAttributes.Set(Slot(6, 7), 0xF001);  // typed into a formula cell: a formula without its "="
     EditCell(6, 7, Text::FromBytes("42"), false);
     const CalculationState before = c;
     PasteAt(101, 11, CalculationFileText(CellsAsText(1, 1, 6, 8)));  // as the pasteboard carries it

@@ -36,10 +36,10 @@ protected:
         ScreenTest::SetUp();
         t_Color(SheetWindow, Int{0}, Int{15});
     }
-    static Int& Attributes(Int row, Int column) { return Calculation().CellAttributes[Slot(row, column)]; }
+    static Int& Attributes(Int row, Int column) { return Calculation().CellAttributes.Edit(Slot(row, column)); }
     static std::size_t Slot(Int row, Int column) { return static_cast<std::size_t>(CellIndex(row, column)); }
     static void SetCell(Int row, Int column, std::string_view text, Int kind = CellKindText, Int format = 0) {
-        Calculation().CellText[Slot(row, column)] = Text::FromBytes(text);
+        Calculation().CellText.Set(Slot(row, column), Text::FromBytes(text));
         SetCellKind(Attributes(row, column), kind);
         SetDisplayFormat(Attributes(row, column), format);
     }
@@ -67,7 +67,7 @@ TEST_F(GridDisplayTest, PiecesFollowFormatAndWidth) {
         ClearCalculation();
         calc_.ColumnWidth[1] = c.width;
         SetCell(1, 1, c.text, c.kind, c.format);
-        calc_.CellFormula[0] = Text::FromBytes("=0");  // never shown in the grid
+        calc_.CellFormula.Set(0, Text::FromBytes("=0"));  // never shown in the grid
         EXPECT_EQ(Str(CellPiece(1, 1)), c.piece) << c.text << " format " << c.format << " width " << c.width;
     }
     EXPECT_TRUE(CellPiece(0, 1).Empty() && CellPiece(1, 101).Empty() && CellPiece(1000, 1).Empty());
@@ -110,7 +110,7 @@ TEST_F(GridDisplayTest, StatusLineLayoutControlCodesAndMarks) {
     EXPECT_EQ(Color(21, 1), 0xF1);  // the control letter in colour 1, exchanged by inverse
     EXPECT_EQ(Row(2), std::string(121, '#'));  // nothing wrapped onto line 2
     EXPECT_EQ(std::make_tuple(Win().TextVpos, Win().TextHpos, Win().TextDisplayMode), std::make_tuple(1, 9, 0));
-    SetCellKind(calc_.CellAttributes[0], 7), calc_.ColorMode = true;
+    SetCellKind(calc_.CellAttributes.Edit(0), 7), calc_.ColorMode = true;
     DrawStatusLine();
     EXPECT_EQ(Row(1, 17, 18), "?\xB7");
     EXPECT_EQ(std::make_pair(Color(1, 1), t_GetColor(SheetWindow)), std::make_pair(UInt8{0xF5}, UInt8{0x0F}));

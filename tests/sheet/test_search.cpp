@@ -23,10 +23,10 @@ protected:
         Search() = SearchSettings{};
         Printing() = PrintSettings{};
     }
-    static Text& Cell(Int row, Int column) { return Calculation().CellText[static_cast<std::size_t>(CellIndex(row, column))]; }
+    static Text& Cell(Int row, Int column) { return Calculation().CellText.Edit(static_cast<std::size_t>(CellIndex(row, column))); }
     static void Put(Int row, Int column, const char* text) {
         Cell(row, column) = Text::FromBytes(text);
-        SetCellKind(Calculation().CellAttributes[static_cast<std::size_t>(CellIndex(row, column))], CellKindText);
+        SetCellKind(Calculation().CellAttributes.Edit(static_cast<std::size_t>(CellIndex(row, column))), CellKindText);
     }
     static std::pair<Int, Int> FoundFrom(Int row, Int column, const char* pattern) {
         CalculationState& c = Calculation();

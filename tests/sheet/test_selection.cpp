@@ -25,8 +25,8 @@ protected:
         return {top, left, bottom, right};
     }
     static void Put(Int row, Int column, const char* text, Int attributes) {
-        Calculation().CellText[static_cast<std::size_t>(CellIndex(row, column))] = Text::FromBytes(text);
-        Calculation().CellAttributes[static_cast<std::size_t>(CellIndex(row, column))] = attributes;
+        Calculation().CellText.Set(static_cast<std::size_t>(CellIndex(row, column)), Text::FromBytes(text));
+        Calculation().CellAttributes.Set(static_cast<std::size_t>(CellIndex(row, column)), attributes);
     }
 };
 
@@ -37,7 +37,7 @@ TEST_F(SelectionTest, CommandsChangeOnlyTheSelectedCellsOfAValidSelection) {
     EXPECT_EQ(selected(), std::make_tuple(0, 0, 0, 0));
     Put(1, 1, "hello wORLD \xE9lan-\xFC" "ber", 0x3F102), Put(1, 2, "stra\xDF" "e 12,-", 0xF002), Put(2, 1, "x", 0xF002);
     Put(9, 9, "", 0x4F000), SelectAll();  // a coloured empty cell is not selected by all
-    c.CellFormula[0] = Text::FromBytes("=\"ab\"");
+    c.CellFormula.Set(0, Text::FromBytes("=\"ab\""));
     EXPECT_EQ(selected(), std::make_tuple(1, 1, 2, 2));
     Select(1, 2, 1, 1);  // the end left of the start: nothing is selected
     UpperCaseSelection(), DeleteSelection();

@@ -1,0 +1,206 @@
+#include "formula/compiled_formula.h"
+
+#include <cstring>
+#include <span>
+#include <utility>
+
+#include "formula/builtins.h"
+#include "formula/cell_source.h"
+#include "formula/lexical.h"
+#include "formula/evaluator.h"
+#include "formula/grammar.h"
+#include "formula/operations.h"
+#include "formula/parser_state.h"
+
+namespace {
+
+// The tokens of the functions whose value is not fixed by their arguments.
+constexpr Int UniqueIdToken = 19, RandomToken = 20, ResultToken = 26, VarToken = 45, IndCellToken = 51;
+
+// Writes down what the evaluator would compute, step by step.
+class CompileMode {
+public:
+    // What a level gave; a slot left as it was built stands for arguments
+    // never read (a call without its "("), which are no values.
+    struct Slot {
+        bool Read = false;
+    };
+
+    CompileMode(FormulaProgram& formula, Int self) : formula_(formula), self_(self) {}
+
+    Slot Number(double number) { return Add({StepKind::Number, 0, false, 0, 0, 0, -1, number}); }
+    Slot Literal(TextView bytes) {
+        formula_.Literals.emplace_back(std::vector<UInt8>(bytes.begin(), bytes.end()));
+        return Add({StepKind::Literal, 0, false, 0, static_cast<Int>(formula_.Literals.size()) - 1});
+    }
+    Slot Nothing() { return Add({StepKind::Nothing}); }
+    void Raise(Int code, Int position) { Add({StepKind::Raise, 0, false, position, code}); }
+    Slot Name(Int start, Int end, bool dollar) {
+        const Int cell = dollar ? -1 : FormulaCellIndex(grammar::View(start, end));
+        if (cell >= 0) formula_.References.push_back(cell - self_);
+        const UInt8 addresses = cell >= 0 ? 1 : 0;
+        return Add({StepKind::Name, addresses, dollar, start, start, end, cell >= 0 ? cell - self_ : 0});
+    }
+    Slot Call(Int position, Int token, std::span<Slot> arguments) {
+        for (const Slot& argument : arguments)
+            if (!argument.Read) Add({StepKind::Nothing});
+        formula_.ReadsAnyCell = formula_.ReadsAnyCell || token == IndCellToken;
+        formula_.Volatile = formula_.Volatile || token == UniqueIdToken || token == RandomToken || token == IndCellToken;
+        formula_.OrderMatters = formula_.OrderMatters || token == VarToken || token == ResultToken;
+        return Add({StepKind::Call, 0, false, position, token, static_cast<Int>(arguments.size())});
+    }
+    void Sign(UInt8 sign, Slot&, Int position) { Add({StepKind::Sign, sign, false, position}); }
+    void Power(Slot&, const Slot&, Int position) { Add({StepKind::Power, '^', false, position}); }
+    void Multiplicative(UInt8 op, Slot&, const Slot&, Int position) {
+        Add({StepKind::Multiplicative, op, false, position});
+    }
+    void Additive(UInt8 op, Slot&, const Slot&, Int position) { Add({StepKind::Additive, op, false, position}); }
+    void Comparison(const ComparisonOperator& op, Slot&, const Slot&, Int position) {
+        Add({StepKind::Comparison, static_cast<UInt8>(op.Meaning), false, position, op.Position});
+    }
+    void Logical(UInt8 op, bool doubled, Slot&, const Slot&, Int position) {
+        Add({StepKind::Logical, op, doubled, position});
+    }
+
+private:
+    Slot Add(const FormulaStep& step) {
+        formula_.Steps.push_back(step);
+        return {true};
+    }
+
+    FormulaProgram& formula_;
+    Int self_;
+};
+
+// A name starting at `position` (0-based in the formula, where the body's
+// position p is the formula's byte p) and the cell it addresses, if any.
+struct AddressName {
+    std::size_t Start = 0, End = 0;
+    Int Cell = -1;
+};
+
+bool IsNameByte(UInt8 code) { return parser_IsNameCharacter(code); }
+
+// Every name of the formula that addresses a cell, as the parser reads names.
+std::vector<AddressName> AddressNames(TextView formula) {
+    std::vector<AddressName> names;
+    for (std::size_t i = 1; i < formula.size();) {
+        if (!parser_IsNameStart(formula[i]) || IsNameByte(formula[i - 1])) {
+            ++i;
+            continue;
+        }
+        std::size_t end = i + 1;
+        while (end < formula.size() && IsNameByte(formula[end])) ++end;
+        if (const Int cell = FormulaCellIndex(formula.subspan(i, end - i)); cell >= 0) names.push_back({i, end, cell});
+        i = end;
+    }
+    return names;
+}
+
+// The addresses the key found are exactly the names the program reads as
+// cells (a name in quotes, or one the parser reads otherwise, is not).
+bool KeyHolds(const FormulaProgram& program, const std::vector<AddressName>& names) {
+    std::size_t next = 0;
+    for (const FormulaStep& step : program.Steps) {
+        if (step.Kind != StepKind::Name || step.Operator == 0) continue;
+        if (next == names.size() || static_cast<std::size_t>(step.First) != names[next].Start ||
+            static_cast<std::size_t>(step.Second) != names[next].End)
+            return false;
+        ++next;
+    }
+    return next == names.size();
+}
+
+// The value stack of runs, kept between them so that a pass over the sheet
+// allocates nothing for it.
+std::vector<Value>& Stack() {
+    thread_local std::vector<Value> stack;
+    return stack;
+}
+
+// Takes the right operand off the stack; the left one, below it, takes the
+// result.
+template <typename Apply>
+void Binary(std::vector<Value>& stack, Apply apply) {
+    Value right = std::move(stack.back());
+    stack.pop_back();
+    apply(stack.back(), right);
+}
+
+void RunStep(const FormulaProgram& program, TextView formula, Int self, const FormulaStep& step,
+             std::vector<Value>& stack) {
+    const Int at = step.Position;
+    switch (step.Kind) {
+    case StepKind::Number: stack.push_back(Real(step.Number)); break;
+    case StepKind::Literal: stack.push_back(TextValue(program.Literals[static_cast<std::size_t>(step.First)])); break;
+    case StepKind::Nothing: stack.emplace_back(); break;
+    case StepKind::Raise: parser_RaiseError(step.First, at); break;
+    case StepKind::Name: {
+        // Positions count in the formula without its "=", the formula's first byte.
+        const TextView name =
+            formula.subspan(static_cast<std::size_t>(step.First), static_cast<std::size_t>(step.Second - step.First));
+        stack.push_back(NamedValue(name, step.Flag, step.Operator ? self + step.Cell : -1, step.First));
+        break;
+    }
+    case StepKind::Call: {
+        const auto count = static_cast<std::size_t>(step.Second);
+        const std::span<const Value> arguments(stack.data() + stack.size() - count, count);
+        Value result = parser_CallBuiltin(at, step.First, arguments);
+        stack.resize(stack.size() - count);
+        stack.push_back(std::move(result));
+        break;
+    }
+    case StepKind::Sign: ApplySign(step.Operator, stack.back(), at); break;
+    case StepKind::Power: Binary(stack, [&](Value& v, const Value& r) { ApplyPower(v, r, at); }); break;
+    case StepKind::Multiplicative:
+        Binary(stack, [&](Value& v, const Value& r) { ApplyMultiplicative(step.Operator, v, r, at); });
+        break;
+    case StepKind::Additive: Binary(stack, [&](Value& v, const Value& r) { ApplyAdditive(step.Operator, v, r, at); }); break;
+    case StepKind::Comparison: {
+        const ComparisonOperator op{static_cast<Relation>(step.Operator), step.First, 0};
+        Binary(stack, [&](Value& v, const Value& r) { ApplyComparison(op, v, r, at); });
+        break;
+    }
+    case StepKind::Logical:
+        Binary(stack, [&](Value& v, const Value& r) { ApplyLogical(step.Operator, step.Flag, v, r, at); });
+        break;
+    }
+}
+
+}  // namespace
+
+std::string parser_ShapeKey(TextView formula, Int self) {
+    const std::vector<AddressName> names = AddressNames(formula);
+    // Fixed-size records of the addresses first, then the text with them
+    // blanked: two keys are equal only for texts equal outside addresses.
+    std::string key;
+    const auto append = [&key](auto number) { key.append(reinterpret_cast<const char*>(&number), sizeof number); };
+    append(static_cast<std::uint32_t>(names.size()));
+    for (const AddressName& name : names) {
+        append(static_cast<std::uint32_t>(name.Start));
+        append(static_cast<std::uint32_t>(name.End));
+        append(name.Cell - self);
+    }
+    std::string text(formula.begin(), formula.end());
+    for (const AddressName& name : names) std::memset(text.data() + name.Start, 0, name.End - name.Start);
+    return key + text;
+}
+
+FormulaProgram parser_Compile(TextView formula, Int self) {
+    FormulaProgram program;
+    parser_SetText(formula.empty() ? TextView() : formula.subspan(1));
+    CompileMode mode(program, self);
+    grammar::Formula(mode);
+    program.Shareable = KeyHolds(program, AddressNames(formula));
+    return program;
+}
+
+const parser_UniversalType& parser_Run(const FormulaProgram& program, TextView formula, Int self) {
+    parser_StartEvaluation();
+    std::vector<Value>& stack = Stack();
+    stack.clear();
+    for (const FormulaStep& step : program.Steps) RunStep(program, formula, self, step, stack);
+    ParserState& parser = Parser();
+    parser.ParserResult = stack.empty() ? Value{} : std::move(stack.back());
+    return parser.ParserResult;
+}

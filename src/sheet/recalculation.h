@@ -1,0 +1,40 @@
+// Computing the sheet's formulas: each formula is compiled once (formulas of
+// one shape share a program) and computed after the formula cells it names.
+//
+// The order of a pass: formulas come after the formula cells they name, and
+// otherwise in cell order, so that a sheet whose formulas name only earlier
+// cells is computed in cell order. Cells that name each other in a circle
+// are computed once each, in cell order, each reading what the others show
+// then. Formulas with IndCell, which may read any cell, come after all
+// others (among themselves in the same order); a formula that names an
+// IndCell formula's cell reads its value from before the pass.
+//
+// Besides, the number each cell's text stands for is kept beside it, so that
+// a formula reading a cell does not convert its text again.
+#pragma once
+
+#include <cstddef>
+
+#include "runtime/types.h"
+
+// Computes one cell's formula, if it has one, into its text and kind.
+// Neither redraws nor sets Modified.
+void ComputeCell(Int index);
+// Every formula, in the order above.
+void RecalculateCells();
+// The cells changed since the last pass (and the formulas that depend on
+// them, and the formulas that must be computed each time) in that order;
+// a sheet with Var or Result, whose values depend on what was computed
+// before, is computed whole.
+void RecalculateChanged();
+
+// TextToNumber of the cell's text, kept until the cell changes.
+double CellNumber(Int index);
+
+// How the last pass went, for tests and benchmarks.
+struct RecalculationReport {
+    Int Computed = 0;      // formulas computed
+    Int Programs = 0;      // programs the sheet's formulas share
+    bool Rebuilt = false;  // the order was found anew
+};
+RecalculationReport LastRecalculation();

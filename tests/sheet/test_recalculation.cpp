@@ -1,0 +1,135 @@
+// The order of a recalculation (chains, circles, IndCell), what a pass of
+// changes computes, the numbers kept beside the texts, and formulas moved.
+#include "sheet/recalculation.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "formula/function_table.h"
+#include "formula/parser_state.h"
+#include "numbers/number_format.h"
+#include "runtime/screen_fixture.h"
+#include "sheet/calculation.h"
+#include "sheet/cell_editing.h"
+
+namespace {
+
+std::size_t Slot(Int row, Int column) { return static_cast<std::size_t>(CellIndex(row, column)); }
+std::string S(const Text& text) { return std::string(text.Elements.begin(), text.Elements.end()); }
+
+class RecalculationTest : public ScreenTest {
+protected:
+    void SetUp() override {
+        ScreenTest::SetUp();
+        parser_InitFunctions();
+        Parser().CellReferencesEnabled = true;
+        ClearCalculation();
+    }
+    // An entry as a file or a paste gives it, not yet computed.
+    static void Put(Int row, Int column, const std::string& entry) { EnterCell(row, column, Text::FromBytes(entry)); }
+    static std::string At(Int row, Int column) { return S(Calculation().CellText[Slot(row, column)]); }
+};
+
+// A chain against the cell order settles in one pass, also one through the
+// whole column; a sheet naming only earlier cells is computed in cell order
+// (what Result sees shows the order).
+TEST_F(RecalculationTest, FormulasComeAfterTheCellsTheyName) {
+    Put(1, 1, "=Z1S2+1"), Put(1, 2, "=Z1S3*2"), Put(1, 3, "5");
+    for (Int row = 1; row < 999; ++row) Put(row, 5, "=Z" + std::to_string(row + 1) + "S5+1");
+    Put(999, 5, "1");
+    RecalculateCells();
+    EXPECT_EQ(At(1, 1) + " " + At(1, 2) + " " + At(1, 5), "11 10 999");
+    ClearCalculation();
+    Put(1, 1, "=1"), Put(1, 2, "=Result+1"), Put(2, 1, "=Result*10"), Put(2, 2, "=Z1S1+Z1S2+Result");
+    RecalculateCells();
+    EXPECT_EQ(At(1, 2) + " " + At(2, 1) + " " + At(2, 2), "2 20 23");
+}
+
+// Cells naming each other in a circle are computed once a pass in cell
+// order, each reading what the others show: a cell naming itself moves one
+// step a pass, two move together, and a ring of five as well.
+TEST_F(RecalculationTest, CirclesMoveOneStepAPass) {
+    Put(1, 1, "=Z1S1+1"), Put(2, 1, "=Z2S2"), Put(2, 2, "=Z2S1+1");
+    for (Int k = 1; k <= 5; ++k) Put(3, k, "=Z3S" + std::to_string(k % 5 + 1) + "+1");
+    Put(4, 1, "=Z3S5*100");  // after the ring
+    RecalculateCells();
+    EXPECT_EQ(At(1, 1) + " " + At(2, 1) + "/" + At(2, 2) + " " + At(3, 1) + "/" + At(3, 5) + " " + At(4, 1),
+              "1 0/1 1/2 200");
+    RecalculateCells();
+    EXPECT_EQ(At(1, 1) + " " + At(2, 1) + "/" + At(2, 2) + " " + At(3, 1) + "/" + At(3, 5) + " " + At(4, 1),
+              "2 1/2 2/3 300");
+}
+
+// IndCell may read any cell: its formulas come after all others; a formula
+// naming such a cell reads its value from before the pass.
+TEST_F(RecalculationTest, IndCellFormulasComeLast) {
+    Put(1, 1, "=IndCell(Index(\"Z1S3\"))+1"), Put(1, 2, "=Z1S1*10"), Put(1, 3, "=Z1S4+1"), Put(1, 4, "7");
+    RecalculateCells();
+    EXPECT_EQ(At(1, 1) + " " + At(1, 2) + " " + At(1, 3), "9 0 8");
+    RecalculateCells();
+    EXPECT_EQ(At(1, 2), "90");
+}
+
+// A pass of changes computes the changed cells and what depends on them,
+// plus what gives another value each time, and agrees with a full pass.
+TEST_F(RecalculationTest, APassOfChangesComputesWhatDependsOnThem) {
+    for (Int row = 2; row <= 999; ++row) Put(row, 1, "=Z" + std::to_string(row - 1) + "S1+1");
+    Put(1, 1, "5"), Put(1, 2, "=Rnd(0)"), Put(5, 5, "=Z7S7*2"), Put(7, 7, "3");
+    RecalculateCells();
+    EXPECT_EQ(LastRecalculation().Computed, 1000);
+    EnterCell(1, 1, Text::FromBytes("6"));
+    RecalculateChanged();
+    EXPECT_EQ(LastRecalculation().Computed, 999);  // the column and Rnd
+    EXPECT_EQ(At(999, 1) + " " + At(5, 5), "1004 6");
+    EnterCell(7, 7, Text::FromBytes("4"));
+    EnterCell(9, 9, Text::FromBytes("lonely"));
+    RecalculateChanged();
+    EXPECT_EQ(LastRecalculation().Computed, 2);
+    EXPECT_FALSE(LastRecalculation().Rebuilt);
+    EXPECT_EQ(At(5, 5), "8");
+    // With Var in the sheet, what a formula computes depends on all before
+    // it: every pass is whole.
+    Put(20, 20, "=Var(\"x\", Z1S1)");
+    EnterCell(9, 9, Text::FromBytes("again"));
+    RecalculateChanged();
+    EXPECT_EQ(LastRecalculation().Computed, 1001);
+}
+
+// Formulas of one shape share a program; the number beside each text is
+// what the text reads as, through edits, moves and computed values.
+TEST_F(RecalculationTest, ProgramsAreSharedAndNumbersKeptRight) {
+    for (Int row = 2; row <= 999; ++row)
+        for (Int column = 1; column <= 3; ++column)
+            Put(row, column, "=Z" + std::to_string(row - 1) + "S" + std::to_string(column) + "+1");
+    RecalculateCells();
+    EXPECT_LE(LastRecalculation().Programs, 9);  // rows of one to three digits, in three columns
+    CalculationState& c = Calculation();
+    c.CursorRow = 2, c.CursorColumn = 2;
+    InsertCellInColumn();  // formulas move down as text; the cell is emptied
+    std::mt19937 random(5);
+    for (int i = 0; i < 500; ++i) {
+        const Int row = 1 + static_cast<Int>(random() % 999), column = 1 + static_cast<Int>(random() % 4);
+        const std::string entries[] = {"1,5", "x", "=Z1S1*3", "-0", "1e400"};
+        EnterCell(row, column, Text::FromBytes(entries[random() % 5]));
+        if (i % 50 == 0) RecalculateChanged();
+    }
+    RecalculateCells();
+    for (std::size_t at = 0; at < c.CellText.size(); ++at)
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(CellNumber(static_cast<Int>(at))),
+                  std::bit_cast<std::uint64_t>(TextToNumber(c.CellText[at])))
+            << at << " " << S(c.CellText[at]);
+    // Computed once more from the texts alone, the sheet gives the same.
+    const CalculationState before = c;
+    ClearCalculation();
+    for (std::size_t at = 0; at < before.CellText.size(); ++at) {
+        c.CellFormula.Set(at, before.CellFormula[at]);
+        c.CellText.Set(at, before.CellFormula[at].Empty() ? before.CellText[at] : Text());
+        c.CellAttributes.Set(at, before.CellAttributes[at]);
+    }
+    RecalculateCells();
+    EXPECT_TRUE(c.CellText == before.CellText);
+}
+
+}  // namespace
