@@ -12,6 +12,7 @@
 #include "sheet/calculation.h"
 #include "sheet/calculation_file.h"
 #include "sheet/cell_editing.h"
+#include "sheet/recalculation.h"
 
 namespace {
 
@@ -63,6 +64,25 @@ void BM_RecalculateAll(benchmark::State& state, Filling filling) {
 BENCHMARK_CAPTURE(BM_RecalculateAll, plus_one, Filling::PlusOne)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_RecalculateAll, functions, Filling::Functions)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_RecalculateAll, texts, Filling::Texts)->Unit(benchmark::kMillisecond);
+
+// An edit with automatic recalculation in the full plus_one sheet: Z1S1,
+// which 998 formulas below it depend on, or a cell nobody names.
+void BM_EditCell(benchmark::State& state, Int row, Int column) {
+    OpenMainScreen(50);
+    parser_InitFunctions();
+    Parser().CellReferencesEnabled = true;
+    FillSheet(Filling::PlusOne);
+    RecalculateCells();
+    Int value = 0;
+    for (auto _ : state) {
+        EnterCell(row, column, Text::FromBytes(std::to_string(++value % 1000)));
+        RecalculateChanged();
+    }
+    state.SetLabel(std::to_string(LastRecalculation().Computed) + " formulas computed");
+    ResetProgramState();
+}
+BENCHMARK_CAPTURE(BM_EditCell, first_cell, 1, 1)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_EditCell, cell_nobody_names, 999, 100)->Unit(benchmark::kMicrosecond);
 
 // What the program thread does between keys for a recovery copy of a full
 // sheet: the file's text built (the writer thread stores it).

@@ -9,7 +9,6 @@
 #include "app/desktop_module.h"
 #include "app/headless_runner.h"
 #include "commands/main_program.h"
-#include "platform/heap.h"
 #include "platform/platform.h"
 #include "runtime/font.h"
 
@@ -137,7 +136,6 @@ bool FontFound() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    PrepareHeap();
     Options options;
     if (!ParseOptions(argc, argv, options)) {
         std::fputs(UsageText, stderr);

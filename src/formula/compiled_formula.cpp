@@ -82,8 +82,8 @@ struct AddressName {
 bool IsNameByte(UInt8 code) { return parser_IsNameCharacter(code); }
 
 // Every name of the formula that addresses a cell, as the parser reads names.
-std::vector<AddressName> AddressNames(TextView formula) {
-    std::vector<AddressName> names;
+void FindAddressNames(TextView formula, std::vector<AddressName>& names) {
+    names.clear();
     for (std::size_t i = 1; i < formula.size();) {
         if (!parser_IsNameStart(formula[i]) || IsNameByte(formula[i - 1])) {
             ++i;
@@ -94,6 +94,11 @@ std::vector<AddressName> AddressNames(TextView formula) {
         if (const Int cell = FormulaCellIndex(formula.subspan(i, end - i)); cell >= 0) names.push_back({i, end, cell});
         i = end;
     }
+}
+
+std::vector<AddressName> AddressNames(TextView formula) {
+    std::vector<AddressName> names;
+    FindAddressNames(formula, names);
     return names;
 }
 
@@ -169,11 +174,12 @@ void RunStep(const FormulaProgram& program, TextView formula, Int self, const Fo
 
 }  // namespace
 
-std::string parser_ShapeKey(TextView formula, Int self) {
-    const std::vector<AddressName> names = AddressNames(formula);
+void parser_ShapeKey(TextView formula, Int self, std::string& key) {
+    thread_local std::vector<AddressName> names;
+    FindAddressNames(formula, names);
     // Fixed-size records of the addresses first, then the text with them
     // blanked: two keys are equal only for texts equal outside addresses.
-    std::string key;
+    key.clear();
     const auto append = [&key](auto number) { key.append(reinterpret_cast<const char*>(&number), sizeof number); };
     append(static_cast<std::uint32_t>(names.size()));
     for (const AddressName& name : names) {
@@ -181,9 +187,15 @@ std::string parser_ShapeKey(TextView formula, Int self) {
         append(static_cast<std::uint32_t>(name.End));
         append(name.Cell - self);
     }
-    std::string text(formula.begin(), formula.end());
-    for (const AddressName& name : names) std::memset(text.data() + name.Start, 0, name.End - name.Start);
-    return key + text;
+    const std::size_t text = key.size();
+    key.append(reinterpret_cast<const char*>(formula.data()), formula.size());
+    for (const AddressName& name : names) std::memset(key.data() + text + name.Start, 0, name.End - name.Start);
+}
+
+std::string parser_ShapeKey(TextView formula, Int self) {
+    std::string key;
+    parser_ShapeKey(formula, self, key);
+    return key;
 }
 
 FormulaProgram parser_Compile(TextView formula, Int self) {

@@ -51,6 +51,8 @@ struct FormulaProgram {
 // name that addresses a cell left out and told by its place, its length and
 // the distance of its cell from `self`.
 std::string parser_ShapeKey(TextView formula, Int self);
+// The same into `key`, whose buffer a pass over the sheet then reuses.
+void parser_ShapeKey(TextView formula, Int self, std::string& key);
 // Reads the formula of cell `self` ("=" first, not part of what is computed).
 FormulaProgram parser_Compile(TextView formula, Int self);
 // Computes the program for cell `self` whose formula (of the program's

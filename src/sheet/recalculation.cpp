@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <memory>
 #include <queue>
 #include <string>
@@ -18,31 +19,40 @@
 
 namespace {
 
-using Program = std::shared_ptr<const FormulaProgram>;
+// A cell index; the arrays of a pass hold them by the hundred thousand.
+using Cell = std::int32_t;
+template <typename T>
+using PerCell = std::vector<T>;
+
+// What is kept of each cell: the program of its formula (none until
+// compiled), the number its text stands for (when known), and its place in
+// the order of a pass (-1: no formula; while the order is found, its node).
+struct CellState {
+    const FormulaProgram* Program = nullptr;
+    double Number = 0;
+    Cell Place = -1;
+    UInt8 NumberKnown = 0;
+};
 
 struct RecalculationState {
-    // Per cell: the program of its formula (none until compiled), and the
-    // number its text stands for (known or not).
-    std::vector<Program> Programs;
-    std::vector<double> Numbers;
-    std::vector<UInt8> NumberKnown;
-    // Programs shared by formulas of one shape, by shape key.
-    std::unordered_map<std::string, Program> Shapes;
+    PerCell<CellState> Cells;
+    // Every program, and those shared by formulas of one shape by shape key.
+    std::vector<std::unique_ptr<const FormulaProgram>> Owned;
+    std::unordered_map<std::string, const FormulaProgram*> Shapes;
 
     // The formula cells in the order of a pass, each cell's place in it (-1
     // for no formula), and for each cell the formula cells that name it
     // (Dependents[DependentStart[c]] up to DependentStart[c + 1]).
     bool OrderValid = false;
-    std::vector<Int> Order;
-    std::vector<Int> Place;
-    std::vector<Int> DependentStart;
-    std::vector<Int> Dependents;
-    std::vector<Int> VolatileCells;  // formulas computed in every pass
+    PerCell<Cell> Order;
+    PerCell<Cell> DependentStart;
+    PerCell<Cell> Dependents;
+    std::vector<Cell> VolatileCells;  // formulas computed in every pass
     std::vector<UInt8> Due;          // per place, during a pass of changes
     bool OrderMatters = false;
 
     // Cells changed since the last pass.
-    std::vector<Int> Changed;
+    std::vector<Cell> Changed;
     bool AllChanged = true;
     RecalculationReport Report;
 };
@@ -58,11 +68,8 @@ std::size_t CellCount() { return C().CellFormula.size(); }
 void Fit() {
     RecalculationState& r = R();
     const std::size_t cells = CellCount();
-    if (r.Programs.size() == cells) return;
-    r.Programs.assign(cells, nullptr);
-    r.Numbers.assign(cells, 0);
-    r.NumberKnown.assign(cells, 0);
-    r.Place.assign(cells, -1);
+    if (r.Cells.size() == cells) return;
+    r.Cells.assign(cells, CellState{});
     r.OrderValid = false;
 }
 
@@ -70,17 +77,17 @@ void Fit() {
 // of a shape seen before takes that shape's program.
 const FormulaProgram& ProgramOf(Int index) {
     RecalculationState& r = R();
-    Program& program = r.Programs[At(index)];
+    const FormulaProgram*& program = r.Cells[At(index)].Program;
     if (program) return *program;
     const TextView formula = C().CellFormula[At(index)];
-    std::string key = parser_ShapeKey(formula, index);
+    thread_local std::string key;
+    parser_ShapeKey(formula, index, key);
     if (const auto found = r.Shapes.find(key); found != r.Shapes.end()) {
         program = found->second;
         return *program;
     }
-    auto compiled = std::make_shared<const FormulaProgram>(parser_Compile(formula, index));
-    if (compiled->Shareable) r.Shapes.emplace(std::move(key), compiled);
-    program = std::move(compiled);
+    program = r.Owned.emplace_back(std::make_unique<const FormulaProgram>(parser_Compile(formula, index))).get();
+    if (program->Shareable) r.Shapes.emplace(key, program);
     return *program;
 }
 
@@ -88,47 +95,60 @@ bool HasFormula(Int index) { return !C().CellFormula[At(index)].Empty(); }
 
 // --- the order of a pass ------------------------------------------------
 
-struct Graph {
-    std::vector<Int> Cells;                  // formula cells of one stage, in cell order
-    std::vector<std::vector<Int>> Before;    // for each, the places of the formulas it names
+// A list of lists in two arrays: list i is Items[Start[i]] up to Start[i + 1].
+struct Lists {
+    std::vector<Cell> Start;
+    std::vector<Cell> Items;
+    std::size_t Size(std::size_t i) const { return At(Start[i + 1] - Start[i]); }
+    const Cell* Begin(std::size_t i) const { return Items.data() + Start[i]; }
 };
 
+// Lists of n entries from (list, item) pairs.
+Lists Grouped(std::size_t n, const std::vector<std::pair<Int, Int>>& pairs) {
+    Lists lists;
+    lists.Start.assign(n + 1, 0);
+    for (const auto& [list, item] : pairs) ++lists.Start[At(list) + 1];
+    for (std::size_t i = 0; i < n; ++i) lists.Start[i + 1] += lists.Start[i];
+    lists.Items.resize(pairs.size());
+    std::vector<Cell> fill(lists.Start.begin(), lists.Start.end() - 1);
+    for (const auto& [list, item] : pairs) lists.Items[At(fill[At(list)]++)] = item;
+    return lists;
+}
+
 // Cells that name each other in a circle, found with Tarjan's algorithm
-// (without recursion: a chain may run through the whole sheet). Each cell's
-// component number; components come out with the later ones first.
-std::vector<Int> Components(const Graph& graph, Int& count) {
-    const std::size_t n = graph.Cells.size();
-    std::vector<Int> component(n, -1), index(n, -1), low(n, 0);
-    std::vector<std::size_t> stack, edge(n, 0);
+// (without recursion: a chain may run through the whole sheet): each node's
+// component number and how many there are.
+std::vector<Cell> Components(const Lists& before, Int& count) {
+    const std::size_t n = before.Start.size() - 1;
+    std::vector<Cell> component(n, -1), index(n, -1), low(n, 0), edge(n, 0), stack, path;
     std::vector<UInt8> onStack(n, 0);
     Int next = 0;
     count = 0;
     for (std::size_t root = 0; root < n; ++root) {
         if (index[root] >= 0) continue;
-        std::vector<std::size_t> path{root};
+        path.push_back(static_cast<Int>(root));
         index[root] = low[root] = next++;
-        stack.push_back(root);
+        stack.push_back(static_cast<Int>(root));
         onStack[root] = 1;
         while (!path.empty()) {
-            const std::size_t v = path.back();
-            const std::vector<Int>& out = graph.Before[v];
-            if (edge[v] < out.size()) {
-                const auto w = static_cast<std::size_t>(out[edge[v]++]);
+            const auto v = At(path.back());
+            if (At(edge[v]) < before.Size(v)) {
+                const auto w = At(before.Begin(v)[edge[v]++]);
                 if (index[w] < 0) {
                     index[w] = low[w] = next++;
-                    stack.push_back(w);
+                    stack.push_back(static_cast<Int>(w));
                     onStack[w] = 1;
-                    path.push_back(w);
+                    path.push_back(static_cast<Int>(w));
                 } else if (onStack[w]) {
                     low[v] = std::min(low[v], index[w]);
                 }
                 continue;
             }
             path.pop_back();
-            if (!path.empty()) low[path.back()] = std::min(low[path.back()], low[v]);
+            if (!path.empty()) low[At(path.back())] = std::min(low[At(path.back())], low[v]);
             if (low[v] != index[v]) continue;
             for (std::size_t w = n; w != v;) {
-                w = stack.back();
+                w = At(stack.back());
                 stack.pop_back();
                 onStack[w] = 0;
                 component[w] = count;
@@ -139,91 +159,104 @@ std::vector<Int> Components(const Graph& graph, Int& count) {
     return component;
 }
 
-// The stage's cells in their order: a component once every component it
-// names is done, the one with the first cell first; within a component, in
-// cell order.
-std::vector<Int> StageOrder(const Graph& graph) {
+// The order of nodes 0 to n - 1 (a stage's formula cells in cell order)
+// given what each names among them: a circle once every circle it names is
+// done, the one with the first node first; within a circle, node order.
+std::vector<Cell> NodeOrder(const Lists& before) {
+    const std::size_t n = before.Start.size() - 1;
     Int count = 0;
-    const std::vector<Int> component = Components(graph, count);
-    const std::size_t n = graph.Cells.size();
-    std::vector<std::vector<std::size_t>> members(static_cast<std::size_t>(count));
-    for (std::size_t v = 0; v < n; ++v) members[static_cast<std::size_t>(component[v])].push_back(v);
-    std::vector<std::vector<Int>> after(static_cast<std::size_t>(count));
-    std::vector<Int> waiting(static_cast<std::size_t>(count), 0);
+    const std::vector<Cell> component = Components(before, count);
+    std::vector<std::pair<Int, Int>> memberPairs, afterPairs;
+    memberPairs.reserve(n);
+    for (std::size_t v = 0; v < n; ++v) memberPairs.emplace_back(component[v], static_cast<Int>(v));
+    std::vector<Cell> waiting(At(count), 0);
     for (std::size_t v = 0; v < n; ++v)
-        for (const Int u : graph.Before[v]) {
-            const Int from = component[static_cast<std::size_t>(u)], to = component[v];
+        for (std::size_t k = 0; k < before.Size(v); ++k) {
+            const Int from = component[At(before.Begin(v)[k])], to = component[v];
             if (from == to) continue;
-            after[static_cast<std::size_t>(from)].push_back(to);
-            ++waiting[static_cast<std::size_t>(to)];
+            afterPairs.emplace_back(from, to);
+            ++waiting[At(to)];
         }
-    // By first cell: members are in cell order, so that is their first.
-    using Entry = std::pair<std::size_t, Int>;
+    const Lists members = Grouped(At(count), memberPairs), after = Grouped(At(count), afterPairs);
+    // Members are in node order: a component's first member is its first node.
+    using Entry = std::pair<Int, Int>;
     std::priority_queue<Entry, std::vector<Entry>, std::greater<>> ready;
     for (Int c = 0; c < count; ++c)
-        if (waiting[static_cast<std::size_t>(c)] == 0) ready.emplace(members[static_cast<std::size_t>(c)].front(), c);
-    std::vector<Int> order;
+        if (waiting[At(c)] == 0) ready.emplace(members.Begin(At(c))[0], c);
+    std::vector<Cell> order;
     order.reserve(n);
     while (!ready.empty()) {
-        const Int c = ready.top().second;
+        const auto c = At(ready.top().second);
         ready.pop();
-        for (const std::size_t v : members[static_cast<std::size_t>(c)]) order.push_back(graph.Cells[v]);
-        for (const Int d : after[static_cast<std::size_t>(c)])
-            if (--waiting[static_cast<std::size_t>(d)] == 0) ready.emplace(members[static_cast<std::size_t>(d)].front(), d);
+        order.insert(order.end(), members.Begin(c), members.Begin(c) + members.Size(c));
+        for (std::size_t k = 0; k < after.Size(c); ++k) {
+            const Int d = after.Begin(c)[k];
+            if (--waiting[At(d)] == 0) ready.emplace(members.Begin(At(d))[0], d);
+        }
     }
     return order;
 }
 
-// The formulas of one stage and what each names among them.
-Graph StageGraph(const std::vector<Int>& cells, const std::vector<Int>& stageOf, Int stage) {
-    Graph graph;
-    graph.Cells = cells;
-    graph.Before.resize(cells.size());
-    std::unordered_map<Int, Int> local;
-    local.reserve(cells.size());
-    for (std::size_t i = 0; i < cells.size(); ++i) local.emplace(cells[i], static_cast<Int>(i));
-    for (std::size_t i = 0; i < cells.size(); ++i)
-        for (const Int offset : ProgramOf(cells[i]).References) {
-            const Int named = cells[i] + offset;
-            if (stageOf[At(named)] != stage) continue;
-            graph.Before[i].push_back(local.at(named));
-        }
-    return graph;
+// One stage's formula cells (in cell order) in the order of a pass. Where
+// every formula names only earlier formulas of the stage, that is cell
+// order itself, found without building anything.
+std::vector<Cell> StageOrder(const std::vector<Cell>& cells, const PerCell<CellState>& nodeOf) {
+    // What node i names among the stage's nodes, each in turn.
+    const auto forNamed = [&](auto visit) {
+        for (std::size_t i = 0; i < cells.size(); ++i)
+            for (const Int offset : ProgramOf(cells[i]).References)
+                if (const Int node = nodeOf[At(cells[i] + offset)].Place; node >= 0) visit(static_cast<Int>(i), node);
+    };
+    bool backwards = true;
+    forNamed([&](Int i, Int node) { backwards = backwards && node < i; });
+    if (backwards) return cells;
+    std::vector<std::pair<Int, Int>> pairs;
+    forNamed([&](Int i, Int node) { pairs.emplace_back(i, node); });
+    std::vector<Cell> order = NodeOrder(Grouped(cells.size(), pairs));
+    for (Cell& node : order) node = cells[At(node)];
+    return order;
 }
 
 void BuildOrder() {
     RecalculationState& r = R();
     const Int cells = static_cast<Int>(CellCount());
-    std::vector<Int> stageOf(At(cells), -1);
-    std::vector<Int> stages[2];
+    std::vector<Cell> stages[2];
     r.OrderMatters = false;
-    for (Int index = 0; index < cells; ++index) {
+    r.Order.clear();
+    r.VolatileCells.clear();
+    r.DependentStart.clear();
+    r.Dependents.clear();
+    r.OrderValid = true;
+    const auto formula = std::find_if(C().CellFormula.begin(), C().CellFormula.end(), [](const Text& f) { return !f.Empty(); });
+    // A sheet without formulas needs nothing kept.
+    if (formula == C().CellFormula.end()) return;
+    Fit();
+    for (Int index = static_cast<Int>(formula - C().CellFormula.begin()); index < cells; ++index) {
         if (!HasFormula(index)) continue;
         const FormulaProgram& program = ProgramOf(index);
         r.OrderMatters = r.OrderMatters || program.OrderMatters;
-        const Int stage = program.ReadsAnyCell ? 1 : 0;
-        stageOf[At(index)] = stage;
-        stages[stage].push_back(index);
+        stages[program.ReadsAnyCell ? 1 : 0].push_back(index);
     }
-    r.Order.clear();
-    r.VolatileCells.clear();
-    for (Int stage = 0; stage < 2; ++stage) {
-        const std::vector<Int> order = StageOrder(StageGraph(stages[stage], stageOf, stage));
+    // Each stage's node numbers, in Place until the order is known.
+    for (CellState& cell : r.Cells) cell.Place = -1;
+    for (const std::vector<Cell>& stage : stages) {
+        for (std::size_t i = 0; i < stage.size(); ++i) r.Cells[At(stage[i])].Place = static_cast<Cell>(i);
+        const std::vector<Cell> order = StageOrder(stage, r.Cells);
+        for (const Int cell : stage) r.Cells[At(cell)].Place = -1;
         r.Order.insert(r.Order.end(), order.begin(), order.end());
     }
-    std::fill(r.Place.begin(), r.Place.end(), -1);
     for (std::size_t i = 0; i < r.Order.size(); ++i) {
-        r.Place[At(r.Order[i])] = static_cast<Int>(i);
+        r.Cells[At(r.Order[i])].Place = static_cast<Cell>(i);
         if (ProgramOf(r.Order[i]).Volatile) r.VolatileCells.push_back(r.Order[i]);
     }
     r.Due.assign(r.Order.size(), 0);
-    // Who names each cell, as one array.
+    // Who names each cell: counted, then filled in.
     r.DependentStart.assign(At(cells) + 1, 0);
     for (const Int f : r.Order)
         for (const Int offset : ProgramOf(f).References) ++r.DependentStart[At(f + offset) + 1];
     for (std::size_t c = 0; c < At(cells); ++c) r.DependentStart[c + 1] += r.DependentStart[c];
-    r.Dependents.assign(At(r.DependentStart.back()), 0);
-    std::vector<Int> fill(r.DependentStart.begin(), r.DependentStart.end() - 1);
+    r.Dependents.resize(At(r.DependentStart.back()));
+    std::vector<Cell> fill(r.DependentStart.begin(), r.DependentStart.end() - 1);
     for (const Int f : r.Order)
         for (const Int offset : ProgramOf(f).References) r.Dependents[At(fill[At(f + offset)]++)] = f;
     r.OrderValid = true;
@@ -231,7 +264,7 @@ void BuildOrder() {
 }
 
 void EnsureOrder() {
-    Fit();
+    if (R().Cells.size() != CellCount()) R().OrderValid = false;
     if (!R().OrderValid) BuildOrder();
 }
 
@@ -247,24 +280,25 @@ void Finish() {
 void CellChanging(CellField field, std::size_t index) {
     RecalculationState& r = R();
     if (index == AllCells) {
-        r.Programs.clear();
+        r.Cells.clear();
         r.Shapes.clear();
-        r.NumberKnown.clear();
+        r.Owned.clear();
         r.OrderValid = false;
         r.AllChanged = true;
         return;
     }
-    if (index >= r.Programs.size()) return;  // nothing kept yet
+    // Nothing is kept of a sheet that never had a formula or a number read.
+    const bool kept = index < r.Cells.size();
     if (field == CellField::Formula) {
-        r.Programs[index].reset();
+        if (kept) r.Cells[index].Program = nullptr;
         r.OrderValid = false;
-    } else {
-        r.NumberKnown[index] = 0;
+    } else if (kept) {
+        r.Cells[index].NumberKnown = 0;
     }
     if (r.AllChanged) return;
     r.Changed.push_back(static_cast<Int>(index));
     // More changes than cells: the next pass may as well compute everything.
-    if (r.Changed.size() > r.Programs.size()) {
+    if (r.Changed.size() > CellCount()) {
         r.Changed.clear();
         r.AllChanged = true;
     }
@@ -273,11 +307,12 @@ void CellChanging(CellField field, std::size_t index) {
 double CellNumber(Int index) {
     Fit();
     RecalculationState& r = R();
-    if (!r.NumberKnown[At(index)]) {
-        r.Numbers[At(index)] = TextToNumber(C().CellText[At(index)]);
-        r.NumberKnown[At(index)] = 1;
+    CellState& cell = r.Cells[At(index)];
+    if (!cell.NumberKnown) {
+        cell.Number = TextToNumber(C().CellText[At(index)]);
+        cell.NumberKnown = 1;
     }
-    return r.Numbers[At(index)];
+    return cell.Number;
 }
 
 void ComputeCell(Int index) {
@@ -296,8 +331,8 @@ void ComputeCell(Int index) {
     RecalculationState& r = R();
     const bool real = outcome.ErrorCode == 0 && outcome.Value.ValueType == ValueTypeReal &&
                       std::isfinite(outcome.Value.ValueNumeric);
-    r.Numbers[At(index)] = real ? outcome.Value.ValueNumeric : 0;
-    r.NumberKnown[At(index)] = real;
+    r.Cells[At(index)].Number = real ? outcome.Value.ValueNumeric : 0;
+    r.Cells[At(index)].NumberKnown = real;
     ++r.Report.Computed;
 }
 
@@ -313,11 +348,12 @@ void RecalculateChanged() {
     EnsureOrder();
     RecalculationState& r = R();
     if (r.AllChanged || r.OrderMatters) return RecalculateCells();
+    if (r.Order.empty()) return Finish();
     // What the changed cells reach through the formulas naming them, and the
     // formulas that give another value at each run, in the order of a pass.
-    std::vector<Int> places, work;
+    std::vector<Cell> places, work;
     const auto reach = [&](Int cell) {
-        const Int place = r.Place[At(cell)];
+        const Int place = r.Cells[At(cell)].Place;
         if (place >= 0) {
             if (r.Due[At(place)]) return;
             r.Due[At(place)] = 1;

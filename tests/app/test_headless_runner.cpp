@@ -37,6 +37,19 @@ std::string Times(int count, const std::string& keys) {
     return all;
 }
 
+// A household budget: amounts in column 2, their total in Z6S2 below them,
+// shares in column 3 naming the total; then one amount changed.
+const std::string BudgetKeys = [] {
+    std::string keys = "xPosten{Return}^UBetrag{Return}^UAnteil{Return}^J^H^H";
+    const std::pair<const char*, const char*> items[] = {{"Miete", "800"}, {"Essen", "350"}, {"Auto", "150"}};
+    for (int row = 2; row <= 4; ++row) {
+        const std::string r = std::to_string(row);
+        keys += std::string(items[row - 2].first) + "{Return}^U" + items[row - 2].second + "{Return}^U=Round(Z" + r +
+                "S2/Z6S2*100,1){Return}^J^H^H";
+    }
+    return keys + "^JSumme{Return}^U=Z2S2+Z3S2+Z4S2{Return}^K^K^K450{Return}";
+}();
+
 // Selectors show their folder: the file menu's cases use a fixed one,
 // which ScreenFiles fills with files of fixed sizes and dates.
 #define ScreenFolder "/tmp/tabrona-screen-files"
@@ -95,6 +108,7 @@ const Case Cases[] = {
     // A formula is computed after the cells it names: a chain against the
     // cell order settles at once; a cycle moves one step each time.
     {"chain_against_cell_order", "x=Z1S2+1{Return}^U=Z1S3*2{Return}^U5{Return}", 50},
+    {"budget_shares", BudgetKeys, 50},
     {"cycle_recalculated", "x=Z1S2{Return}^U=Z1S1+1{Return}^^", 50},
     // Sheet display and editing, seen from outside.
     // Numbers typed are read up to the first character that cannot continue them and shown anew.
@@ -578,6 +592,23 @@ TEST_F(RunnerTest, RandomKeysAcrossEveryMenuNeverHang) {
     const auto [status, output] = RunCommand(env + (root ? "runuser -u nobody -- " : "") + exe +
                                              " --keys k.keys --log log --screen s.txt a.calc");
     EXPECT_EQ(status, 0) << output << ReadAll(home / "log").substr(0, 2000);
+}
+
+}  // namespace
+
+namespace {
+
+// The budget's shares are right on the screen after each edit (the screen
+// case), and after a save and an open, and in an export: the shares name
+// the total below them.
+TEST_F(RunnerTest, BudgetSharesAreRightAfterSaveOpenAndExport) {
+    const fs::path calc = dir / "haushalt.calc";
+    Screen(BudgetKeys.substr(1) + "^Qs", File("haushalt.calc", ""));  // a new Calculation of that name
+    EXPECT_NE(Screen("", "'" + calc.string() + "'").find("  2|Miete    800      57,1"), std::string::npos);
+    const auto [status, exported] = RunCommand(std::string("'") + TABRONA_EXE + "' --export '" + calc.string() + "' -");
+    EXPECT_EQ(status, 0);
+    EXPECT_NE(exported.find("Miete\t800\t57,1"), std::string::npos) << exported.substr(0, 200);
+    EXPECT_NE(exported.find("Essen\t450\t32,1"), std::string::npos);
 }
 
 }  // namespace
