@@ -67,7 +67,15 @@ void GraphicView::SetZoom(int zoom) {
 }
 
 void GraphicView::paintEvent(QPaintEvent*) {
-    if (std::optional<ArgbImage> image = ViewRefresh(window_)) picture_ = ImageOf(*image);
+    // The window's memory is converted only when its pixels changed since
+    // the picture kept here; otherwise (an exposed window) that is painted.
+    const Int changes = PixelChangesOf(window_);
+    if (picture_.isNull() || changes != pictureChanges_) {
+        if (std::optional<ArgbImage> image = ViewRefresh(window_)) {
+            picture_ = ImageOf(*image);
+            pictureChanges_ = changes;
+        }
+    }
     QPainter painter(this);
     if (picture_.isNull()) {
         painter.fillRect(rect(), palette().window());

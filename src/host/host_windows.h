@@ -38,6 +38,7 @@ private:
     UInt8 window_;
     int zoom_ = 1;
     QImage picture_;
+    Int pictureChanges_ = -1;  // the window's PixelChanges when picture_ was made
 };
 
 // A top-level window whose close box is the program's business: OnClose

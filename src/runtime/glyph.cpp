@@ -269,6 +269,7 @@ void t_PrintSymbol(UInt8 w, UInt8 c, UInt8 colour, Int x, Int y) {
     std::uint32_t& cell = cells[static_cast<std::size_t>(offset)];
     if (cell != shown) {
         cell = DrawSymbol(win, c, drawn, x, y) ? shown : 0;
+        PixelsChanged(win);
     }
     UInt8* text = Screen().VideoMemory.data() + win.TextMemoryStart;
     const Int half = (win.TextMemoryEnd - win.TextMemoryStart + 1) / 2;
@@ -356,6 +357,11 @@ RACY_COPY void ConvertPixels(const UInt8* src, std::uint32_t* out, Int depth, In
 
 }  // namespace
 
+Int PixelChangesOf(UInt8 w) {
+    if (!Runtime().MemoryInitialized || w >= GraphicWindowCount) return 0;
+    return Screen().WindowTable[w].PixelChanges;
+}
+
 std::optional<ArgbImage> ViewRefresh(UInt8 w) {
     if (!Runtime().MemoryInitialized || w >= GraphicWindowCount) return std::nullopt;
     t_Window& win = Screen().WindowTable[w];
@@ -378,6 +384,7 @@ std::optional<ArgbImage> t_WindowImage(UInt8 w) {
     }
     if (!win.Visible) return std::nullopt;
     const auto started = std::chrono::steady_clock::now();
+    Screen().WindowTable[w].PicturesMade = win.PicturesMade + 1;
     const Int depth = win.BitDepth, width = win.Width, height = win.Height, start = win.MemoryStart;
     const Int rowBytes = GraphicRowBytes(depth, width);
     if (rowBytes < 0) {

@@ -33,3 +33,6 @@ std::optional<ArgbImage> t_WindowImage(UInt8 w);
 // that the auto-update thread makes no new request meanwhile; none before
 // the runtime is initialised or when t_WindowImage has none.
 std::optional<ArgbImage> ViewRefresh(UInt8 w);
+// How often the pixels of graphic window w changed so far (0 before the
+// runtime is set up): a picture made at the same count needs no remaking.
+Int PixelChangesOf(UInt8 w);

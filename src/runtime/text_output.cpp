@@ -93,6 +93,7 @@ void MoveAreaLines(t_Window& win, bool up) {
             std::memmove(cells + lower, cells + upper, bytes);
     }
     UInt8* memory = Screen().VideoMemory.data();
+    PixelsChanged(win);
     const Int lineBytes = win.BitDepth * win.Font.Height * win.Width / 8;
     if (up) {
         const Int start = PixelLineStart(win, first), end = PixelLineEnd(win, last);

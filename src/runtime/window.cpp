@@ -1,10 +1,14 @@
 #include "runtime/window.h"
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <mutex>
 
 #include "platform/log.h"
 #include "platform/platform.h"
@@ -43,6 +47,7 @@ bool MemoryReady() { return Runtime().MemoryInitialized; }
 Int BlockStart(Int high, Int size) { return static_cast<Int>(static_cast<std::uint32_t>(high - size + 1) & BlockMask); }
 
 // Moves the bytes [start, end] up by shift; memmove copes with the overlap.
+// The moved windows' pictures stay as they were: their pixels only move.
 void MoveBlockUp(Int start, Int end, Int shift) {
     UInt8* memory = Screen().VideoMemory.data();
     std::memmove(memory + start + shift, memory + start, static_cast<std::size_t>(end - start + 1));
@@ -619,6 +624,46 @@ void t_WindowAutoUpdateProcess() {
     AutoUpdateLoop();
 }
 
+namespace {
+
+// The auto-update thread sleeps here while no window has changes to show.
+struct AutoUpdateSleep {
+    std::mutex Mutex;
+    std::condition_variable Wake;
+    std::atomic<bool> Sleeping{false};
+};
+ProgramState<AutoUpdateSleep> sleeper{nullptr};
+
+// A window whose pixels changed since its last picture, whether due or not.
+bool AnyChangesToShow() {
+    for (const t_Window& win : Screen().WindowTable)
+        if (win.Initialized && win.AutoUpdate && win.PixelChanges != win.PictureAsked) return true;
+    return false;
+}
+
+// Until a window's pixels change; at most a tenth of a second, for settings
+// (a refresh rate, a window shown) that change no pixel.
+void SleepUntilChanges() {
+    AutoUpdateSleep& s = *sleeper;
+    std::unique_lock lock(s.Mutex);
+    s.Sleeping = true;
+    if (!AnyChangesToShow()) s.Wake.wait_for(lock, std::chrono::milliseconds(100), [&] { return !s.Sleeping; });
+    s.Sleeping = false;
+}
+
+}  // namespace
+
+void PixelsChanged(t_Window& win) {
+    win.PixelChanges = win.PixelChanges + 1;
+    AutoUpdateSleep& s = *sleeper;
+    if (!s.Sleeping) return;
+    {
+        std::lock_guard lock(s.Mutex);
+        s.Sleeping = false;
+    }
+    s.Wake.notify_one();
+}
+
 void AutoUpdateLoop() {
     Platform& p = CurrentPlatform();
     if (currentthreadnumber() > 2) p.SetCurrentThreadName("t_WindowAutoUpdate");
@@ -631,6 +676,9 @@ void AutoUpdateLoop() {
             const Int rate = win.RefreshRate;
             // A rate of 0 would divide by zero: such a window is never due.
             if (!win.Initialized || !win.AutoUpdate || !win.VerticalBlank || rate <= 0) continue;
+            // Nothing changed since the last picture: nothing to show anew.
+            const Int changes = win.PixelChanges;
+            if (changes == win.PictureAsked) continue;
             const Int now = NowMilliseconds();
             if (now - win.UpdateStarted < 1000 / rate) continue;
             if (t_WindowView(k) == NoHostRef) {
@@ -640,9 +688,16 @@ void AutoUpdateLoop() {
             }
             anyDue = true;
             win.UpdateStarted = now;
+            win.PictureAsked = changes;
             p.RunOnGui([&p, k] { p.SetNeedsDisplay(k); });
         }
-        if (!anyDue) SleepMilliseconds(1);
+        if (anyDue) continue;
+        // Changes waiting for their refresh time are looked at every
+        // millisecond; without any, the thread sleeps until one comes.
+        if (AnyChangesToShow())
+            SleepMilliseconds(1);
+        else
+            SleepUntilChanges();
     }
     screen.AutoUpdateStarted = false;
     LogLine("t_WindowAutoUpdateProcess: End.");

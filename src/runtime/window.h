@@ -40,6 +40,13 @@ struct t_Window {
     SharedValue<Int> UpdateFinished = 0;
     SharedValue<Int> UpdateDuration = 0;
     SharedValue<Int> RefreshRate = 30;
+    // Counts the changes to the window's pixels: a refresh is due only when
+    // the count moved on since the picture last asked for (PictureAsked),
+    // and the host converts the memory again only then. PicturesMade counts
+    // the conversions.
+    SharedValue<Int> PixelChanges = 0;
+    SharedValue<Int> PictureAsked = -1;
+    SharedValue<Int> PicturesMade = 0;
     SharedValue<HostRef> Window = NoHostRef;
     SharedValue<HostRef> View = NoHostRef;
     t_DrawingRect DrawingRect;
@@ -91,9 +98,15 @@ struct t_Window {
     bool HasText() const { return TextMemoryStart >= 0; }
 };
 
+// Counts a change of the window's pixels, and wakes the auto-update thread
+// when it sleeps for want of changes.
+void PixelsChanged(t_Window& win);
 // Forgets what the text cells show, after pixels were written other than
 // by drawing glyphs.
-inline void ForgetDrawnCells(t_Window& win) { win.DrawnCells.clear(); }
+inline void ForgetDrawnCells(t_Window& win) {
+    win.DrawnCells.clear();
+    PixelsChanged(win);
+}
 
 // The window table and the video memory, owned by the program thread.
 struct WindowMemory {

@@ -16,7 +16,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <atomic>
 #include <chrono>
+#include <thread>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -318,8 +320,9 @@ TEST_F(DesktopTest, TenThousandKeysArriveInOrder) {
         ASSERT_EQ(c.CellText[static_cast<std::size_t>(i)], Text::FromBytes(std::to_string(i % 10))) << i;
 }
 
-// With RefreshRate 30 a window that is always due is asked to refresh no
-// more often than every 33 ms.
+// With RefreshRate 30 a window whose pixels change all the time is asked to
+// refresh no more often than every 33 ms; one whose pixels stay as they are
+// is not asked at all, and its picture is not made again.
 TEST(DesktopPacingTest, RefreshRequestsOfAnAlwaysDueWindowAreARefreshApart) {
     SetLogToStdout(false);
     class Recording : public QtPlatform {
@@ -341,11 +344,26 @@ TEST(DesktopPacingTest, RefreshRequestsOfAnAlwaysDueWindowAreARefreshApart) {
     t_Window& window = Screen().WindowTable[0];
     window.RefreshRate = 30;
     window.AutoUpdate = true;
+    std::atomic<bool> changing{true};
+    std::thread writer([&] {
+        while (changing) {
+            PixelsChanged(window);
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    });
     Pump([] { return false; }, 700);
-    window.AutoUpdate = false;
+    changing = false;
+    writer.join();
     ASSERT_GE(recording.requests.size(), 10u);
     for (std::size_t i = 1; i < recording.requests.size(); ++i)
         EXPECT_GE(recording.requests[i] - recording.requests[i - 1], 33) << i;
+    Pump([] { return false; }, 100);  // the last change's picture
+    const std::size_t requests = recording.requests.size();
+    const Int pictures = window.PicturesMade;
+    Pump([] { return false; }, 500);
+    window.AutoUpdate = false;
+    EXPECT_EQ(recording.requests.size(), requests);
+    EXPECT_EQ(window.PicturesMade, pictures);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <atomic>
 #include <random>
 
 #include "platform/program_state.h"
@@ -246,23 +247,33 @@ TEST_F(WindowTest, TextWindowLayoutAndThePrinterText) {
 }
 
 TEST_F(WindowTest, UpdateRequestsAndAutoUpdatePacing) {
-    for (UInt8 w = 0; w < 5; ++w) Init(w, 8, 32, 32);
+    for (UInt8 w = 0; w < 6; ++w) Init(w, 8, 32, 32);
     LogCapture log;
-    // 0: 20 per second; 1: rate 0 (never due); 2: once a second; 3: image being built; 4: auto-update off.
+    // 0: 20 per second; 1: rate 0 (never due); 2: once a second; 3: image being built; 4: auto-update off;
+    // 5: pixels that never change after the first picture.
     Record(0).RefreshRate = 20;
     Record(1).RefreshRate = 0;
     Record(2).RefreshRate = 1;
     Record(3).VerticalBlank = false;
+    std::atomic<bool> changing{true};
+    std::thread writer([&] {
+        while (changing) {
+            for (UInt8 w = 0; w < 5; ++w) PixelsChanged(Record(w));
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    });
     const auto start = std::chrono::steady_clock::now();
-    for (UInt8 w : {0, 1, 2, 3}) Record(w).AutoUpdate = true;
+    for (UInt8 w : {0, 1, 2, 3, 5}) Record(w).AutoUpdate = true;
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     const int requests = host->Window(0).needsDisplayCount;
     EXPECT_GE(requests, 2);
     EXPECT_LE(requests, std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count() / 50 + 2);
     for (int w : {1, 3, 4}) EXPECT_EQ(host->Window(w).needsDisplayCount, 0) << w;
-    EXPECT_EQ(host->Window(2).needsDisplayCount, 1);
+    for (int w : {2, 5}) EXPECT_EQ(host->Window(w).needsDisplayCount, 1) << w;
     host->SetViewExists(0, false);
     EXPECT_TRUE(WaitFor([&] { return log.Contains("t_WindowAutoUpdateProcess: Window #0 view is nil, resource undefined."); }));
+    changing = false;
+    writer.join();
 }
 
 }  // namespace
