@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "app/batch.h"
 #include "app/desktop_module.h"
@@ -15,7 +16,7 @@
 namespace {
 
 constexpr const char* UsageText =
-    "usage: tabrona [--zoom 1|2|3] [FILE]\n"
+    "usage: tabrona [--zoom 1|2|3] [FILE...]\n"
     "       tabrona --headless [--keys FILE] [--screen FILE] [--screenshot FILE.png]\n"
     "                          [--lines 50|80] [--log FILE] [--recovery FOLDER] [FILE]\n"
     "       tabrona --export IN.calc OUT.txt|-\n"
@@ -23,8 +24,9 @@ constexpr const char* UsageText =
     "       tabrona --help | --version\n"
     "\n"
     "Without --headless Tabrona opens its window on the desktop; FILE is opened\n"
-    "at start (or handed to a Tabrona already running). --zoom enlarges the\n"
-    "screen two or three times.\n"
+    "at start (or handed to a Tabrona already running; of several files the first,\n"
+    "as one Calculation is open at a time). --zoom enlarges the screen two or three\n"
+    "times, as far as the window then fits the screen.\n"
     "\n"
     "--headless runs the program without a display: --keys types a key script,\n"
     "--screen and --screenshot write what the screen shows at the end (text or\n"
@@ -52,6 +54,7 @@ struct Options {
     bool Help = false;
     bool Version = false;
     std::string HeadlessOnly;  // the first option that needs --headless
+    std::vector<std::string> LeftOut;  // files after the first
 };
 
 bool Fail(const std::string& message) {
@@ -106,6 +109,8 @@ bool ParseOptions(int argc, char** argv, Options& options) {
             batch.Out = argv[++i];
         } else if (!arg.empty() && arg[0] != '-' && runner.OpenFile.empty()) {
             runner.OpenFile = arg;
+        } else if (!arg.empty() && arg[0] != '-') {
+            options.LeftOut.push_back(arg);
         } else {
             return Fail("unknown argument " + arg);
         }
@@ -146,9 +151,13 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (options.Version) {
-        std::printf("tabrona %s\n", TABRONA_VERSION);
+        std::printf("Tabrona %s (build %s)\n", ProductVersionText().c_str(), TABRONA_VERSION);
         return 0;
     }
+    // One Calculation is open at a time: the others are named, not lost.
+    for (const std::string& file : options.LeftOut)
+        std::fprintf(stderr, "tabrona: one Calculation at a time: %s is opened, %s is not\n",
+                     options.Runner.OpenFile.c_str(), file.c_str());
     if (options.BatchRun.Run) return options.BatchRun.Run(options.BatchRun.In, options.BatchRun.Out);
     if (!FontFound()) return 1;
     if (options.Headless) Leave(RunHeadless(options.Runner, MainProgram));

@@ -83,9 +83,14 @@ bool SaveCalculationAs() {
     const String path = SaveFileSelector(SheetWindow, SelectorStartFolder(), "Calculation sichern", "Sichern unter:",
                                          c.CalcFileName, 5, c.GridBottom - 10, SelectorWidth, false);
     RedrawAfterDialog();
-    if (path.empty() || !WriteCalculation("TabronaSaveAs", path)) return false;
-    c.CalcFileName = nameofpath(path);
-    c.CalcFolder = folderofpath(path);
+    if (path.empty()) return false;
+    // A name typed without an extension is a Calculation's: the desktop
+    // finds it by its ".calc".
+    const String name = nameofpath(path);
+    const String file = name.find('.') == String::npos ? path + ".calc" : path;
+    if (!WriteCalculation("TabronaSaveAs", file)) return false;
+    c.CalcFileName = nameofpath(file);
+    c.CalcFolder = folderofpath(file);
     t_WindowTitle(SheetWindow, c.CalcFileName);
     return true;
 }

@@ -15,7 +15,8 @@ void OpenCalculation(const String& path);
 // with Modified still set, when the user cancelled or the file could not be
 // written (which the user is told).
 bool SaveCalculation();
-// Asks for a folder and name in the save selector and saves there.
+// Asks for a folder and name in the save selector and saves there; a name
+// without an extension gets ".calc".
 bool SaveCalculationAs();
 // When the Calculation is modified, asks whether to save it first: false
 // when the user cancels, or Ja's save failed.

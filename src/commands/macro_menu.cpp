@@ -20,7 +20,7 @@ namespace {
 constexpr UInt8 W = SheetWindow;
 constexpr UInt8 HorizontalRule = 154;  // fills the header line
 constexpr Int ShownBytes = 70;
-constexpr Int TextColumn = 8;  // after "Cmd-X: "
+constexpr Int TextColumn = 8;  // after "Alt-X: "
 
 // " Macro Editor " centred in the header line, filled with rules.
 Text MacroHeaderLine() {
@@ -168,7 +168,8 @@ void DrawMacroList() {
         t_Htab(W, 1);
         if (index == m.Selected) StatusColors();
         if (index <= MacroCount) {
-            t_Print(W, String("Cmd-"));
+            // The macro key is Alt on Linux.
+            t_Print(W, String("Alt-"));
             t_DisplayMode(W, 4);
             Text shown;
             shown += static_cast<UInt8>(index);

@@ -93,7 +93,7 @@ void StartUp() {
     t_WindowCenter(W);
     t_WindowFront(W);
     t_WindowVisible(W, true);
-    ProgramBanner() = {"Tabrona", 144, "Calculation", ProductInformation};
+    ProgramBanner() = {"Tabrona", ProductVersion, "Calculation", ProductInformation};
     t_CursorHome(W);
     t_ClearEndOfWindow(W);
     t_ProgramBanner(W);
@@ -125,6 +125,11 @@ void StartUp() {
 }
 
 }  // namespace
+
+std::string ProductVersionText() {
+    return std::to_string(ProductVersion / 100) + "." + (ProductVersion % 100 < 10 ? "0" : "") +
+           std::to_string(ProductVersion % 100);
+}
 
 void MainProgram() {
     StartUp();

@@ -6,6 +6,7 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <cstdio>
+#include <filesystem>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -69,11 +70,49 @@ constexpr int ConsoleFeedMilliseconds = 250;
 
 // Every log line also goes to the console window, in batches a few times a
 // second: a flood of lines never floods the GUI thread.
-void FeedLogToConsole(const std::shared_ptr<ConsoleFeed>& feed) {
-    SetLogSink([feed](std::string_view text) {
+// ... and, when one is open, to the log file.
+void FeedLog(const std::shared_ptr<ConsoleFeed>& feed, const std::shared_ptr<std::FILE>& file) {
+    SetLogSink([feed, file](std::string_view text) {
+        if (file) std::fwrite(text.data(), 1, text.size(), file.get());
         if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
         feed->Add(text);
     });
+    SetLogFlush(file ? std::function<void()>([file] { std::fflush(file.get()); }) : std::function<void()>());
+}
+
+// The desktop's log file: $XDG_STATE_HOME/Tabrona/tabrona.log, appended to;
+// one grown past LogFileLimit is kept as tabrona.log.1 and begun anew.
+constexpr std::uintmax_t LogFileLimit = std::uintmax_t{10} << 20;
+
+std::shared_ptr<std::FILE> OpenLogFile() {
+    const std::string folder = CurrentPlatform().Folder(StandardFolder::State);
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    const std::string path = folder + "tabrona.log";
+    if (std::filesystem::file_size(path, error) > LogFileLimit && !error)
+        std::filesystem::rename(path, path + ".1", error);
+    std::FILE* file = std::fopen(path.c_str(), "a");
+    if (!file) return nullptr;
+    return std::shared_ptr<std::FILE>(file, [](std::FILE* f) { std::fclose(f); });
+}
+
+// Qt's messages: notes and warnings go to the log; errors to standard error
+// as well. A fatal one while the application starts means that no display
+// answered, which is said in the program's words.
+void QtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    const std::string text = message.toStdString();
+    if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "tabrona: %s\n", text.c_str());
+    LogLine("Qt: " + text);
+    if (type == QtFatalMsg) std::abort();
+}
+
+void QtMessagesAtStart(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (type != QtFatalMsg) return QtMessages(type, context, message);
+    const char* display = std::getenv("DISPLAY");
+    std::fprintf(stderr, "tabrona: the display %s could not be opened; tabrona --headless runs without one\n",
+                 display && *display ? display : "(none)");
+    std::fflush(nullptr);
+    std::_Exit(1);
 }
 
 }  // namespace
@@ -93,7 +132,7 @@ Desktop::Desktop(const DesktopOptions& options) : options_(options) {
     auto platform = std::make_unique<QtPlatform>(windows_, options.Zoom);
     platform_ = platform.get();
     InstallPlatform(std::move(platform));
-    FeedLogToConsole(consoleFeed_);
+    FeedLog(consoleFeed_, nullptr);
     QObject::connect(&consoleTimer_, &QTimer::timeout, [this] {
         const std::string text = consoleFeed_->Take();
         if (text.empty()) return;
@@ -132,11 +171,19 @@ bool Desktop::RequestQuit() {
     return false;
 }
 
+void Desktop::LogTo(std::shared_ptr<std::FILE> file) { FeedLog(consoleFeed_, file); }
+
 void RunDesktop(int& argc, char** argv, const DesktopOptions& options, std::function<void()> mainProgram) {
+    // A start that goes well says nothing on the terminal: the log goes to
+    // the console window and the log file.
+    SetLogToStdout(false);
+    qInstallMessageHandler(QtMessagesAtStart);
     QApplication app(argc, argv);
+    qInstallMessageHandler(QtMessages);
     QApplication::setApplicationName("Tabrona");
     QApplication::setQuitOnLastWindowClosed(false);
     Desktop desktop(options);
+    desktop.LogTo(OpenLogFile());
     if (const int error = desktop.Platform().StartError()) {
         std::fprintf(stderr, "tabrona: the window cannot be started: eventfd: %s\n", std::strerror(error));
         std::fflush(nullptr);

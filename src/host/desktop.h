@@ -4,6 +4,7 @@
 
 #include <QLocalServer>
 #include <QTimer>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
@@ -36,6 +37,8 @@ public:
     bool RequestQuit();
 
     DesktopWindows& Windows() { return windows_; }
+    // The log to the console window and to `file` too (none: only there).
+    void LogTo(std::shared_ptr<std::FILE> file);
     // How often the console window took log lines so far.
     int ConsoleAppends() const { return consoleAppends_; }
     QtPlatform& Platform() { return *platform_; }

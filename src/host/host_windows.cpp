@@ -5,6 +5,7 @@
 #include <QInputMethodEvent>
 #include <QMimeData>
 #include <QPainter>
+#include <algorithm>
 
 #include "host/key_events.h"
 #include "runtime/events.h"
@@ -61,8 +62,34 @@ GraphicView::GraphicView(UInt8 window, QWidget* parent) : QWidget(parent), windo
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
+int WholeFactor(QSize picture, QSize room) {
+    if (picture.isEmpty()) return 1;
+    return std::max(1, std::min(room.width() / picture.width(), room.height() / picture.height()));
+}
+
 void GraphicView::SetZoom(int zoom) {
     zoom_ = zoom < 1 ? 1 : zoom > 3 ? 3 : zoom;
+    update();
+}
+
+void GraphicView::SetLogicalFrame(const QRect& frame, QSize area) {
+    logical_ = frame;
+    logicalArea_ = area;
+    Layout();
+}
+
+void GraphicView::Layout() {
+    const QSize area = parentWidget()->size();
+    if (area == logicalArea_ || logical_.isEmpty()) {
+        setGeometry(logical_);
+        factor_ = zoom_;
+        offset_ = QPoint();
+    } else {
+        const QSize picture = logical_.size() / zoom_;
+        factor_ = WholeFactor(picture, area);
+        offset_ = QPoint((area.width() - picture.width() * factor_) / 2, (area.height() - picture.height() * factor_) / 2);
+        setGeometry(QRect(QPoint(), area));
+    }
     update();
 }
 
@@ -77,13 +104,12 @@ void GraphicView::paintEvent(QPaintEvent*) {
         }
     }
     QPainter painter(this);
-    if (picture_.isNull()) {
-        painter.fillRect(rect(), palette().window());
-        return;
-    }
+    const QRect shown(offset_, picture_.size() * factor_);
+    if (picture_.isNull() || shown != rect()) painter.fillRect(rect(), palette().window());
+    if (picture_.isNull()) return;
     // Whole-number zoom without smoothing keeps every pixel a sharp square.
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawImage(QRect(0, 0, picture_.width() * zoom_, picture_.height() * zoom_), picture_);
+    painter.drawImage(shown, picture_);
 }
 
 void GraphicView::keyPressEvent(QKeyEvent* event) {
@@ -110,9 +136,10 @@ QVariant GraphicView::inputMethodQuery(Qt::InputMethodQuery query) const {
 
 void GraphicView::mousePressEvent(QMouseEvent* event) {
     // The window's drawing area (below any menu bar) with its origin at the
-    // bottom left, in the program's points.
-    const QPointF inWindow = QPointF(mapToParent(event->position().toPoint())) / zoom_;
-    const double height = static_cast<double>(parentWidget()->height()) / zoom_;
+    // bottom left, in the program's points, as the runtime laid it out.
+    const QPointF inPicture = (event->position() - QPointF(offset_)) / factor_;
+    const QPointF inWindow = QPointF(logical_.topLeft()) / zoom_ + inPicture;
+    const double height = static_cast<double>(logicalArea_.height()) / zoom_;
     const bool right = event->button() == Qt::RightButton;
     viewMouseDown(window_, inWindow.x(), height - inWindow.y(), Buttons(event->buttons()),
                   ModifiersOf(event->modifiers()), right);
@@ -173,6 +200,7 @@ void BuildDesktopWindows(DesktopWindows& windows, CloseRequest closeMain,
         window->setCentralWidget(central);
         auto* view = new GraphicView(static_cast<UInt8>(w), central);
         windows.Views[w] = view;
+        window->OnResize = [view] { view->Layout(); };
         if (w == 0) {
             window->OnClose = closeMain;
             window->OnDrop = openFile;

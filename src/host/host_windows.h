@@ -16,12 +16,27 @@
 #include "platform/platform.h"
 #include "runtime/types.h"
 
+// The largest whole factor, at least 1, by which a picture of `picture`
+// fits into `room`.
+int WholeFactor(QSize picture, QSize room);
+
 class GraphicView : public QWidget {
 public:
     GraphicView(UInt8 window, QWidget* parent);
     // Nearest-neighbour enlargement of the picture: 1, 2 or 3.
     void SetZoom(int zoom);
     int Zoom() const { return zoom_; }
+    // Where the runtime places the view (at the zoom, in the drawing area's
+    // pixels) and the size of the drawing area it placed it in.
+    void SetLogicalFrame(const QRect& frame, QSize area);
+    // Placed as the runtime placed it while the drawing area has the size
+    // it was laid out for; in a drawing area the user resized, the picture
+    // fills it by the largest whole factor that fits, centred.
+    void Layout();
+    QRect LogicalFrame() const { return logical_; }
+    QSize LogicalArea() const { return logicalArea_; }
+    int Factor() const { return factor_; }
+    QPoint Offset() const { return offset_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -37,6 +52,10 @@ protected:
 private:
     UInt8 window_;
     int zoom_ = 1;
+    QRect logical_;
+    QSize logicalArea_;
+    int factor_ = 1;
+    QPoint offset_;
     QImage picture_;
     Int pictureChanges_ = -1;  // the window's PixelChanges when picture_ was made
 };

@@ -54,10 +54,18 @@ void BuildMenuBar(QMainWindow& window, QtPlatform& platform, std::function<void(
     for (int zoom = 1; zoom <= 3; ++zoom) {
         QAction* action = view->addAction(QString("Vergrößerung %1x").arg(zoom));
         action->setCheckable(true);
-        action->setChecked(zoom == platform.Zoom());
         zooms->addAction(action);
-        QObject::connect(action, &QAction::triggered, [&platform, zoom] { platform.SetZoom(zoom); });
+        QObject::connect(action, &QAction::triggered, [&platform, zoom] { platform.AskZoom(zoom); });
     }
+    // A zoom whose window would not fit the screen is not offered.
+    QObject::connect(view, &QMenu::aboutToShow, [&platform, zooms] {
+        const int largest = platform.FittingZoom(3);
+        for (QAction* action : zooms->actions()) {
+            const int zoom = zooms->actions().indexOf(action) + 1;
+            action->setEnabled(zoom <= largest);
+            action->setChecked(zoom == platform.Zoom());
+        }
+    });
 
     QMenu* windows = bar->addMenu("Fenster");
     for (const TaggedItem& item : WindowItems) AddTagged(*windows, item.Title, item.Tag);

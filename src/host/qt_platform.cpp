@@ -11,6 +11,7 @@
 #include <QThread>
 #include <sys/eventfd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <unistd.h>
 
@@ -50,7 +51,8 @@ HostRect ToBottomLeft(const QRect& r, int height, double scale) {
 
 }  // namespace
 
-QtPlatform::QtPlatform(DesktopWindows& windows, int zoom) : windows_(windows), zoom_(zoom) {
+QtPlatform::QtPlatform(DesktopWindows& windows, int zoom)
+    : windows_(windows), zoom_(std::clamp(zoom, 1, 3)), askedZoom_(zoom_) {
     for (GraphicView* view : windows_.Views)
         if (view) view->SetZoom(zoom);
     wakeFd_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
@@ -141,9 +143,30 @@ HostRect QtPlatform::WindowFrame(int window) {
     return ToBottomLeft(QRect(w->pos(), content), screen.height(), Scale(window));
 }
 
+int QtPlatform::FittingZoom(int asked) const {
+    QWidget* w = Find(0);
+    if (!w || !HasLogicalSize_) return std::clamp(asked, 1, 3);
+    const QRect available = ScreenOf(w)->availableGeometry();
+    // The window manager's frame, where it is known; a title bar's worth otherwise.
+    const QSize decoration = w->isVisible() ? w->frameGeometry().size() - w->size() : QSize(0, 32);
+    for (int zoom = std::clamp(asked, 1, 3); zoom > 1; --zoom) {
+        const int width = static_cast<int>(logicalSize_.width() * zoom) + decoration.width();
+        const int height = static_cast<int>(logicalSize_.height() * zoom) + MenuBarHeight(w) + decoration.height();
+        if (width <= available.width() && height <= available.height()) return zoom;
+    }
+    return 1;
+}
+
 void QtPlatform::SetWindowFrame(int window, const HostRect& frame) {
     QWidget* w = Find(window);
     if (!w) return;
+    // The program's window sets the zoom: the largest asked for that fits.
+    if (window == 0) {
+        logicalSize_ = QSizeF(frame.width, frame.height);
+        HasLogicalSize_ = true;
+        const int zoom = FittingZoom(askedZoom_);
+        if (zoom != zoom_) SetZoom(zoom);
+    }
     const double s = Scale(window);
     const QRect r = FromBottomLeft(frame, ScreenOf(w)->geometry().height(), s);
     w->resize(r.width(), r.height() + MenuBarHeight(w));
@@ -153,7 +176,8 @@ void QtPlatform::SetWindowFrame(int window, const HostRect& frame) {
 void QtPlatform::SetViewFrame(int window, const HostRect& frame) {
     if (!HasView(window)) return;
     const int height = ContentHeight(window);
-    windows_.Views[window]->setGeometry(FromBottomLeft(frame, height, Scale(window)));
+    windows_.Views[window]->SetLogicalFrame(FromBottomLeft(frame, height, Scale(window)),
+                                            Content(Find(window))->size());
 }
 
 std::string QtPlatform::WindowTitle(int window) {
@@ -180,7 +204,9 @@ void QtPlatform::CenterWindow(int window) {
     QWidget* w = Find(window);
     if (!w) return;
     const QRect screen = ScreenOf(w)->availableGeometry();
-    w->move(screen.x() + (screen.width() - w->width()) / 2, screen.y() + (screen.height() - w->height()) / 2);
+    // A window larger than the screen keeps its title bar on it.
+    w->move(std::max(screen.x(), screen.x() + (screen.width() - w->width()) / 2),
+            std::max(screen.y(), screen.y() + (screen.height() - w->height()) / 2));
 }
 
 void QtPlatform::MakeKeyAndFront(int window) {
@@ -325,6 +351,11 @@ void QtPlatform::DeleteMenuItem(const std::string& menuTitle, int index) {
     menu->removeAction(menu->actions()[index]);
 }
 
+void QtPlatform::AskZoom(int zoom) {
+    askedZoom_ = std::clamp(zoom, 1, 3);
+    SetZoom(FittingZoom(askedZoom_));
+}
+
 void QtPlatform::SetZoom(int zoom) {
     zoom = zoom < 1 ? 1 : zoom > 3 ? 3 : zoom;
     if (zoom == zoom_) return;
@@ -333,12 +364,16 @@ void QtPlatform::SetZoom(int zoom) {
         GraphicView* view = windows_.Views[w];
         QWidget* window = Find(w);
         if (!view || !window) continue;
+        if (view->LogicalArea().isEmpty()) {  // not laid out yet
+            view->SetZoom(zoom);
+            continue;
+        }
         const int bar = MenuBarHeight(window);
-        window->resize(static_cast<int>(window->width() * factor),
-                       static_cast<int>((window->height() - bar) * factor) + bar);
-        view->parentWidget()->resize(window->width(), window->height() - bar);
-        view->setGeometry(QRect(view->pos() * factor, view->size() * factor));
+        const QSize area = view->LogicalArea() * factor;
+        window->resize(area.width(), area.height() + bar);
+        view->parentWidget()->resize(area);
         view->SetZoom(zoom);
+        view->SetLogicalFrame(QRect(view->LogicalFrame().topLeft() * factor, view->LogicalFrame().size() * factor), area);
     }
     zoom_ = zoom;
 }

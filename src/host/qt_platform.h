@@ -68,6 +68,12 @@ public:
     // Enlarges every graphic window to a new zoom, keeping its place.
     void SetZoom(int zoom);
     int Zoom() const { return zoom_; }
+    // The zoom the user asks for, as far as the program's window then fits
+    // the screen (the menu's zoom items).
+    void AskZoom(int zoom);
+    // The largest zoom up to `asked` at which the program's window, with
+    // its menu bar and frame, fits the screen's available area.
+    int FittingZoom(int asked) const;
 
 private:
     QWidget* Find(int window) const;
@@ -81,6 +87,9 @@ private:
 
     DesktopWindows& windows_;
     int zoom_;
+    int askedZoom_;
+    QSizeF logicalSize_;  // window 0's drawing area in points, once known
+    bool HasLogicalSize_ = false;
 
     // Work for the GUI thread goes through this queue rather than through
     // Qt's cross-thread calls: the hand-over is then plain C++

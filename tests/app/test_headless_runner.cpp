@@ -329,6 +329,12 @@ TEST_F(RunnerTest, DesktopModuleLoadsOrIsReportedMissing) {
     auto [status, output] = RunCommand(unset + "'" + TABRONA_EXE + "'");
     EXPECT_EQ(status, 1);
     EXPECT_NE(output.find("no display found"), std::string::npos) << output;
+    // A display that does not answer is said in one line, not as Qt's abort.
+    std::tie(status, output) = RunCommand("env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DISPLAY=:65000 '" +
+                                          std::string(TABRONA_EXE) + "'");
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(output.find("tabrona: the display :65000 could not be opened"), std::string::npos) << output;
+    EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), 1) << output;
 
     const fs::path exe(TABRONA_EXE);
     fs::create_directories(dir / "bin");
@@ -390,6 +396,8 @@ TEST_F(RunnerTest, FileMenuSavesOpensAndQuits) {
     EXPECT_EQ(ReadAll(dir / "a.calc"), "S1:1\rZ1S1:000000000000F002>Neu\r");
     run("^J7{Return}^Qu^Zc.calc{Return}");  // ^Z empties the proposed name
     EXPECT_EQ(ReadAll(dir / "c.calc"), "S1:1\rZ1S1:000000000000F002>Neu\rZ2S1:000000000000F003>7\r");
+    run("^Qu^Zhaushalt{Return}");  // a name without an extension is a Calculation's
+    EXPECT_EQ(ReadAll(dir / "haushalt.calc"), "S1:1\rZ1S1:000000000000F002>Neu\r");
     EXPECT_NE(run("^Qob{Return}").find("Bee"), std::string::npos);  // the letter b, then Return
     EXPECT_EQ(run("^J7{Return}^Qnn").find("  1|Neu"), std::string::npos);  // Nein: emptied
     EXPECT_NE(run("^Qq").find("(Programm Ende)"), std::string::npos);

@@ -367,3 +367,47 @@ TEST(DesktopPacingTest, RefreshRequestsOfAnAlwaysDueWindowAreARefreshApart) {
 }
 
 }  // namespace
+
+namespace {
+
+// The zoom asked for gives way to the largest that fits the screen; a window
+// the user enlarges shows its picture by the largest whole factor that fits,
+// centred, and a click on it means the same pixel of the picture as before.
+TEST(DesktopLayoutTest, AZoomThatDoesNotFitIsReducedAndAResizeScalesAndCentres) {
+    SetLogToStdout(false);
+    DesktopWindows windows;
+    BuildDesktopWindows(windows, [] { return true; }, [](const QString&) {});
+    auto owned = std::make_unique<QtPlatform>(windows, 3);
+    QtPlatform& platform = *owned;
+    InstallPlatform(std::move(owned));
+    t_InitWindow(0, 24, 121, 50, 8, DefaultFontName);
+    t_WindowVisible(0, true);
+    HostWindow& window = *windows.Windows[0];
+    const QRect screen = window.screen()->availableGeometry();
+    EXPECT_LT(platform.Zoom(), 3);  // 2904 x 2400 fits no test screen
+    if (platform.Zoom() > 1) EXPECT_LE(window.height(), screen.height());
+    GraphicView& view = *windows.Views[0];
+    const QSize picture = view.LogicalFrame().size() / platform.Zoom();
+    const auto click = [&](QPointF at) {
+        QMouseEvent press(QEvent::MouseButtonPress, at, view.mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&view, &press);
+        t_Event event;
+        EXPECT_TRUE(TakeMouseEvent(0, event));
+        return std::make_pair(event.ClickX, event.ClickY);
+    };
+    const auto before = click(QPointF(100.5, 50.5) * platform.Zoom());
+    const int bar = window.height() - view.LogicalArea().height();
+    window.resize(picture.width() * 2 + 37, picture.height() * 2 + 21 + bar);
+    ASSERT_TRUE(Pump([&] { return view.Factor() == 2; }, 2000)) << view.Factor();
+    EXPECT_EQ(view.Offset(), QPoint(18, 10));
+    EXPECT_EQ(click(QPointF(view.Offset()) + QPointF(201, 101)), before);
+    t_Print(0, String("Hallo"));
+    const QImage shown = view.grab().toImage();
+    const std::optional<ArgbImage> image = t_WindowImage(0);
+    ASSERT_TRUE(image);
+    const QImage original = ImageOf(*image);
+    for (const QPoint p : {QPoint(10, 10), QPoint(30, 12), QPoint(500, 400)})
+        EXPECT_EQ(shown.pixel(view.Offset() + 2 * p), original.pixel(p)) << p.x() << "," << p.y();
+}
+
+}  // namespace
