@@ -122,6 +122,7 @@ void StartUp() {
         t_WaitKey(W);
     }
     ReturnToMainMenu();
+    Runtime().StartedUp = true;
 }
 
 }  // namespace
@@ -136,7 +137,9 @@ void MainProgram() {
     CalculationState& c = C();
     while (!c.QuitRequested) {
         StatusColors();
+        Runtime().WaitingAtMainMenu = c.MenuState == MainMenu;
         Int key = NextKey();
+        Runtime().WaitingAtMainMenu = false;
         if (TakeQuitRequest()) {
             QuitProgramCommand();
             if (c.QuitRequested) break;

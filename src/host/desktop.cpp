@@ -155,7 +155,7 @@ Desktop::Desktop(const DesktopOptions& options) : options_(options) {
 
 void Desktop::Launch(std::function<void()> mainProgram) {
     ApplicationWillFinishLaunching();
-    BuildMenuBar(*windows_.Windows[0], *platform_, [this] { RequestQuit(); });
+    BuildMenuBar(*windows_.Windows[0], *platform_, {[this] { RequestQuit(); }, options_.Help});
     if (!options_.OpenFile.empty()) OpenDocument(AbsolutePath(QString::fromStdString(options_.OpenFile)));
     ApplicationDidFinishLaunching(std::move(mainProgram));
 }

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "host/host_windows.h"
+#include "host/menu_bar.h"
 #include "platform/console_feed.h"
 
 class QtPlatform;
@@ -17,6 +18,7 @@ class QtPlatform;
 struct DesktopOptions {
     std::string OpenFile;  // opened at start; empty: none
     int Zoom = 1;  // 1, 2 or 3
+    std::vector<HelpPage> Help;  // the help menu's items
 };
 
 // The desktop side of a running program; needs a QApplication.

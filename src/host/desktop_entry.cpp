@@ -2,9 +2,24 @@
 
 #include <cstdio>
 
+#include "commands/help_overview.h"
 #include "commands/main_program.h"
 #include "host/desktop.h"
 #include "host/hand_over.h"
+#include "sheet/calculation.h"
+
+namespace {
+
+// What the program's help menu offers: the keys of each menu and the formula primer.
+std::vector<HelpPage> ProgramHelpPages() {
+    std::vector<HelpPage> pages;
+    for (Int menu = MainMenu; menu <= MacroMenu; ++menu)
+        pages.push_back({"Tasten: " + MenuOverviewTitle(menu), [menu] { return MenuKeyOverview(menu); }});
+    pages.push_back({"Formeln und Funktionen", FormulaPrimer});
+    return pages;
+}
+
+}  // namespace
 
 extern "C" int TabronaDesktopMain(int argc, char** argv, const char* openFile, int zoom) {
     if (!DesktopAvailable()) {
@@ -16,6 +31,7 @@ extern "C" int TabronaDesktopMain(int argc, char** argv, const char* openFile, i
     DesktopOptions options;
     options.OpenFile = openFile ? openFile : "";
     options.Zoom = zoom;
+    options.Help = ProgramHelpPages();
     if (!options.OpenFile.empty() && SendToRunningInstance(options.OpenFile)) return 0;
     RunDesktop(argc, argv, options, MainProgram);
 }

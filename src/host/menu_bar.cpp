@@ -1,12 +1,18 @@
 #include "host/menu_bar.h"
 
 #include <QActionGroup>
+#include <QDialog>
+#include <QFontDatabase>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
 #include <string>
 
 #include "host/qt_platform.h"
 #include "runtime/events.h"
+#include "runtime/key_codes.h"
+#include "runtime/memory.h"
 
 namespace {
 
@@ -35,13 +41,62 @@ constexpr TaggedItem WindowItems[] = {
     {"Einstellungen zeigen", 207},  {"Einstellungen ausblenden", 208},
 };
 
+// Items that type the program's own keys, so they behave exactly as the
+// keys do, questions included. The label shows the keys; they are no Qt
+// shortcuts, the program takes its keys itself.
+struct TypedItem {
+    const char* Title;
+    Int Menu;  // the control key that opens the program's menu
+    char Key;
+    const char* Label;
+};
+
+constexpr TypedItem FileItems[] = {
+    {"Neu", CtrlQ, 'N', "^Q N"},
+    {"Öffnen…", CtrlQ, 'O', "^Q O"},
+    {"Sichern", CtrlQ, 'S', "^Q S"},
+    {"Sichern unter…", CtrlQ, 'U', "^Q U"},
+    {"Drucken…", CtrlP, 'P', "^P P"},
+};
+
+// A window of its own for a help text, kept open beside the program.
+void ShowHelpText(QWidget& parent, const QString& title, const QString& text) {
+    auto* dialog = new QDialog(&parent);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setObjectName("HelpText");
+    dialog->setWindowTitle(title);
+    auto* view = new QPlainTextEdit(text, dialog);
+    view->setReadOnly(true);
+    view->setLineWrapMode(QPlainTextEdit::NoWrap);
+    view->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    (new QVBoxLayout(dialog))->addWidget(view);
+    const QFontMetrics metrics(view->font());
+    dialog->resize(metrics.horizontalAdvance(QString(124, 'M')), metrics.lineSpacing() * 30);
+    dialog->show();
+}
+
 }  // namespace
 
-void BuildMenuBar(QMainWindow& window, QtPlatform& platform, std::function<void()> quit) {
+void BuildMenuBar(QMainWindow& window, QtPlatform& platform, const MenuBarHooks& hooks) {
     QMenuBar* bar = window.menuBar();
 
     QMenu* file = bar->addMenu("Ablage");
-    QObject::connect(file->addAction("Beenden"), &QAction::triggered, quit);
+    QList<QAction*> typed;
+    for (const TypedItem& item : FileItems) {
+        QAction* action = file->addAction(QString("%1\t%2").arg(item.Title, item.Label));
+        typed.append(action);
+        QObject::connect(action, &QAction::triggered, [item] {
+            // The menu may have been opened before the program left its main menu.
+            if (Runtime().WaitingAtMainMenu) t_TypeString(String{static_cast<char>(item.Menu), item.Key});
+        });
+    }
+    // Its keys mean other things outside the main menu, in a dialog or before
+    // the program has started.
+    QObject::connect(file, &QMenu::aboutToShow, [typed] {
+        for (QAction* action : typed) action->setEnabled(Runtime().WaitingAtMainMenu);
+    });
+    file->addSeparator();
+    QObject::connect(file->addAction("Beenden"), &QAction::triggered, hooks.Quit);
 
     QMenu* edit = bar->addMenu("Bearbeiten");
     AddTagged(*edit, "Bildschirm als Bild kopieren", 110);
@@ -81,4 +136,16 @@ void BuildMenuBar(QMainWindow& window, QtPlatform& platform, std::function<void(
         AddTagged(*graphics, QString("Fenster %1 zeigen").arg(w), 213 + 2 * w);
         if (w > 0) AddTagged(*graphics, QString("Fenster %1 ausblenden").arg(w), 214 + 2 * w);
     }
+
+    QMenu* help = bar->addMenu("Hilfe");
+    for (const HelpPage& page : hooks.Help) {
+        const QString title = QString::fromStdString(page.Title);
+        QObject::connect(help->addAction(title), &QAction::triggered, [&window, title, text = page.Text] {
+            ShowHelpText(window, title, QString::fromStdString(text()));
+        });
+    }
+    // The texts read the program's tables, which exist once it has started.
+    QObject::connect(help, &QMenu::aboutToShow, [help] {
+        for (QAction* action : help->actions()) action->setEnabled(Runtime().StartedUp);
+    });
 }

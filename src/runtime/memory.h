@@ -18,6 +18,11 @@ struct RuntimeState {
     SharedValue<bool> UnsavedWork = false;
     // The user answered a quit request of the host with Abbrechen.
     SharedValue<bool> QuitDeclined = false;
+    // The program's start is done: its tables are built.
+    SharedValue<bool> StartedUp = false;
+    // The program waits for a key at its main menu, outside any dialog:
+    // keys the host types for a menu item mean what they say.
+    SharedValue<bool> WaitingAtMainMenu = false;
     std::vector<t_MenuAction> MenuActionTable;
 };
 

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialog>
+#include <QPlainTextEdit>
 #include <QElapsedTimer>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -24,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "commands/help_overview.h"
 #include "commands/main_program.h"
 #include "host/desktop.h"
 #include "host/qt_platform.h"
@@ -62,7 +65,10 @@ class DesktopTest : public ::testing::Test {
 protected:
     void SetUp() override {
         SetLogToStdout(false);
-        desktop_ = std::make_unique<Desktop>(DesktopOptions{});
+        DesktopOptions options;
+        options.Help = {{"Tasten: Ablage/Format", [] { return MenuKeyOverview(FileMenu); }},
+                        {"Formeln", FormulaPrimer}};
+        desktop_ = std::make_unique<Desktop>(options);
         desktop_->Launch(MainProgram);
         ASSERT_TRUE(ProgramIdle());
         ASSERT_NE(ScreenText().find("Bitte irgendeine Taste"), std::string::npos);
@@ -204,6 +210,74 @@ INSTANTIATE_TEST_SUITE_P(Desktop, QuitTest,
                                            QuitCase{"quit_in_input_line", true, 1},
                                            QuitCase{"close_box_unsaved", false, 2}, QuitCase{"quit_unsaved", true, 2}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Each file item of the menu bar does what its keys do: the screen after the
+// item is the screen after the keys. Outside the main menu the items are
+// off and type nothing. The help items show their texts in a window.
+TEST_F(DesktopTest, MenuBarItemsTypeTheProgramsKeysAndHelpShowsItsTexts) {
+    QMainWindow& window = *desktop_->Windows().Windows[0];
+    const auto item = [&](const QString& menu, const QString& title) -> QAction* {
+        for (QAction* entry : window.menuBar()->actions()) {
+            if (entry->text() != menu) continue;
+            emit entry->menu()->aboutToShow();
+            for (QAction* action : entry->menu()->actions())
+                if (action->text().section('\t', 0, 0) == title) return action;
+        }
+        return nullptr;
+    };
+    const auto backToMainMenu = [&] {
+        for (int i = 0; i < 3 && !Runtime().WaitingAtMainMenu; ++i) Key(Qt::Key_Escape), ProgramIdle();
+    };
+    Key(Qt::Key_Return);
+    Type("7"), Key(Qt::Key_Return);
+    ASSERT_TRUE(ProgramIdle());
+    const std::string mainScreen = ScreenText();
+    struct Case {
+        const char* title;
+        int menu;
+        const char* key;
+    };
+    for (const Case& c : {Case{"Sichern unter…", Qt::Key_Q, "u"}, Case{"Öffnen…", Qt::Key_Q, "o"},
+                          Case{"Sichern", Qt::Key_Q, "s"}, Case{"Drucken…", Qt::Key_P, "p"},
+                          Case{"Neu", Qt::Key_Q, "n"}}) {
+        QAction* action = item("Ablage", c.title);
+        ASSERT_NE(action, nullptr) << c.title;
+        EXPECT_TRUE(action->isEnabled()) << c.title;
+        action->trigger();
+        ASSERT_TRUE(ProgramIdle());
+        const std::string byMenu = ScreenText();
+        EXPECT_NE(byMenu, mainScreen) << c.title;
+        backToMainMenu();
+        const QChar control(c.menu - Qt::Key_A + 1);
+        Key(c.menu, Qt::ControlModifier, QString(control)), Type(c.key);
+        ASSERT_TRUE(ProgramIdle());
+        EXPECT_EQ(byMenu, ScreenText()) << c.title;
+        backToMainMenu();
+    }
+    Key(Qt::Key_Q, Qt::ControlModifier, QString(QChar(17)));
+    ASSERT_TRUE(ProgramIdle());
+    const std::string fileMenu = ScreenText();
+    QAction* save = item("Ablage", "Sichern");
+    EXPECT_FALSE(save->isEnabled());
+    save->trigger();
+    ASSERT_TRUE(ProgramIdle());
+    EXPECT_EQ(ScreenText(), fileMenu);
+
+    const auto shown = [&](const QString& title) {
+        item("Hilfe", title)->trigger();
+        const QDialog* dialog = nullptr;
+        for (const QDialog* open : window.findChildren<QDialog*>("HelpText"))
+            if (open->windowTitle() == title) dialog = open;
+        return dialog ? dialog->findChild<QPlainTextEdit*>()->toPlainText().toStdString() : std::string();
+    };
+    const std::string keys = shown("Tasten: Ablage/Format");
+    EXPECT_EQ(keys.rfind("Ablage/Format Menü:", 0), 0u) << keys;
+    EXPECT_NE(keys.find("U = Calculation Sichern unter\n"), std::string::npos) << keys;
+    EXPECT_EQ(keys.find("Datei ="), std::string::npos) << keys;  // the live values' lead is no key
+    const std::string primer = shown("Formeln");
+    for (const char* part : {"Z2S1", "  Abs(A)", "Round(A, B)", "UniqueID\n", "Void$(A)\n"})
+        EXPECT_NE(primer.find(part), std::string::npos) << part << "\n" << primer;
+}
 
 // Abbrechen in the save question that the close box brought keeps both;
 // the program's own quit later ends only the program.
@@ -385,7 +459,9 @@ TEST(DesktopLayoutTest, AZoomThatDoesNotFitIsReducedAndAResizeScalesAndCentres) 
     HostWindow& window = *windows.Windows[0];
     const QRect screen = window.screen()->availableGeometry();
     EXPECT_LT(platform.Zoom(), 3);  // 2904 x 2400 fits no test screen
-    if (platform.Zoom() > 1) EXPECT_LE(window.height(), screen.height());
+    if (platform.Zoom() > 1) {
+        EXPECT_LE(window.height(), screen.height());
+    }
     GraphicView& view = *windows.Views[0];
     const QSize picture = view.LogicalFrame().size() / platform.Zoom();
     const auto click = [&](QPointF at) {
