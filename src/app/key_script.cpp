@@ -91,6 +91,13 @@ bool BraceStep(std::string_view inner, ScriptStep& step) {
         step = KeyStep(key);
         return true;
     }
+    // Undo is Ctrl-], redo the same with Shift.
+    if (inner == "Undo" || inner == "Redo") {
+        HostKey key = ControlKey(']');
+        key.Modifiers.Shift = inner == "Redo";
+        step = KeyStep(key);
+        return true;
+    }
     Int number = 0;
     if (inner.size() >= 2 && inner[0] == 'F' && ParseInt(inner.substr(1), 1, 12, number)) {
         HostKey key;

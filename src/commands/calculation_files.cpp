@@ -18,6 +18,7 @@
 #include "sheet/calculation_file.h"
 #include "sheet/cell_editing.h"
 #include "sheet/grid_display.h"
+#include "sheet/history.h"
 
 namespace {
 
@@ -54,6 +55,7 @@ bool WriteCalculation(const String& operation, const String& path) {
     LogLine(operation + ": Write calculation to disk, " + std::to_string(clock.Lap()) + " ms.");
     if (error == 0) {
         Calculation().Modified = false;
+        NoteSaved();
         return true;
     }
     TellFileError("Calculation sichern", "Die Calculation konnte nicht gesichert werden:", error);
@@ -106,6 +108,7 @@ bool AskSaveFirst(const String& title) {
 
 void NewCalculation() {
     if (!AskSaveFirst("Neue Calculation")) return;
+    StartHistory();
     ClearCalculation();
     CalculationState& c = Calculation();
     c.TopRow = 1;
@@ -153,6 +156,7 @@ void OpenCalculation(const String& path) {
         TellNotOpened("Calculation öffnen", path, why);
         return;
     }
+    StartHistory();
     ClearCalculation();
     CalculationFromText(text);
     LogLine("TabronaLoadFile: Read calculation in memory, " + std::to_string(clock.Lap()) + " ms.");

@@ -19,6 +19,7 @@
 #include "runtime/text_output.h"
 #include "sheet/calculation.h"
 #include "sheet/grid_display.h"
+#include "sheet/history.h"
 
 namespace {
 
@@ -69,6 +70,7 @@ Int ColumnWidthPrompt(Int key) {
     const String answer = t_InputForm(SheetWindow, "", std::to_string(current), false, InputInteger, 2);
     const Int width = TextToInteger(Text::FromBytes(answer));
     if (width >= 1 && width <= MaxColumnWidth) {
+        NoteWidthChanging(c.CursorColumn);
         c.ColumnWidth[static_cast<std::size_t>(c.CursorColumn)] = width;
         BuildHeaderLine();
         RedrawGrid();

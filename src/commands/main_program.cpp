@@ -8,6 +8,7 @@
 #include "commands/macros.h"
 #include "commands/menus.h"
 #include "commands/recovery.h"
+#include "commands/undo.h"
 #include "formula/function_table.h"
 #include "formula/parser_state.h"
 #include "platform/log.h"
@@ -24,6 +25,7 @@
 #include "runtime/window.h"
 #include "sheet/calculation.h"
 #include "sheet/grid_display.h"
+#include "sheet/history.h"
 #include "sheet/menu_settings.h"
 
 namespace {
@@ -63,7 +65,8 @@ bool InputWaiting() { return KeyQueueLength() > 0 || FileEventPendingFlag() || Q
 // Waits for a key, a file-open request or the host's quit request; the
 // key's code, or -1 when something else came first. While nothing waits,
 // the recovery copy is kept up to date.
-Int NextKey() {
+// The next key; shifted tells whether Shift was held.
+Int NextKey(bool& shifted) {
     while (!InputWaiting()) {
         WaitForInput([] { return InputWaiting() || RecoveryDue(); });
         if (!InputWaiting() && RecoveryDue()) UpdateRecoveryCopy();
@@ -72,6 +75,7 @@ Int NextKey() {
     t_Event event;
     if (!TakeKeyEvent(event)) return -1;
     Int key = event.Value;
+    shifted = event.ShiftPressed;
     // Command with a key plays its macro into the keyboard input.
     if (key > 0 && key <= 127 && event.CommandPressed) {
         if (!PlayMacro(key)) TellTooManyKeys();
@@ -122,6 +126,8 @@ void StartUp() {
         t_WaitKey(W);
     }
     ReturnToMainMenu();
+    EnableHistory(true);
+    StartHistory();
     Runtime().StartedUp = true;
 }
 
@@ -138,7 +144,8 @@ void MainProgram() {
     while (!c.QuitRequested) {
         StatusColors();
         Runtime().WaitingAtMainMenu = c.MenuState == MainMenu;
-        Int key = NextKey();
+        bool shifted = false;
+        Int key = NextKey(shifted);
         Runtime().WaitingAtMainMenu = false;
         if (TakeQuitRequest()) {
             QuitProgramCommand();
@@ -149,7 +156,17 @@ void MainProgram() {
         }
         if (FileEventPendingFlag()) OpenRequestedFile();
         NormalColors();
-        key = HandleMenuKey(key);
+        SetStatusNote({});
+        // Undo and redo work in every menu but the macro editor's, whose
+        // keys are what a macro holds.
+        if (key == CtrlBracket && c.MenuState != MacroMenu) {
+            UndoCommand(shifted);
+            key = 0;
+        } else {
+            BeginStep(StepName(c.MenuState, key));
+            key = HandleMenuKey(key);
+            EndStep();
+        }
         if (key != 0 && c.MenuState == MacroMenu) DrawMacroList();
         if (key != 0 && c.MenuState != MacroMenu) {
             MoveCursor(key);

@@ -13,6 +13,8 @@ inline constexpr Int TabKey = CtrlI;
 inline constexpr Int ReturnKey = CtrlM;
 inline constexpr Int EscapeKey = 27;
 inline constexpr Int CtrlOUmlaut = 28;  // Ctrl-Ö on a German keyboard, Ctrl-\ elsewhere
+// Ctrl-] (Ctrl-+ on a German keyboard): undo; with Shift (Ctrl-*): redo.
+inline constexpr Int CtrlBracket = 29;
 inline constexpr Int CtrlCaret = 30;    // Ctrl-^
 inline constexpr Int CtrlUnderscore = 31;
 inline constexpr Int BackspaceKey = 127;

@@ -64,6 +64,9 @@ struct ControlSymbol {
 };
 constexpr ControlSymbol ControlSymbols[] = {
     {U'@', 0}, {U'[', 27}, {U'\\', 28}, {0x00D6, 28} /* Ö */, {U']', 29}, {U'^', 30}, {U'_', 31},
+    // Undo and redo: the German keyboard's key where others have ], and that
+    // key with Shift.
+    {U'+', 29}, {U'*', 29}, {U'}', 29},
 };
 
 // Keypad digits 0-9 with Option (Alt or AltGr).

@@ -170,14 +170,15 @@ void ClearCalculation() {
     calc.ColumnCount = SheetColumnCount;
     calc.RowCount = SheetRowCount;
 
-    calc.ColumnWidth.assign(static_cast<std::size_t>(calc.ColumnCount + 1), DefaultColumnWidth);
-
     // Emptying the texts in place keeps their buffers and the arrays, so a
-    // reset allocates nothing after the first one.
+    // reset allocates nothing after the first one. The widths change after
+    // the cells, which tell the history first what the sheet was.
     const std::size_t cells = static_cast<std::size_t>(calc.RowCount * calc.ColumnCount);
     calc.CellText.Reset(cells, Text());
     calc.CellAttributes.Reset(cells, DefaultCellAttributes);
     calc.CellFormula.Reset(cells, Text());
+
+    calc.ColumnWidth.assign(static_cast<std::size_t>(calc.ColumnCount + 1), DefaultColumnWidth);
 
     calc.SearchRow = 0;
     calc.SearchColumn = 0;

@@ -16,7 +16,7 @@ enum class CellField : UInt8 { Text, Formula, Attributes };
 // Stands for every cell at once (a cleared or loaded Calculation).
 inline constexpr std::size_t AllCells = static_cast<std::size_t>(-1);
 
-// Called before each change; defined with the modules that listen.
+// Called before each change: tells the recalculation and the history.
 void CellChanging(CellField field, std::size_t index);
 
 template <typename T>

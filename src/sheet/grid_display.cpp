@@ -4,8 +4,10 @@
 #include <cmath>
 #include <memory>
 #include <string_view>
+#include <utility>
 
 #include "formula/function_table.h"
+#include "platform/program_state.h"
 #include "numbers/number_format.h"
 #include "runtime/charset.h"
 #include "runtime/font.h"
@@ -343,6 +345,10 @@ Text StatusIndicator() {
 }
 
 // The cursor cell's formula, or its text when it has none.
+// A short message shown instead of the cursor cell's content, until the
+// next command.
+ProgramState<String> statusNote;
+
 Text StatusContent() {
     const CalculationState& calc = Calculation();
     if (!InSheet(calc.CursorRow, calc.CursorColumn)) return {};
@@ -404,6 +410,8 @@ String StatusPositionField(Int row, Int column, Int width) {
     return field;
 }
 
+void SetStatusNote(String note) { *statusNote = std::move(note); }
+
 void DrawStatusLine() {
     const CalculationState& calc = Calculation();
     if (calc.GridTop != HelpModeGridOnly) {
@@ -414,9 +422,13 @@ void DrawStatusLine() {
         t_Htab(SheetWindow, IndicatorColumn);
         t_Print(SheetWindow, StatusIndicator());
         t_Htab(SheetWindow, ContentColumn);
-        t_DisplayMode(SheetWindow, ShowControlsMode);
-        t_Print(SheetWindow, StatusContent());
-        t_DisplayMode(SheetWindow, 0);
+        if (statusNote->empty()) {
+            t_DisplayMode(SheetWindow, ShowControlsMode);
+            t_Print(SheetWindow, StatusContent());
+            t_DisplayMode(SheetWindow, 0);
+        } else {
+            t_Print(SheetWindow, *statusNote);
+        }
         t_ClearEndOfLine(SheetWindow);
         NormalColors();
     }

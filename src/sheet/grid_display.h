@@ -16,6 +16,9 @@ void DrawGridLine(Int screenLine);
 // The cells of one row on the current screen line.
 void DrawRowCells(Int row);
 void DrawStatusLine();
+// A message the status line shows in place of the cursor cell's content
+// (UTF-8, cut to the line); empty: the content again.
+void SetStatusNote(String note);
 // Help text of menu 0-5 on lines 2-8.
 void ShowMenuHelp(Int menu);
 void PrintHelpLine(const String& text);

@@ -277,7 +277,7 @@ void Finish() {
 
 }  // namespace
 
-void CellChanging(CellField field, std::size_t index) {
+void RecalculationCellChanging(CellField field, std::size_t index) {
     RecalculationState& r = R();
     if (index == AllCells) {
         r.Cells.clear();

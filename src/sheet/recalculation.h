@@ -16,6 +16,7 @@
 #include <cstddef>
 
 #include "runtime/types.h"
+#include "sheet/cell_array.h"
 
 // Computes one cell's formula, if it has one, into its text and kind.
 // Neither redraws nor sets Modified.
@@ -27,6 +28,9 @@ void RecalculateCells();
 // a sheet with Var or Result, whose values depend on what was computed
 // before, is computed whole.
 void RecalculateChanged();
+
+// Before a cell (or every cell) changes: what is kept of it goes.
+void RecalculationCellChanging(CellField field, std::size_t index);
 
 // TextToNumber of the cell's text, kept until the cell changes.
 double CellNumber(Int index);

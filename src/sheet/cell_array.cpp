@@ -1,0 +1,9 @@
+#include "sheet/cell_array.h"
+
+#include "sheet/history.h"
+#include "sheet/recalculation.h"
+
+void CellChanging(CellField field, std::size_t index) {
+    HistoryCellChanging(field, index);
+    RecalculationCellChanging(field, index);
+}
