@@ -19,6 +19,10 @@ std::string_view Trimmed(std::string_view line) {
     return line.substr(first, line.find_last_not_of(' ') - first + 1);
 }
 
+// Keys the help lines have no room for.
+constexpr std::string_view UndoKeys =
+    "^] = Rückgängig (Strg + +)    Umschalt ^] = Wiederherstellen (Strg + *)   in jedem Menü außer dem Macro-Editor\n";
+
 constexpr std::string_view PrimerText =
     "Rechnen mit Tabrona\n"
     "\n"
@@ -67,6 +71,7 @@ std::string MenuKeyOverview(Int menu) {
         const std::string_view line = Trimmed(lines[i]);
         if (!line.empty()) overview.append(line).append("\n");
     }
+    if (menu == MainMenu) overview.append(UndoKeys);
     return overview;
 }
 

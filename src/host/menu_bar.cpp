@@ -12,6 +12,7 @@
 #include "host/qt_platform.h"
 #include "runtime/events.h"
 #include "runtime/key_codes.h"
+#include "runtime/keys.h"
 #include "runtime/memory.h"
 
 namespace {
@@ -59,6 +60,16 @@ constexpr TypedItem FileItems[] = {
     {"Drucken…", CtrlP, 'P', "^P P"},
 };
 
+// Undo and redo as the keys: Ctrl-], with Shift for redo.
+void PressUndoKey(bool redo) {
+    if (!Runtime().WaitingAtMainMenu) return;
+    HostKey key;
+    key.Symbol = U']';
+    key.Modifiers.Control = true;
+    key.Modifiers.Shift = redo;
+    t_KeyEventHandler(0, key);
+}
+
 // A window of its own for a help text, kept open beside the program.
 void ShowHelpText(QWidget& parent, const QString& title, const QString& text) {
     auto* dialog = new QDialog(&parent);
@@ -99,6 +110,15 @@ void BuildMenuBar(QMainWindow& window, QtPlatform& platform, const MenuBarHooks&
     QObject::connect(file->addAction("Beenden"), &QAction::triggered, hooks.Quit);
 
     QMenu* edit = bar->addMenu("Bearbeiten");
+    QAction* undo = edit->addAction("Rückgängig\t^]");
+    QAction* redo = edit->addAction("Wiederherstellen\tUmschalt ^]");
+    QObject::connect(undo, &QAction::triggered, [] { PressUndoKey(false); });
+    QObject::connect(redo, &QAction::triggered, [] { PressUndoKey(true); });
+    QObject::connect(edit, &QMenu::aboutToShow, [undo, redo] {
+        undo->setEnabled(Runtime().WaitingAtMainMenu);
+        redo->setEnabled(Runtime().WaitingAtMainMenu);
+    });
+    edit->addSeparator();
     AddTagged(*edit, "Bildschirm als Bild kopieren", 110);
     AddTagged(*edit, "Bildschirm als Text kopieren", 111);
     edit->addSeparator();

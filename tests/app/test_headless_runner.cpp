@@ -222,6 +222,13 @@ const Case Cases[] = {
     {"search_umlauts", "xAnfang{Return}^UMÜLLER{Return}^J^Umüller{Return}^B^Zfmüller{Return}ss", 50},
     {"search_again_from_main_menu", "x^_^Ztfz5s{Return}{Esc}^N^N", 50},
     {"search_field_needs_help_mode_9", "x{Esc}^Zf", 50},
+    // Undo and redo: a paste, a cell inserted by habit for Tab, replace all;
+    // undone back to the start, quitting asks nothing.
+    {"undo_paste", "x^_^Oa^J^Uec^J^J^J^J^Ov{Esc}{Undo}", 50},
+    {"undo_paste_redone", "x^_^Oa^J^Uec^J^J^J^J^Ov{Esc}{Undo}{Redo}", 50},
+    {"undo_insert_in_row", "x^_^J^J^J^J^U^U^I{Undo}", 50},
+    {"undo_replace_all", "x^_^Ztfs5{Return}cX{Return}aj{Undo}", 50},
+    {"undo_to_start_quits_without_asking", "x1{Return}^U2{Return}{Undo}{Undo}{Undo}^QQ", 50},
 };
 
 // The fixed folder, made again where it differs; cases running at the same
@@ -582,7 +589,7 @@ TEST_F(RunnerTest, RandomKeysAcrossEveryMenuNeverHang) {
     std::mt19937 random(count ? static_cast<unsigned>(std::atoi(count)) : 20261207u);
     std::vector<std::string> keys = {"{Return}", "{Esc}", "{Tab}", "{Up}", "{Down}", "{Left}", "{Right}", "{PageDown}",
                                      "{Backspace}", "{Delete}", "{F1}", "=Z1S1+1", "1", ",", "-", "?", "#", "*", "+",
-                                     "Ä", "Ü", "{Cmd-a}", "{Cmd-b}", "^Ö", "^^", "^_"};
+                                     "Ä", "Ü", "{Cmd-a}", "{Cmd-b}", "^Ö", "^^", "^_", "{Undo}", "{Redo}"};
     for (char c = 'a'; c <= 'z'; ++c)
         if (c != 'q') keys.push_back(std::string(1, c));  // no quitting
     for (char c = 'A'; c <= 'Z'; ++c)

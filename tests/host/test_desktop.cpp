@@ -254,6 +254,16 @@ TEST_F(DesktopTest, MenuBarItemsTypeTheProgramsKeysAndHelpShowsItsTexts) {
         EXPECT_EQ(byMenu, ScreenText()) << c.title;
         backToMainMenu();
     }
+    Type("8"), Key(Qt::Key_Return);
+    ASSERT_TRUE(ProgramIdle());
+    item("Bearbeiten", "Rückgängig")->trigger();
+    ASSERT_TRUE(ProgramIdle());
+    EXPECT_EQ(Calculation().CellText[0], Text::FromBytes("7"));
+    EXPECT_NE(ScreenText().find("Rückgängig: Feld bearbeiten Z1S1"), std::string::npos);
+    item("Bearbeiten", "Wiederherstellen")->trigger();
+    ASSERT_TRUE(ProgramIdle());
+    EXPECT_EQ(Calculation().CellText[0], Text::FromBytes("8"));
+
     Key(Qt::Key_Q, Qt::ControlModifier, QString(QChar(17)));
     ASSERT_TRUE(ProgramIdle());
     const std::string fileMenu = ScreenText();
