@@ -16,41 +16,6 @@
 
 namespace {
 
-enum class Filling { PlusOne, Functions, Texts };
-
-std::string Below(Int row, Int column) {
-    return "Z" + std::to_string(row - 1) + "S" + std::to_string(column);
-}
-
-std::string FormulaFor(Filling filling, Int row, Int column) {
-    const std::string above = Below(row, column);
-    if (filling == Filling::PlusOne) return "=" + above + "+1";
-    return "=Round(Sin(" + above + "),2)+Sqrt(Abs(" + above + "))+Val(Str$(" + above + "))/2";
-}
-
-// Filled in reading order, as typing or loading a file would, into the empty
-// sheet that OpenMainScreen leaves.
-void FillSheet(Filling filling) {
-    CalculationState& calc = Calculation();
-    for (Int column = 1; column <= calc.ColumnCount; ++column) {
-        const auto first = static_cast<std::size_t>(CellIndex(1, column));
-        calc.CellText.Set(first, Text::FromBytes(std::to_string(column) + ",25"));
-        SetCellKind(calc.CellAttributes.Edit(first), CellKindNumber);
-    }
-    for (Int row = 2; row <= calc.RowCount; ++row) {
-        for (Int column = 1; column <= calc.ColumnCount; ++column) {
-            const auto index = static_cast<std::size_t>(CellIndex(row, column));
-            if (filling == Filling::Texts) {
-                calc.CellText.Set(index, Text::FromBytes("Text " + Below(row, column)));
-                SetCellKind(calc.CellAttributes.Edit(index), CellKindText);
-            } else {
-                calc.CellFormula.Set(index, Text::FromBytes(FormulaFor(filling, row, column)));
-                SetCellKind(calc.CellAttributes.Edit(index), CellKindUncomputed);
-            }
-        }
-    }
-}
-
 void BM_RecalculateAll(benchmark::State& state, Filling filling) {
     OpenMainScreen(50);
     parser_InitFunctions();

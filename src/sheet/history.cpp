@@ -16,6 +16,7 @@ namespace {
 // thousand.
 struct CellRecord {
     std::uint32_t Index = 0;
+    std::uint32_t Offset = 0;  // of the text in Bytes; the formula follows it
     std::uint32_t TextSize = 0;
     std::uint32_t FormulaSize = 0;
     Int Attributes = 0;
@@ -29,26 +30,36 @@ struct CellSet {
         const CalculationState& c = Calculation();
         const Text& text = c.CellText[index];
         const Text& formula = c.CellFormula[index];
-        Records.push_back({static_cast<std::uint32_t>(index), static_cast<std::uint32_t>(text.Size()),
-                           static_cast<std::uint32_t>(formula.Size()), c.CellAttributes[index]});
+        Records.push_back({static_cast<std::uint32_t>(index), static_cast<std::uint32_t>(Bytes.size()),
+                           static_cast<std::uint32_t>(text.Size()), static_cast<std::uint32_t>(formula.Size()),
+                           c.CellAttributes[index]});
         Bytes.insert(Bytes.end(), text.Elements.begin(), text.Elements.end());
         Bytes.insert(Bytes.end(), formula.Elements.begin(), formula.Elements.end());
     }
-    // Puts every cell back as recorded.
+    // Puts every cell back as recorded. What is already so is left alone,
+    // so that the recalculation keeps what it knows of it; the rest is
+    // written into the cells' own buffers.
     void Restore() const {
         CalculationState& c = Calculation();
-        auto at = Bytes.begin();
         for (const CellRecord& record : Records) {
-            const auto text = at, formula = at + record.TextSize;
-            at = formula + record.FormulaSize;
-            c.CellText.Set(record.Index, Text(std::vector<UInt8>(text, formula)));
-            c.CellFormula.Set(record.Index, Text(std::vector<UInt8>(formula, at)));
-            c.CellAttributes.Set(record.Index, record.Attributes);
+            const auto text = Bytes.begin() + record.Offset, formula = text + record.TextSize;
+            PutBack(c.CellText, record.Index, text, formula);
+            PutBack(c.CellFormula, record.Index, formula, formula + record.FormulaSize);
+            if (c.CellAttributes[record.Index] != record.Attributes) c.CellAttributes.Set(record.Index, record.Attributes);
         }
+    }
+    static void PutBack(CellArray<Text>& cells, std::size_t index, std::vector<UInt8>::const_iterator from,
+                        std::vector<UInt8>::const_iterator to) {
+        const std::vector<UInt8>& now = cells[index].Elements;
+        if (!std::equal(now.begin(), now.end(), from, to)) cells.Edit(index).Elements.assign(from, to);
     }
     bool Empty() const { return Records.empty(); }
     std::size_t Memory() const { return Records.capacity() * sizeof(CellRecord) + Bytes.capacity(); }
+    // In cell order, which a command that walks the sheet by columns does
+    // not leave them in: putting back runs through memory in order.
     void Fit() {
+        const auto byIndex = [](const CellRecord& a, const CellRecord& b) { return a.Index < b.Index; };
+        if (!std::is_sorted(Records.begin(), Records.end(), byIndex)) std::sort(Records.begin(), Records.end(), byIndex);
         Records.shrink_to_fit();
         Bytes.shrink_to_fit();
     }
@@ -139,6 +150,7 @@ void OpenStep(std::string name) {
 CellSet CaptureWhole() {
     const CalculationState& c = Calculation();
     CellSet whole;
+    whole.Records.reserve(c.CellText.size());
     for (std::size_t i = 0; i < c.CellText.size(); ++i)
         if (!c.CellText[i].Empty() || !c.CellFormula[i].Empty() || c.CellAttributes[i] != DefaultCellAttributes)
             whole.Add(i);
@@ -154,6 +166,8 @@ Snapshot Capture(const Snapshot& names) {
         now.WholeWidths = Calculation().ColumnWidth;
         return now;
     }
+    now.Cells.Records.reserve(names.Cells.Records.size());
+    now.Cells.Bytes.reserve(names.Cells.Bytes.size());
     for (const CellRecord& record : names.Cells.Records) now.Cells.Add(record.Index);
     for (const auto& [column, width] : names.Widths)
         now.Widths.emplace_back(column, Calculation().ColumnWidth[static_cast<std::size_t>(column)]);
