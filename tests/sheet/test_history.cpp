@@ -168,9 +168,48 @@ TEST_F(HistoryTest, TheOldestStepsGoFirstAndSmallStepsStaySmall) {
     EXPECT_EQ(redone->Name, "Feld bearbeiten");
     EXPECT_EQ(std::make_tuple(redone->FirstRow, redone->FirstColumn, redone->LastRow, redone->LastColumn),
               std::make_tuple(2, 2, 2, 2));
+    // With steps to redo, the budget takes the oldest to undo first and
+    // keeps the newest; then what could be redone.
+    for (const char* entry : {"a", "b"}) {
+        BeginStep("Feld bearbeiten");
+        EditCell(3, 3, Text::FromBytes(entry), false);
+        EndStep();
+    }
+    ASSERT_TRUE(UndoStep());
+    SetHistoryBudget(1);
+    EXPECT_EQ(std::make_pair(CurrentHistory().UndoSteps, CurrentHistory().RedoSteps), std::make_pair(1zu, 0zu));
+    SetHistoryBudget(DefaultHistoryBudget);
+
+    // Saved in the middle of a command: undoing its later part is back at
+    // the saved state.
+    const auto cell55 = static_cast<std::size_t>(CellIndex(5, 5));
+    const Text before = Calculation().CellText[cell55];
+    BeginStep("Einfügen");
+    EditCell(4, 4, Text::FromBytes("vorher"), false);
+    Calculation().Modified = false;
+    NoteSaved();
+    EditCell(5, 5, Text::FromBytes("nachher"), false);
+    EndStep();
+    ASSERT_TRUE(UndoStep());
+    EXPECT_FALSE(Calculation().Modified);
+    EXPECT_EQ(Calculation().CellText[cell55], before);
+    EXPECT_EQ(Calculation().CellText[static_cast<std::size_t>(CellIndex(4, 4))], Text::FromBytes("vorher"));
+
+    // An open inside its command: what it loads is no step, and there is
+    // nothing before it.
+    BeginStep("Calculation öffnen");
     StartHistory();
+    ClearCalculation();
+    EditCell(1, 1, Text::FromBytes("geladen"), false);
+    Calculation().Modified = false;
+    EndStep();
     EXPECT_FALSE(UndoStep());
     EXPECT_EQ(CurrentHistory().Bytes, 0u);
+    BeginStep("Feld bearbeiten");
+    EditCell(1, 1, Text::FromBytes("neu"), false);
+    EndStep();
+    ASSERT_TRUE(UndoStep());
+    EXPECT_FALSE(Calculation().Modified);  // back at what was opened
 }
 
 }  // namespace
