@@ -19,8 +19,8 @@ constexpr const char* UsageText =
     "usage: tabrona [--zoom 1|2|3] [FILE...]\n"
     "       tabrona --headless [--keys FILE] [--screen FILE] [--screenshot FILE.png]\n"
     "                          [--lines 50|80] [--log FILE] [--recovery FOLDER] [FILE]\n"
-    "       tabrona --export IN.calc OUT.txt|-\n"
-    "       tabrona --import IN.txt OUT.calc\n"
+    "       tabrona --export IN.calc OUT.xlsx|OUT.ods|OUT.csv|OUT.txt|-\n"
+    "       tabrona --import IN.xlsx|IN.ods|IN.csv|IN.txt OUT.calc\n"
     "       tabrona --help | --version\n"
     "\n"
     "Without --headless Tabrona opens its window on the desktop; FILE is opened\n"
@@ -34,11 +34,14 @@ constexpr const char* UsageText =
     "--recovery keeps copies of unsaved work in FOLDER (a desktop run keeps them\n"
     "in $XDG_STATE_HOME/Tabrona).\n"
     "\n"
-    "--export opens the Calculation IN.calc, recalculates it and writes the values\n"
-    "of the whole sheet as tab-separated text to OUT.txt (- for standard output);\n"
-    "--import reads a tab-separated text into a new Calculation, computing its\n"
-    "formulas, and saves it as OUT.calc. Neither opens a window; errors go to\n"
-    "standard error with exit status 1, and OUT is only written when all went well.\n";
+    "--export opens the Calculation IN.calc, recalculates it and writes it in the\n"
+    "format OUT's extension names: an Excel or OpenDocument workbook (values,\n"
+    "formulas both sides compute alike, widths, colours, alignment), German CSV\n"
+    "(\";\", decimal comma), or tab-separated values (.txt, .tsv, - for standard\n"
+    "output). --import reads such a file (of a workbook the first sheet) or a\n"
+    "tab-separated text into a new Calculation, computing its formulas, and saves\n"
+    "it as OUT.calc. Neither opens a window; errors go to standard error with exit\n"
+    "status 1, and OUT is only written when all went well.\n";
 
 // A batch run: what to do, and its two files.
 struct Batch {

@@ -88,6 +88,8 @@ const ExtensionRow ExtensionTypes[] = {
     {"AIFC", {"aif", "aiff", "aifc"}},
     {"WXBN", {"docx"}},
     {"XLSX", {"xlsx"}},
+    {"ODS ", {"ods"}},
+    {"CSV ", {"csv"}},
     {"PPTX", {"pptx"}},
     {"PPSX", {"ppsx"}},
     {"W8BN", {"doc"}},

@@ -9,6 +9,7 @@
 #include "commands/main_program.h"
 #include "commands/menus.h"
 #include "commands/stopwatch.h"
+#include "commands/workbook_exchange.h"
 #include "files/file_utilities.h"
 #include "platform/log.h"
 #include "runtime/dialogs.h"
@@ -125,7 +126,7 @@ void NewCalculation() {
 
 void OpenCalculationDialog() {
     if (!AskSaveFirst("Tabelle öffnen")) return;
-    const String path = OpenFileSelector(SheetWindow, SelectorStartFolder(), "Tabellendatei öffnen", "DIR,calc", 5,
+    const String path = OpenFileSelector(SheetWindow, SelectorStartFolder(), "Tabellendatei öffnen", "DIR,calc,xlsx,ods,csv", 5,
                                          Calculation().GridBottom - 10, SelectorWidth, false, false);
     RedrawAfterDialog();
     OpenCalculation(path);
@@ -144,6 +145,10 @@ String WhyNotReadable(int error, const String& text) {
 void OpenCalculation(const String& path) {
     CalculationState& c = Calculation();
     if (!AskSaveFirst("Calculation öffnen") || path.empty()) return;
+    if (OpensAsImport(path)) {
+        ImportWorkbookFile(path);
+        return;
+    }
     Stopwatch clock;
     const String text = getstringfromfile(path);
     LogLine("TabronaLoadFile: Load calculation from disk, encoding = " + LastFileEncoding() + ", " +
@@ -163,6 +168,11 @@ void OpenCalculation(const String& path) {
     c.CalcFileName = nameofpath(path);
     c.CalcFolder = folderofpath(path);
     RecalculateAll();
+    ShowOpenedCalculation();
+}
+
+void ShowOpenedCalculation() {
+    CalculationState& c = Calculation();
     t_WindowTitle(SheetWindow, c.CalcFileName);
     EnsureColumnVisible(c.CursorColumn);
     EnsureCursorRowVisible();

@@ -10,6 +10,10 @@
 // is no Calculation (which the user is told), nothing changes.
 void OpenCalculation(const String& path);
 
+// After an open or import: the window's title, the cursor in view, the
+// screen drawn.
+void ShowOpenedCalculation();
+
 // Saves the Calculation under its name (CalcFolder + CalcFileName), or
 // asks for one (SaveCalculationAs) when it has none; clears Modified. False,
 // with Modified still set, when the user cancelled or the file could not be
@@ -23,7 +27,8 @@ bool SaveCalculationAs();
 bool AskSaveFirst(const String& title);
 // An empty Calculation in place of this one, after asking.
 void NewCalculation();
-// Asks, lets the user pick a Calculation file and opens it.
+// Asks, lets the user pick a Calculation file, or a file of another
+// spreadsheet (.xlsx, .ods, .csv) to import, and opens it.
 void OpenCalculationDialog();
 // Why a file operation failed, as a German user reads it (the system's own
 // text for uncommon errors).

@@ -9,6 +9,7 @@
 #include "commands/menus.h"
 #include "commands/recovery.h"
 #include "commands/undo.h"
+#include "commands/workbook_exchange.h"
 #include "formula/function_table.h"
 #include "formula/parser_state.h"
 #include "platform/log.h"
@@ -52,7 +53,11 @@ void StartSettings() {
 
 void OpenRequestedFile() {
     t_Event request;
-    if (TakeFileEvent(request)) OpenCalculation(request.Description);
+    if (!TakeFileEvent(request)) return;
+    if (request.Index == ExportFileEventType)
+        ExportWorkbookBeside(FormatOfPath(request.Description));
+    else
+        OpenCalculation(request.Description);
 }
 
 void TellTooManyKeys() {

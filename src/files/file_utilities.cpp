@@ -365,6 +365,15 @@ bool SameFile(const std::string& a, const std::string& b) {
            first.st_ino == second.st_ino;
 }
 
+std::string getbytesfromfile(const std::string& path, std::uint64_t limit) {
+    std::string bytes;
+    state->lastError = 0;
+    if (ReadWhole(path, limit, bytes)) return bytes;
+    state->lastError = errno;
+    LogError("getbytesfromfile", errno, path);
+    return {};
+}
+
 std::vector<std::uint8_t> getbinaryfromfile(const std::string& path) {
     std::vector<std::uint8_t> bytes;
     std::uint64_t size = 0;

@@ -61,6 +61,10 @@ int setstringtofile(const std::string& text, const std::string& path, unsigned n
 std::string ResolvedPath(const std::string& path);
 // True when both paths name one existing file (through links too).
 bool SameFile(const std::string& a, const std::string& b);
+// The file's bytes as they are, at most `limit` of them (EFBIG beyond);
+// empty, with LastFileError and a log line, when it cannot be read. Only
+// regular files are read.
+std::string getbytesfromfile(const std::string& path, std::uint64_t limit);
 // The file's bytes; empty (and a log line) when it cannot be read. Only
 // regular files are read.
 std::vector<std::uint8_t> getbinaryfromfile(const std::string& path);

@@ -11,6 +11,7 @@
 
 #include "host/qt_platform.h"
 #include "runtime/events.h"
+#include "runtime/file_events.h"
 #include "runtime/key_codes.h"
 #include "runtime/keys.h"
 #include "runtime/memory.h"
@@ -60,6 +61,19 @@ constexpr TypedItem FileItems[] = {
     {"Drucken…", CtrlP, 'P', "^P P"},
 };
 
+// The export formats of "Exportieren als": the request names the format by
+// its extension, and the program writes the file beside the Calculation.
+struct ExportItem {
+    const char* Title;
+    const char* Extension;
+};
+
+constexpr ExportItem ExportItems[] = {
+    {"Excel-Arbeitsmappe (.xlsx)…", ".xlsx"},
+    {"OpenDocument-Tabelle (.ods)…", ".ods"},
+    {"CSV für deutsche Tabellen (.csv)…", ".csv"},
+};
+
 // Undo and redo as the keys: Ctrl-], with Shift for redo.
 void PressUndoKey(bool redo) {
     if (!Runtime().WaitingAtMainMenu) return;
@@ -101,6 +115,15 @@ void BuildMenuBar(QMainWindow& window, QtPlatform& platform, const MenuBarHooks&
             if (Runtime().WaitingAtMainMenu) t_TypeString(String{static_cast<char>(item.Menu), item.Key});
         });
     }
+    // The program owns the Calculation: the request goes to its command
+    // loop, which writes the file (and asks before replacing one).
+    QMenu* exports = file->addMenu("Exportieren als…");
+    for (const ExportItem& item : ExportItems) {
+        QObject::connect(exports->addAction(item.Title), &QAction::triggered, [item] {
+            if (Runtime().WaitingAtMainMenu) f_FileEventHandler(item.Extension, ExportFileEventType);
+        });
+    }
+    typed.append(exports->menuAction());
     // Its keys mean other things outside the main menu, in a dialog or before
     // the program has started.
     QObject::connect(file, &QMenu::aboutToShow, [typed] {

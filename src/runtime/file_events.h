@@ -12,6 +12,9 @@ void SetFileEventLog(bool enabled);
 
 // Host side: queues an open request (type 0) for the path.
 void f_FileEventHandler(const String& path, Int type);
+// The type of a request from the desktop menu to export the Calculation
+// beside its file; the path is the format's extension (".xlsx").
+inline constexpr Int ExportFileEventType = 1;
 
 // Program side.
 bool FileEventPendingFlag();

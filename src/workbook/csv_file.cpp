@@ -82,7 +82,10 @@ std::string FromWindows1252(std::string_view bytes) {
     return out;
 }
 
-// The separator found most often in the first line, outside quotes.
+std::optional<double> FieldNumber(std::string_view field, char separator);
+
+// The separator found most often in the first line, outside quotes. A
+// column of numbers with a decimal comma has commas but no separator.
 char DetectSeparator(std::string_view text) {
     std::size_t semicolons = 0, tabs = 0, commas = 0;
     bool quoted = false;
@@ -94,7 +97,17 @@ char DetectSeparator(std::string_view text) {
         tabs += c == '\t';
         commas += c == ',';
     }
-    if (commas > semicolons && commas > tabs) return ',';
+    if (commas > semicolons && commas > tabs) {
+        std::size_t start = 0;
+        for (int line = 0; line < 20 && start < text.size(); ++line) {
+            std::size_t end = text.find_first_of("\r\n", start);
+            if (end == std::string_view::npos) end = text.size();
+            if (end > start && !FieldNumber(text.substr(start, end - start), ';')) return ',';
+            start = text.find_first_not_of("\r\n", end);
+            if (start == std::string_view::npos) break;
+        }
+        return ';';
+    }
     return tabs > semicolons ? '\t' : ';';
 }
 

@@ -54,17 +54,20 @@ constexpr int MaxDepth = 100;
 
 enum class Type { Number, Text };
 
-enum class NodeKind { Number, String, Reference, Pi, Negate, Binary, Call };
+// Placeholder: %1 to %4 of an expression that stands for one of ours.
+enum class NodeKind { Number, String, Reference, Pi, Negate, Binary, Call, Placeholder };
 
 struct Node {
     NodeKind Kind = NodeKind::Number;
     double Number = 0;
-    std::string Utf8;  // a string's text
-    Int Row = 0, Column = 0;
-    char Operator = 0;  // + - * / ^ and \ (ours) and & (texts joined)
+    std::string Utf8;  // a string's text; a function of theirs without a partner
+    Int Row = 0, Column = 0;  // a reference; a placeholder's number in Row
+    // + - * / ^ and \ (ours), & (texts joined); < and > of theirs
+    char Operator = 0;
     const FunctionPair* Function = nullptr;
     std::vector<Node> Arguments;
     Type ValueType = Type::Number;
+    bool Parenthesized = false;  // written in parentheses of its own
 };
 using Parsed = std::optional<Node>;
 
@@ -305,12 +308,13 @@ private:
 class ForeignParser {
 public:
     ForeignParser(std::string_view formula, FormulaDialect dialect, const CellKindLookup& kindOf, Int rowShift,
-                  Int columnShift)
-        : f_(formula), dialect_(dialect), kindOf_(kindOf), rowShift_(rowShift), columnShift_(columnShift) {}
+                  Int columnShift, const FunctionPair* pattern = nullptr)
+        : f_(formula), dialect_(dialect), kindOf_(kindOf), rowShift_(rowShift), columnShift_(columnShift),
+          pattern_(pattern) {}
 
     Parsed Whole() {
         Skip();
-        Parsed node = Joined();
+        Parsed node = Compared();
         Skip();
         if (!node || at_ != f_.size()) return std::nullopt;
         return node;
@@ -329,6 +333,18 @@ private:
         return true;
     }
     char Separator() const { return dialect_ == FormulaDialect::Excel ? ',' : ';'; }
+
+    // Only the expressions that stand for ours use comparisons (in IF):
+    // theirs give truth values where ours give 1 and 0.
+    Parsed Compared() {
+        Parsed left = Joined();
+        Skip();
+        if (!left || (Peek() != '<' && Peek() != '>') || (at_ + 1 < f_.size() && (f_[at_ + 1] == '=' || f_[at_ + 1] == '>')))
+            return left;
+        const char op = f_[at_++];
+        Parsed right = Joined();
+        return right ? Binary(op, std::move(*left), std::move(*right)) : std::nullopt;
+    }
 
     Parsed Joined() {
         if (++depth_ > MaxDepth) return std::nullopt;
@@ -372,11 +388,13 @@ private:
         return left;
     }
 
+    // Excel reads 2^3^2 as (2^3)^2, Gnumeric as 2^(3^2): a chain without
+    // parentheses means no one thing.
     Parsed Power() {
         Parsed left = Unary();
-        while (left && Take('^')) {
+        if (left && Take('^')) {
             Parsed right = Unary();
-            if (!right) return std::nullopt;
+            if (!right || (Skip(), Peek() == '^')) return std::nullopt;
             left = Binary('^', std::move(*left), std::move(*right));
         }
         return left;
@@ -406,8 +424,15 @@ private:
             node = Literal();
         else if (c == '(') {
             ++at_;
-            node = Joined();
+            node = Compared();
             if (node && !Take(')')) node.reset();
+            if (node) node->Parenthesized = true;
+        } else if (c == '%' && pattern_ && at_ + 1 < f_.size()) {
+            const int number = f_[at_ + 1] - '0';
+            at_ += 2;
+            const char kind = number >= 1 && number <= 4 ? pattern_->Arguments[number - 1] : 'R';
+            node = Leaf(NodeKind::Placeholder, kind == 'T' ? Type::Text : Type::Number);
+            node->Row = number;
         } else if (c == '[' && dialect_ == FormulaDialect::OpenDocument)
             node = BracketReference();
         else
@@ -493,7 +518,7 @@ private:
         Skip();
         if (Peek() != ')') {
             for (;;) {
-                Parsed argument = Joined();
+                Parsed argument = Compared();
                 if (!argument) return std::nullopt;
                 arguments.push_back(std::move(*argument));
                 if (Take(Separator())) continue;
@@ -504,17 +529,109 @@ private:
         if (name == "PI" && arguments.empty()) return Leaf(NodeKind::Pi);
         if (name == "POWER" && arguments.size() == 2)
             return Binary('^', std::move(arguments[0]), std::move(arguments[1]));
-        const FunctionPair* function = TheirFunction(name);
-        return function ? Call(*function, std::move(arguments)) : std::nullopt;
+        if (const FunctionPair* function = TheirFunction(name)) return Call(*function, std::move(arguments));
+        // Without a partner: it may be part of what stands for one of ours.
+        Node node = Leaf(NodeKind::Call);
+        node.Utf8 = name;
+        node.Arguments = std::move(arguments);
+        return node;
     }
 
     std::string_view f_;
     FormulaDialect dialect_;
     const CellKindLookup& kindOf_;
     Int rowShift_, columnShift_;
+    const FunctionPair* pattern_;
     std::size_t at_ = 0;
     int depth_ = 0;
 };
+
+// ---- Theirs folded back into ours -----------------------------------------
+
+bool Same(const Node& a, const Node& b) {
+    if (a.Kind != b.Kind || a.Number != b.Number || a.Utf8 != b.Utf8 || a.Row != b.Row || a.Column != b.Column ||
+        a.Operator != b.Operator || a.Function != b.Function || a.Arguments.size() != b.Arguments.size())
+        return false;
+    for (std::size_t i = 0; i < a.Arguments.size(); ++i)
+        if (!Same(a.Arguments[i], b.Arguments[i])) return false;
+    return true;
+}
+
+bool Matches(const Node& pattern, const Node& node, std::vector<const Node*>& bound) {
+    if (pattern.Kind == NodeKind::Placeholder) {
+        const Node*& slot = bound[static_cast<std::size_t>(pattern.Row)];
+        if (slot) return Same(*slot, node);
+        if (node.ValueType != pattern.ValueType) return false;
+        slot = &node;
+        return true;
+    }
+    if (pattern.Kind != node.Kind || pattern.Number != node.Number || pattern.Utf8 != node.Utf8 ||
+        pattern.Operator != node.Operator || pattern.Function != node.Function ||
+        pattern.Arguments.size() != node.Arguments.size())
+        return false;
+    for (std::size_t i = 0; i < pattern.Arguments.size(); ++i)
+        if (!Matches(pattern.Arguments[i], node.Arguments[i], bound)) return false;
+    return true;
+}
+
+// The expressions that stand for ours, as trees; the longest first, so that
+// Round is found before the 10^x inside it.
+const std::vector<std::pair<const FunctionPair*, Node>>& Patterns() {
+    static const std::vector<std::pair<const FunctionPair*, Node>> patterns = [] {
+        std::vector<std::pair<const FunctionPair*, Node>> list;
+        const CellKindLookup none;
+        for (const FunctionPair& pair : Pairs) {
+            if (pair.Theirs) continue;
+            Parsed tree = ForeignParser(pair.Expression, FormulaDialect::OpenDocument, none, 0, 0, &pair).Whole();
+            if (tree) list.emplace_back(&pair, std::move(*tree));
+        }
+        std::stable_sort(list.begin(), list.end(), [](const auto& a, const auto& b) {
+            return std::strlen(a.first->Expression) > std::strlen(b.first->Expression);
+        });
+        return list;
+    }();
+    return patterns;
+}
+
+// What this program wrote out for one of its functions (always in
+// parentheses of its own) becomes that function again, so that a round
+// trip gives back the formula as it was.
+void Fold(Node& node) {
+    // Ours "\\" goes out as (TRUNC((a)/(b))).
+    if (node.Parenthesized && node.Kind == NodeKind::Call && node.Function && node.Function->Theirs == std::string("TRUNC")) {
+        Node& inner = node.Arguments[0];
+        if (inner.Kind == NodeKind::Binary && inner.Operator == '/' && inner.Arguments[0].Parenthesized &&
+            inner.Arguments[1].Parenthesized && inner.Parenthesized == false) {
+            Node quotient = std::move(inner);
+            quotient.Operator = '\\';
+            node = std::move(quotient);
+        }
+    }
+    if (node.Parenthesized) {
+        for (const auto& [pair, pattern] : Patterns()) {
+            std::vector<const Node*> bound(5, nullptr);
+            if (!Matches(pattern, node, bound)) continue;
+            std::vector<Node> arguments;
+            for (std::size_t i = 1; i <= std::strlen(pair->Arguments); ++i) arguments.push_back(*bound[i]);
+            if (Parsed call = Call(*pair, std::move(arguments))) {
+                node = std::move(*call);
+                break;
+            }
+        }
+    }
+    for (Node& argument : node.Arguments) Fold(argument);
+}
+
+// Theirs without a partner here, and comparisons, that no expression of
+// ours took up.
+bool OursCanSay(const Node& node) {
+    if ((node.Kind == NodeKind::Call && !node.Function) || node.Kind == NodeKind::Placeholder ||
+        (node.Kind == NodeKind::Binary && (node.Operator == '<' || node.Operator == '>')))
+        return false;
+    for (const Node& argument : node.Arguments)
+        if (!OursCanSay(argument)) return false;
+    return true;
+}
 
 // ---- Writing --------------------------------------------------------------
 
@@ -555,6 +672,7 @@ public:
             case NodeKind::Negate: return "-" + Operand(node.Arguments[0], Precedence(node), false);
             case NodeKind::Binary: return BinaryText(node);
             case NodeKind::Call: return CallText(node);
+            case NodeKind::Placeholder: break;  // only in patterns, never written
         }
         return {};
     }
@@ -569,7 +687,7 @@ private:
     // In parentheses where the other side would otherwise group it anew.
     std::string Operand(const Node& node, int parent, bool right) {
         const int own = Precedence(node);
-        const bool bracket = own < parent || (right && own == parent) || (parent == 3 && own == 4) ||
+        const bool bracket = own < parent || (right && own == parent) || (parent == 3 && own >= 3 && own <= 4) ||
                              (parent == 4 && own <= 4);
         const std::string text = Write(node);
         return bracket ? "(" + text + ")" : text;
@@ -579,7 +697,7 @@ private:
         const int own = Precedence(node);
         const std::string left = Operand(node.Arguments[0], own, false);
         const std::string right = Operand(node.Arguments[1], own, true);
-        if (node.Operator == '\\') return foreign_ ? "TRUNC((" + left + ")/(" + right + "))" : left + "\\" + right;
+        if (node.Operator == '\\') return foreign_ ? "(TRUNC((" + left + ")/(" + right + ")))" : left + "\\" + right;
         const char op = node.Operator == '&' && !foreign_ ? '+' : node.Operator;
         return left + op + right;
     }
@@ -657,7 +775,9 @@ std::optional<Text> FormulaFromForeign(std::string_view formula, FormulaDialect 
     } else if (dialect == FormulaDialect::OpenDocument) {
         return std::nullopt;
     }
-    const Parsed node = ForeignParser(formula, dialect, kindOf, rowShift, columnShift).Whole();
+    Parsed node = ForeignParser(formula, dialect, kindOf, rowShift, columnShift).Whole();
     if (!node) return std::nullopt;
+    Fold(*node);
+    if (!OursCanSay(*node)) return std::nullopt;
     return CalculationCodes("=" + Writer(false, dialect).Write(*node));
 }

@@ -58,6 +58,10 @@ std::unique_ptr<ZipReader> ZipReader::Open(std::string_view bytes, std::string& 
     }
     source.release();
     const zip_int64_t entries = zip_get_num_entries(zip.get(), 0);
+    if (entries == 0) {
+        error = "an empty archive";
+        return nullptr;
+    }
     if (entries < 0 || static_cast<std::uint64_t>(entries) > limits.Members) {
         error = "the archive has " + std::to_string(entries) + " members, more than " + std::to_string(limits.Members);
         return nullptr;
