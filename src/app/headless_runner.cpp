@@ -15,6 +15,7 @@
 #include "runtime/charset.h"
 #include "runtime/event_wait.h"
 #include "runtime/events.h"
+#include "runtime/file_events.h"
 #include "runtime/glyph.h"
 #include "runtime/memory.h"
 #include "runtime/printer.h"
@@ -76,6 +77,8 @@ bool Perform(const ScriptStep& step) {
         }
         case ScriptStep::Kind::Click: Click(step.Column, step.Line); return true;
         case ScriptStep::Kind::Open: CurrentPlatform().OpenDocument(step.Path); return true;
+        // As the desktop menu's "Exportieren als" asks for it.
+        case ScriptStep::Kind::Export: f_FileEventHandler(step.Path, ExportFileEventType); return true;
         case ScriptStep::Kind::Screen: return WriteScreen(step.Path);
         case ScriptStep::Kind::Screenshot: return WriteScreenshot(step.Path);
         case ScriptStep::Kind::Preview: return WriteScreenshot(step.Path, 1);

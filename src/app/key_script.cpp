@@ -130,7 +130,7 @@ bool BraceStep(std::string_view inner, ScriptStep& step) {
         return ParseInt(argument, 0, MaxWaitMilliseconds, step.Milliseconds);
     }
     const std::pair<std::string_view, ScriptStep::Kind> paths[] = {
-        {"Open", ScriptStep::Kind::Open}, {"Screen", ScriptStep::Kind::Screen},
+        {"Open", ScriptStep::Kind::Open}, {"Export", ScriptStep::Kind::Export}, {"Screen", ScriptStep::Kind::Screen},
         {"Screenshot", ScriptStep::Kind::Screenshot}, {"Preview", ScriptStep::Kind::Preview},
         {"Printer", ScriptStep::Kind::Printer}};
     for (const auto& [word, kind] : paths) {

@@ -10,11 +10,11 @@
 #include "runtime/keys.h"
 
 struct ScriptStep {
-    enum class Kind { Key, Click, Open, Screen, Screenshot, Preview, Printer, Wait };
+    enum class Kind { Key, Click, Open, Export, Screen, Screenshot, Preview, Printer, Wait };
     Kind Action = Kind::Key;
     HostKey Key;              // Key
     Int Column = 0, Line = 0;  // Click: the character cell
-    std::string Path;         // Open, Screen, Screenshot, Preview, Printer
+    std::string Path;         // Open, Export (the extension), Screen, Screenshot, Preview, Printer
     Int Milliseconds = 0;     // Wait
 };
 
