@@ -7,7 +7,8 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh fuzz
 seconds="${1:-30}"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DTABRONA_FUZZ=ON >/dev/null
-cmake --build build-fuzz --target fuzz_font fuzz_formula fuzz_calculation_file fuzz_paste_text fuzz_macro_file fuzz_datafile
+cmake --build build-fuzz --target fuzz_font fuzz_formula fuzz_calculation_file fuzz_paste_text fuzz_macro_file fuzz_datafile \
+  fuzz_workbook fuzz_csv
 corpus="$(mktemp -d)"
 trap 'rm -rf "$corpus"' EXIT
 mkdir -p "$corpus/font"
@@ -67,3 +68,25 @@ cp tests/app/calcs/*.datb "$corpus/datafile/"
 printf '%s\n' '"T0000000001  "' '"F0000000001S "' '"R0000000001"' '"\x0d"' '"\x0a"' '"           "' >"$corpus/datafile.dict"
 build-fuzz/fuzz/fuzz_datafile -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
   -dict="$corpus/datafile.dict" -print_final_stats=1 "$corpus/datafile" 2>&1 | tail -n 12
+
+# Workbooks (the first byte picks xlsx, ods or a formula of either
+# dialect): openpyxl's and Gnumeric's files, where they are installed.
+mkdir -p "$corpus/workbook"
+printf '\002=ROUND(A1,2)+SIN($B$2)&"x"' >"$corpus/workbook/formula-xlsx"
+printf '\003of:=[.A1]+MID("abc";2;1)' >"$corpus/workbook/formula-ods"
+if /usr/bin/python3 tests/workbook/interop.py make "$corpus/sample.xlsx" 2>/dev/null; then
+  { printf '\000'; cat "$corpus/sample.xlsx"; } >"$corpus/workbook/xlsx"
+  if ssconvert "$corpus/sample.xlsx" "$corpus/sample.ods" >/dev/null 2>&1; then
+    { printf '\001'; cat "$corpus/sample.ods"; } >"$corpus/workbook/ods"
+  fi
+fi
+build-fuzz/fuzz/fuzz_workbook -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=262144 \
+  -print_final_stats=1 "$corpus/workbook" 2>&1 | tail -n 12
+
+# CSV: separators, quotes, a byte-order mark, Windows-1252, numbers.
+mkdir -p "$corpus/csv"
+printf '\357\273\277Name;Betrag\r\n"M\374l;ler";1.234,50\r\n' >"$corpus/csv/seed"
+printf 'a,b\n1.5,"x,""y"""\n' >"$corpus/csv/comma"
+printf '%s\n' '";"' '","' '"\x09"' '"\x22"' '"\x0d\x0a"' '"\xef\xbb\xbf"' '"1.234,5"' >"$corpus/csv.dict"
+build-fuzz/fuzz/fuzz_csv -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
+  -dict="$corpus/csv.dict" -print_final_stats=1 "$corpus/csv" 2>&1 | tail -n 12

@@ -2,9 +2,11 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <memory>
+#include <vector>
 
 #include "files/file_utilities.h"
 #include "sheet/calculation.h"
@@ -15,10 +17,16 @@ namespace {
 
 constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
 
-// A cell of the row, quoted when it holds the separator, a quote or a line
-// end, or starts with a quote.
+// A cell of the row in quotes, its own quotes doubled, where a reader would
+// otherwise take it apart: in CSV when it holds a separator of any kind
+// (so that one guessing the separator is not misled; numbers with their
+// decimal comma excepted), a quote or a line end; in tab text, as in the
+// program's exchange text, when it starts with a quote or holds a tab.
 void AppendField(std::string& out, const std::string& field, char separator) {
-    if (field.find_first_of(std::string{separator, '"', '\r', '\n'}) == std::string::npos) {
+    const bool quoted = separator == ';' ? field.find_first_of(";,\t\"\r\n") != std::string::npos &&
+                                               !IsNumberText(CalculationCodes(field))
+                                         : field.starts_with('"') || field.find_first_of("\t\r\n") != std::string::npos;
+    if (!quoted) {
         out += field;
         return;
     }
@@ -84,31 +92,64 @@ std::string FromWindows1252(std::string_view bytes) {
 
 std::optional<double> FieldNumber(std::string_view field, char separator);
 
-// The separator found most often in the first line, outside quotes. A
-// column of numbers with a decimal comma has commas but no separator.
-char DetectSeparator(std::string_view text) {
-    std::size_t semicolons = 0, tabs = 0, commas = 0;
+// How many fields each of the first lines has with the separator; quoted
+// separators and line ends do not count.
+std::vector<std::size_t> FieldCounts(std::string_view text, char separator) {
+    std::vector<std::size_t> counts{1};
     bool quoted = false;
-    for (const char c : text) {
+    for (std::size_t i = 0; i < text.size() && counts.size() <= 20; ++i) {
+        const char c = text[i];
         if (c == '"') quoted = !quoted;
         if (quoted) continue;
-        if (c == '\r' || c == '\n') break;
-        semicolons += c == ';';
-        tabs += c == '\t';
-        commas += c == ',';
-    }
-    if (commas > semicolons && commas > tabs) {
-        std::size_t start = 0;
-        for (int line = 0; line < 20 && start < text.size(); ++line) {
-            std::size_t end = text.find_first_of("\r\n", start);
-            if (end == std::string_view::npos) end = text.size();
-            if (end > start && !FieldNumber(text.substr(start, end - start), ';')) return ',';
-            start = text.find_first_not_of("\r\n", end);
-            if (start == std::string_view::npos) break;
+        if (c == separator) ++counts.back();
+        if (c == '\r' || c == '\n') {
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            if (i + 1 < text.size()) counts.push_back(1);
         }
-        return ';';
     }
-    return tabs > semicolons ? '\t' : ';';
+    return counts;
+}
+
+// Lines that are each one number with a decimal comma: a column of
+// numbers, not cells separated by commas.
+bool DecimalCommaColumn(std::string_view text) {
+    std::size_t start = 0;
+    for (int line = 0; line < 20 && start < text.size(); ++line) {
+        std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) end = text.size();
+        if (end > start && !FieldNumber(text.substr(start, end - start), ';')) return false;
+        start = text.find_first_not_of("\r\n", end);
+        if (start == std::string_view::npos) break;
+    }
+    return true;
+}
+
+// Fields a line has with the separator when the first lines all have as
+// many, and more than one; else 0.
+std::size_t SteadyFields(std::string_view text, char separator) {
+    const std::vector<std::size_t> counts = FieldCounts(text, separator);
+    const bool steady = std::all_of(counts.begin(), counts.end(), [&](std::size_t n) { return n == counts[0]; });
+    return steady && counts[0] > 1 ? counts[0] : 0;
+}
+
+// The separator that splits the first lines alike into more than one
+// field: ";" or tab (the one giving more fields) before "," (which German
+// numbers hold); else the one the first line has most of.
+char DetectSeparator(std::string_view text) {
+    const std::size_t semicolons = SteadyFields(text, ';'), tabs = SteadyFields(text, '\t');
+    char chosen = tabs > semicolons ? '\t' : semicolons > 0 ? ';' : SteadyFields(text, ',') > 0 ? ',' : 0;
+    if (!chosen) {
+        std::size_t most = 1;
+        chosen = ';';
+        for (const char separator : {';', '\t', ','}) {
+            const std::size_t count = FieldCounts(text, separator)[0];
+            if (count > most) {
+                most = count;
+                chosen = separator;
+            }
+        }
+    }
+    return chosen == ',' && DecimalCommaColumn(text) ? ';' : chosen;
 }
 
 bool AllDigits(std::string_view s) {
@@ -197,6 +238,7 @@ std::string DecodedText(std::string_view bytes, std::string& encoding) {
         encoding = "UTF-16";
         if (Converted(bytes, "UTF-16", out)) {
             if (out.starts_with(ByteOrderMark)) out.erase(0, ByteOrderMark.size());
+            std::erase(out, '\0');  // no cell holds one
             return out;
         }
     }

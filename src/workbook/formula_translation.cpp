@@ -85,15 +85,40 @@ std::string Upper(std::string_view name) {
     return out;
 }
 
+bool SameLetters(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const char x = a[i] >= 'a' && a[i] <= 'z' ? static_cast<char>(a[i] - 32) : a[i];
+        const char y = b[i] >= 'a' && b[i] <= 'z' ? static_cast<char>(b[i] - 32) : b[i];
+        if (x != y) return false;
+    }
+    return true;
+}
+
+// The names of both sides, measured once: every formula looks them up.
+struct PairNames {
+    std::string_view Ours, Theirs;
+};
+const std::vector<PairNames>& Names() {
+    static const std::vector<PairNames> names = [] {
+        std::vector<PairNames> list;
+        for (const FunctionPair& pair : Pairs) list.push_back({pair.Ours, pair.Theirs ? pair.Theirs : ""});
+        return list;
+    }();
+    return names;
+}
+
 const FunctionPair* OurFunction(std::string_view name) {
-    for (const FunctionPair& pair : Pairs)
-        if (Upper(pair.Ours) == Upper(name)) return &pair;
+    const std::vector<PairNames>& names = Names();
+    for (std::size_t i = 0; i < names.size(); ++i)
+        if (SameLetters(names[i].Ours, name)) return &Pairs[i];
     return nullptr;
 }
 
 const FunctionPair* TheirFunction(std::string_view name) {
-    for (const FunctionPair& pair : Pairs)
-        if (pair.Theirs && pair.Theirs == Upper(name)) return &pair;
+    const std::vector<PairNames>& names = Names();
+    for (std::size_t i = 0; i < names.size(); ++i)
+        if (!names[i].Theirs.empty() && SameLetters(names[i].Theirs, name)) return &Pairs[i];
     return nullptr;
 }
 
@@ -755,8 +780,48 @@ Int ColumnFromLetters(std::string_view letters) {
     return column;
 }
 
+namespace {
+
+// A quick look before the parse: an operator or a name that nothing of
+// theirs says rules the formula out at once (a whole sheet of such formulas
+// is written in the time of its values).
+bool MaySayOurs(TextView formula) {
+    for (std::size_t i = 1; i < formula.size();) {
+        const UInt8 c = formula[i];
+        if (c == QuoteCharacter) {
+            while (++i < formula.size() && formula[i] != QuoteCharacter) {
+            }
+            ++i;
+            continue;
+        }
+        if (c == '<' || c == '>' || c == '=' || c == '!' || c == '#' || c == '&' || c == '|' || c == '~' || c == '%')
+            return false;
+        if (IsDigit(c) || c == '.') {  // a numeral, its exponent too
+            while (i < formula.size() && (IsDigit(formula[i]) || formula[i] == '.')) ++i;
+            if (i < formula.size() && (formula[i] == 'e' || formula[i] == 'E')) {
+                ++i;
+                if (i < formula.size() && (formula[i] == '+' || formula[i] == '-')) ++i;
+            }
+            continue;
+        }
+        if (!parser_IsNameStart(c)) {
+            ++i;
+            continue;
+        }
+        const std::size_t start = i;
+        while (i < formula.size() && parser_IsNameCharacter(formula[i])) ++i;
+        if (i < formula.size() && formula[i] == '$') ++i;
+        const TextView name = formula.subspan(start, i - start);
+        const std::string_view letters(reinterpret_cast<const char*>(name.data()), name.size());
+        if (!OurFunction(letters) && CellIndexFromAddress(name) < 0) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 std::optional<std::string> FormulaToForeign(TextView formula, FormulaDialect dialect, const CellKindLookup& kindOf) {
-    if (formula.empty() || formula[0] != '=') return std::nullopt;
+    if (formula.empty() || formula[0] != '=' || !MaySayOurs(formula)) return std::nullopt;
     const Parsed node = OurParser(formula.subspan(1), kindOf).Whole();
     if (!node) return std::nullopt;
     const std::string text = Writer(true, dialect).Write(*node);

@@ -32,7 +32,7 @@ TEST_F(CsvTest, WritesGermanCsvAndPlainTabText) {
     RecalculateCells();
     const SheetTable table = TableFromCalculation();
     EXPECT_EQ(CsvFromTable(table), "\xEF\xBB\xBFGrüße;;2,5\r\n;5\r\n\r\n\"a;b \"\"c\"\"\"\r\n");
-    EXPECT_EQ(TabTextFromTable(table), "Grüße\t\t2,5\n\t5\n\n\"a;b \"\"c\"\"\"\n");
+    EXPECT_EQ(TabTextFromTable(table), "Grüße\t\t2,5\n\t5\n\na;b \"c\"\n");
     ClearCalculation();
     EXPECT_EQ(TabTextFromTable(TableFromCalculation()), "");
 }
@@ -43,6 +43,7 @@ TEST_F(CsvTest, FindsSeparatorsQuotesAndNumbers) {
     EXPECT_EQ(Cells(Read("a,b,c\n1.5,\"x,\"\"y\"\"\",-2\n")), "1,1 T a|1,2 T b|1,3 T c|2,1 Z 1,5|2,2 T x,\"y\"|2,3 Z -2|");
     EXPECT_EQ(Cells(Read("a\tb;c\td\n")), "1,1 T a|1,2 T b;c|1,3 T d|");
     EXPECT_EQ(Cells(Read("12,5\r\n-3\r\n")), "1,1 Z 12,5|2,1 Z -3|");  // one column, decimal commas
+    EXPECT_EQ(Cells(Read("1,5;2,5\n3;4\n")), "1,1 Z 1,5|1,2 Z 2,5|2,1 Z 3|2,2 Z 4|");
     EXPECT_EQ(Cells(Read("\"zwei\r\nZeilen\";x")), "1,1 T zwei Zeilen|1,2 T x|");
     const std::pair<const char*, const char*> numbers[] = {
         {"12,5", "Z 12,5"}, {"-0,25", "Z -0,25"}, {"1.234.567", "Z 1234567"}, {"1.5", "Z 1,5"}, {"0", "Z 0"},
