@@ -154,7 +154,7 @@ std::string Address(Int row, Int column) { return "Z" + std::to_string(row) + "S
 std::string LeftOutText(const SheetTable& table) {
     if (table.CellsLeftOut == 0) return {};
     std::string text = std::to_string(table.CellsLeftOut) + (table.CellsLeftOut == 1 ? " Zelle" : " Zellen") +
-                       " außerhalb von 999 Zeilen x 100 Spalten weggelassen (bis";
+                       " weggelassen (bis";
     if (table.LastRow > SheetRowCount) text += " Zeile " + std::to_string(table.LastRow);
     if (table.LastRow > SheetRowCount && table.LastColumn > SheetColumnCount) text += ",";
     if (table.LastColumn > SheetColumnCount) text += " Spalte " + std::to_string(table.LastColumn);

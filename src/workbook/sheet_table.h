@@ -67,8 +67,9 @@ Int PaletteIndexOf(UInt8 red, UInt8 green, UInt8 blue);
 // "RRGGBB" of a palette index.
 std::string PaletteHex(Int index);
 
-// German lines for the user: what was left out of a large sheet, and which
-// cells went across as values ("Z2S1..Z9S1, Z4S4"); empty when none.
+// German lines for the user: what was left out of a sheet larger than 999
+// x 100 ("6 Zellen weggelassen (bis Zeile 1002)"), and which cells went
+// across as values ("Z2S1..Z9S1, Z4S4"); empty when none.
 std::string LeftOutText(const SheetTable& table);
 std::string ValuesOnlyText(const std::vector<std::pair<Int, Int>>& cells, std::size_t limit = 20);
 

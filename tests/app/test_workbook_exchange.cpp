@@ -72,6 +72,13 @@ TEST_F(RunnerTest, AnOpenedWorkbookBecomesANewCalculation) {
     EXPECT_EQ(ReadAll(dir / "Haushalt.xlsx"), workbook);
     Screen("^Qs", "'" + (dir / "Haushalt.xlsx").string() + "'");
     EXPECT_EQ(ReadAll(dir / "Haushalt 2.calc"), Budget);
+    // A sheet larger than a Calculation says how much was left out.
+    std::string rows;
+    for (int row = 1; row <= 1002; ++row) rows += "x;y\r\n";
+    const std::string large = Screen("", File("gross.csv", rows));
+    EXPECT_NE(large.find("\u00bbgross.csv\u00ab ist gr\u00f6\u00dfer als eine Calculation:"), std::string::npos) << large;
+    EXPECT_NE(large.find("6 Zellen weggelassen (bis Zeile 1002)"), std::string::npos)
+        << large;
     // One that cannot be read leaves the Calculation as it was.
     const std::string refused = Screen("", File("kaputt.ods", "PK"));
     EXPECT_NE(refused.find("\u00bbkaputt.ods\u00ab wurde nicht importiert:"), std::string::npos) << refused;

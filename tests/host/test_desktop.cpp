@@ -254,6 +254,17 @@ TEST_F(DesktopTest, MenuBarItemsTypeTheProgramsKeysAndHelpShowsItsTexts) {
         EXPECT_EQ(byMenu, ScreenText()) << c.title;
         backToMainMenu();
     }
+    // The export goes to the program's command loop, which says what it did.
+    QAction* exports = item("Ablage", "Exportieren als…");
+    ASSERT_NE(exports, nullptr);
+    EXPECT_TRUE(exports->isEnabled());
+    ASSERT_EQ(exports->menu()->actions().size(), 3);
+    exports->menu()->actions()[1]->trigger();
+    ASSERT_TRUE(ProgramIdle());
+    EXPECT_NE(ScreenText().find("Die Calculation hat noch keinen Namen:"), std::string::npos);
+    Key(Qt::Key_Escape);
+    ASSERT_TRUE(ProgramIdle());
+    backToMainMenu();
     Type("8"), Key(Qt::Key_Return);
     ASSERT_TRUE(ProgramIdle());
     item("Bearbeiten", "Rückgängig")->trigger();
@@ -269,6 +280,7 @@ TEST_F(DesktopTest, MenuBarItemsTypeTheProgramsKeysAndHelpShowsItsTexts) {
     const std::string fileMenu = ScreenText();
     QAction* save = item("Ablage", "Sichern");
     EXPECT_FALSE(save->isEnabled());
+    EXPECT_FALSE(item("Ablage", "Exportieren als…")->isEnabled());
     save->trigger();
     ASSERT_TRUE(ProgramIdle());
     EXPECT_EQ(ScreenText(), fileMenu);

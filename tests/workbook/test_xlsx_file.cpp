@@ -144,7 +144,7 @@ TEST_F(XlsxTest, OpenpyxlsWorkbookComesIn) {
     EXPECT_EQ(read.ValuesOnly, (std::vector<std::pair<Int, Int>>{{1, 4}, {1, 5}}));
     EXPECT_EQ(Shown(4, 2).substr(0, 7), "(ERR#1@");
     EXPECT_EQ(read.CellsLeftOut, 2);
-    EXPECT_EQ(LeftOutText(read), "2 Zellen außerhalb von 999 Zeilen x 100 Spalten weggelassen (bis Zeile 2000, Spalte 120)");
+    EXPECT_EQ(LeftOutText(read), "2 Zellen weggelassen (bis Zeile 2000, Spalte 120)");
     const Int a1 = AttributesAt(1, 1);
     EXPECT_EQ(FontColor(a1), 1);
     EXPECT_EQ(BackgroundColor(a1), 13);
