@@ -608,3 +608,13 @@ void t_MenuEventHandler(const HostMenuItem& item) {
 UInt8 t_MainWindowNumber() {
     return WindowReady(0) && Screen().WindowTable[0].Visible ? UInt8{0} : NoWindow;
 }
+
+void t_ClickTextCell(UInt8 w, Int column, Int line) {
+    if (w >= GraphicWindowCount || !Runtime().MemoryInitialized) return;
+    const t_Window& win = Screen().WindowTable[w];
+    const double width = static_cast<double>(win.Font.Width);
+    const double height = static_cast<double>(win.Font.Height);
+    const double x = static_cast<double>(win.BorderWidth) + (static_cast<double>(column) - 0.5) * width;
+    const double y = static_cast<double>(win.Height + win.BorderHeight) - (static_cast<double>(line) - 0.5) * height;
+    viewMouseDown(w, x, y, 1, HostModifiers{}, false);
+}
