@@ -22,6 +22,7 @@
 #include "runtime/events.h"
 #include "runtime/memory.h"
 #include "runtime/program.h"
+#include "terminal/terminal_runner.h"
 
 namespace {
 
@@ -94,8 +95,8 @@ void QtMessages(QtMsgType type, const QMessageLogContext&, const QString& messag
 void QtMessagesAtStart(QtMsgType type, const QMessageLogContext& context, const QString& message) {
     if (type != QtFatalMsg) return QtMessages(type, context, message);
     const char* display = std::getenv("DISPLAY");
-    std::fprintf(stderr, "tabrona: the display %s could not be opened; tabrona --headless runs without one\n",
-                 display && *display ? display : "(none)");
+    std::fprintf(stderr, "tabrona: the display %s could not be opened; %s\n", display && *display ? display : "(none)",
+                 WithoutDisplayAdvice());
     std::fflush(nullptr);
     std::_Exit(1);
 }

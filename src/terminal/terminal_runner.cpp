@@ -291,6 +291,11 @@ int TerminalRun::Loop() {
 
 bool InTerminal() { return isatty(STDIN_FILENO) && isatty(STDOUT_FILENO); }
 
+const char* WithoutDisplayAdvice() {
+    return InTerminal() ? "tabrona --terminal runs in this terminal, tabrona --headless without one"
+                        : "tabrona --headless runs without one";
+}
+
 int RunTerminal(const TerminalOptions& options, std::function<void()> mainProgram) {
     if (!InTerminal()) {
         std::fputs("tabrona: --terminal needs a terminal as standard input and output\n", stderr);

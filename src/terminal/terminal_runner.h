@@ -14,6 +14,9 @@ struct TerminalOptions {
 
 // Both standard input and output are a terminal.
 bool InTerminal();
+// What to run without a display, for the message that says there is none:
+// --terminal when this is a terminal, --headless in any case.
+const char* WithoutDisplayAdvice();
 
 // Exit status: 0 when the program ended, 1 when the terminal cannot be
 // used (said on standard error), 128 + the signal that ended the run.
