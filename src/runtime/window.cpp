@@ -673,6 +673,7 @@ void AutoUpdateLoop() {
     WindowMemory& screen = Screen();
     screen.AutoUpdateStarted = true;
     while (MemoryReady() && screen.AutoUpdateStarted) {
+        screen.AutoUpdatePasses = screen.AutoUpdatePasses + 1;
         bool anyDue = false;
         for (UInt8 k = 0; k < GraphicWindowCount; ++k) {
             t_Window& win = screen.WindowTable[k];

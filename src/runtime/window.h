@@ -122,6 +122,9 @@ struct WindowMemory {
     t_Window WindowTable[GraphicWindowCount];
     SharedValue<UInt8> DefaultWindow = NoWindow;
     SharedValue<bool> AutoUpdateStarted = false;
+    // Counts the auto-update thread's passes over the windows, so that a
+    // test can tell it has looked again.
+    SharedValue<Int> AutoUpdatePasses = 0;
 };
 
 WindowMemory& Screen();
