@@ -41,7 +41,8 @@ void BM_OneCellEditStep(benchmark::State& state, bool history) {
     Int value = 0;
     for (auto _ : state) {
         BeginStep("Feld bearbeiten");
-        EnterCell(1 + value % 900, 1 + value % 90, Text::FromBytes(std::to_string(++value)));
+        ++value;
+        EnterCell(1 + value % 900, 1 + value % 90, Text::FromBytes(std::to_string(value)));
         EndStep();
     }
     state.counters["steps"] = static_cast<double>(CurrentHistory().UndoSteps);

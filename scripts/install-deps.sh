@@ -6,10 +6,10 @@
 # through sudo; without either it names what is missing and exits 1.
 set -euo pipefail
 
-run=(g++ cmake ninja-build pkg-config libutf8proc-dev libpng-dev qt6-base-dev libgl-dev
+run=(g++ cmake ninja-build pkg-config libutf8proc-dev libpng-dev qt6-base-dev libgl-dev libncurses-dev libtermkey-dev
      libxlsxwriter-dev libzip-dev libexpat1-dev)
 test=("${run[@]}" libgtest-dev libgmock-dev libbenchmark-dev libfreetype-dev fonts-dejavu-core
-      xvfb xauth x11-apps netpbm xdotool python3-openpyxl gnumeric)
+      xvfb xauth x11-apps netpbm xdotool tmux python3-openpyxl gnumeric)
 fuzz=("${run[@]}" clang libclang-rt-14-dev)
 bench=("${run[@]}" libbenchmark-dev hyperfine time)
 

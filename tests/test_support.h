@@ -5,9 +5,15 @@
 
 #include <chrono>
 #include <string>
+#include <string_view>
 #include <thread>
 
 #include "platform/platform.h"
+#include "runtime/text.h"
+
+// A text of the program's codes from bytes, and back.
+inline Text T(std::string_view bytes) { return Text::FromBytes(bytes); }
+inline std::string S(const Text& text) { return std::string(text.Elements.begin(), text.Elements.end()); }
 
 // Polls until done() holds or five seconds have passed; a generous limit so
 // that a loaded machine does not fail the test, while a hang still ends.

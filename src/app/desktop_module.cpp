@@ -17,7 +17,7 @@ int RunDesktopModule(int argc, char** argv, const std::string& openFile, int zoo
     if (!entry) {
         std::fprintf(stderr,
                      "tabrona: the desktop module could not be loaded (%s); install Tabrona with cmake --install, "
-                     "or run it from its build folder. --headless, --export and --import work without it.\n",
+                     "or run it from its build folder. --terminal, --headless, --export and --import work without it.\n",
                      ::dlerror());
         return 1;
     }

@@ -56,16 +56,6 @@ bool WritePrinter(const std::string& path) {
     return static_cast<bool>(out);
 }
 
-// A click in the middle of a character cell, in host window coordinates.
-void Click(Int column, Int line) {
-    const t_Window& win = Screen().WindowTable[0];
-    const double width = static_cast<double>(win.Font.Width);
-    const double height = static_cast<double>(win.Font.Height);
-    const double x = static_cast<double>(win.BorderWidth) + (static_cast<double>(column) - 0.5) * width;
-    const double y = static_cast<double>(win.Height + win.BorderHeight) - (static_cast<double>(line) - 0.5) * height;
-    viewMouseDown(0, x, y, 1, HostModifiers{}, false);
-}
-
 // Performs one step; false when the run has to stop with status 1.
 bool Perform(const ScriptStep& step) {
     switch (step.Action) {
@@ -75,7 +65,7 @@ bool Perform(const ScriptStep& step) {
             t_KeyEventHandler(0, key);
             return true;
         }
-        case ScriptStep::Kind::Click: Click(step.Column, step.Line); return true;
+        case ScriptStep::Kind::Click: t_ClickTextCell(0, step.Column, step.Line); return true;
         case ScriptStep::Kind::Open: CurrentPlatform().OpenDocument(step.Path); return true;
         // As the desktop menu's "Exportieren als" asks for it.
         case ScriptStep::Kind::Export: f_FileEventHandler(step.Path, ExportFileEventType); return true;
@@ -141,13 +131,8 @@ std::string ScreenText() {
     const UInt8* chars = Screen().VideoMemory.data() + win.TextMemoryStart;
     std::string text;
     for (Int line = 0; line < win.TextHeight; ++line) {
-        const Text row(std::vector<UInt8>(chars + line * win.TextWidth, chars + (line + 1) * win.TextWidth));
-        // Glyphs 0-31 (the dialog title junctions, for example) would be
-        // control characters in a text file: they show as control pictures.
-        std::u32string shown = Scalars(t_ExportText(TextToString(row)));
-        for (char32_t& c : shown)
-            if (c < 32) c += 0x2400;
-        text += Utf8(shown) + "\n";
+        for (Int column = 0; column < win.TextWidth; ++column) text += Utf8(ShownCharacter(chars[line * win.TextWidth + column]));
+        text += "\n";
     }
     return text;
 }

@@ -12,11 +12,13 @@
 #include "commands/main_program.h"
 #include "platform/platform.h"
 #include "runtime/font.h"
+#include "terminal/terminal_runner.h"
 
 namespace {
 
 constexpr const char* UsageText =
     "usage: tabrona [--zoom 1|2|3] [FILE...]\n"
+    "       tabrona --terminal [--lines 50|80] [FILE]\n"
     "       tabrona --headless [--keys FILE] [--screen FILE] [--screenshot FILE.png]\n"
     "                          [--lines 50|80] [--log FILE] [--recovery FOLDER] [FILE]\n"
     "       tabrona --export IN.calc OUT.xlsx|OUT.ods|OUT.csv|OUT.txt|-\n"
@@ -27,6 +29,10 @@ constexpr const char* UsageText =
     "at start (or handed to a Tabrona already running; of several files the first,\n"
     "as one Calculation is open at a time). --zoom enlarges the screen two or three\n"
     "times, as far as the window then fits the screen.\n"
+    "\n"
+    "--terminal runs the program in this terminal (over SSH too): 121 columns by\n"
+    "50 (or --lines 80) lines show it whole; a smaller terminal shows the part\n"
+    "around the cursor. The log goes to $XDG_STATE_HOME/Tabrona/tabrona.log.\n"
     "\n"
     "--headless runs the program without a display: --keys types a key script,\n"
     "--screen and --screenshot write what the screen shows at the end (text or\n"
@@ -54,6 +60,8 @@ struct Options {
     int Zoom = 1;
     Batch BatchRun;
     bool Headless = false;
+    bool Terminal = false;
+    bool LinesGiven = false;
     bool Help = false;
     bool Version = false;
     std::string HeadlessOnly;  // the first option that needs --headless
@@ -87,6 +95,8 @@ bool ParseOptions(int argc, char** argv, Options& options) {
         std::string given;
         if (arg == "--headless") {
             options.Headless = true;
+        } else if (arg == "--terminal") {
+            options.Terminal = true;
         } else if (arg == "--help" || arg == "-h") {
             options.Help = true;
         } else if (arg == "--version") {
@@ -98,7 +108,7 @@ bool ParseOptions(int argc, char** argv, Options& options) {
             if (!TakeValue(argc, argv, i, given)) return false;
             if (given != "50" && given != "80") return Fail("--lines takes 50 or 80, not " + given);
             runner.Lines = given == "80" ? 80 : 50;
-            if (options.HeadlessOnly.empty()) options.HeadlessOnly = arg;
+            options.LinesGiven = true;
         } else if (arg == "--zoom") {
             if (!TakeValue(argc, argv, i, given)) return false;
             if (given != "1" && given != "2" && given != "3") return Fail("--zoom takes 1, 2 or 3, not " + given);
@@ -118,6 +128,9 @@ bool ParseOptions(int argc, char** argv, Options& options) {
             return Fail("unknown argument " + arg);
         }
     }
+    if (options.Headless && options.Terminal) return Fail("only one of --headless and --terminal");
+    if (options.LinesGiven && !options.Headless && !options.Terminal)
+        return Fail("--lines works only with --headless or --terminal");
     if (!options.Headless && !options.HeadlessOnly.empty()) return Fail(options.HeadlessOnly + " works only with --headless");
     return true;
 }
@@ -164,5 +177,6 @@ int main(int argc, char** argv) {
     if (options.BatchRun.Run) return options.BatchRun.Run(options.BatchRun.In, options.BatchRun.Out);
     if (!FontFound()) return 1;
     if (options.Headless) Leave(RunHeadless(options.Runner, MainProgram));
+    if (options.Terminal) Leave(RunTerminal({options.Runner.OpenFile, options.Runner.Lines}, MainProgram));
     return RunDesktopModule(argc, argv, options.Runner.OpenFile, options.Zoom);
 }

@@ -52,7 +52,7 @@ struct WriterQueue {
     bool Started = false;
 };
 // The writer thread keeps using it to the end of the process.
-ProgramState<WriterQueue> writer(nullptr);
+ProgramState<WriterQueue> writer(KeptThroughResets);
 
 // What the program thread knows of the copy.
 struct RecoveryState {

@@ -160,7 +160,7 @@ struct RandomState {
 };
 
 // The generator keeps running through resets: nothing may count on its values.
-ProgramState<RandomState> randomness{nullptr};
+ProgramState<RandomState> randomness{KeptThroughResets};
 
 RandomState& Randomness() { return *randomness; }
 

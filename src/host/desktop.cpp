@@ -18,9 +18,11 @@
 #include "host/menu_bar.h"
 #include "host/qt_platform.h"
 #include "platform/log.h"
+#include "platform/log_file.h"
 #include "runtime/events.h"
 #include "runtime/memory.h"
 #include "runtime/program.h"
+#include "terminal/terminal_runner.h"
 
 namespace {
 
@@ -80,22 +82,6 @@ void FeedLog(const std::shared_ptr<ConsoleFeed>& feed, const std::shared_ptr<std
     SetLogFlush(file ? std::function<void()>([file] { std::fflush(file.get()); }) : std::function<void()>());
 }
 
-// The desktop's log file: $XDG_STATE_HOME/Tabrona/tabrona.log, appended to;
-// one grown past LogFileLimit is kept as tabrona.log.1 and begun anew.
-constexpr std::uintmax_t LogFileLimit = std::uintmax_t{10} << 20;
-
-std::shared_ptr<std::FILE> OpenLogFile() {
-    const std::string folder = CurrentPlatform().Folder(StandardFolder::State);
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
-    const std::string path = folder + "tabrona.log";
-    if (std::filesystem::file_size(path, error) > LogFileLimit && !error)
-        std::filesystem::rename(path, path + ".1", error);
-    std::FILE* file = std::fopen(path.c_str(), "a");
-    if (!file) return nullptr;
-    return std::shared_ptr<std::FILE>(file, [](std::FILE* f) { std::fclose(f); });
-}
-
 // Qt's messages: notes and warnings go to the log; errors to standard error
 // as well. A fatal one while the application starts means that no display
 // answered, which is said in the program's words.
@@ -109,8 +95,8 @@ void QtMessages(QtMsgType type, const QMessageLogContext&, const QString& messag
 void QtMessagesAtStart(QtMsgType type, const QMessageLogContext& context, const QString& message) {
     if (type != QtFatalMsg) return QtMessages(type, context, message);
     const char* display = std::getenv("DISPLAY");
-    std::fprintf(stderr, "tabrona: the display %s could not be opened; tabrona --headless runs without one\n",
-                 display && *display ? display : "(none)");
+    std::fprintf(stderr, "tabrona: the display %s could not be opened; %s\n", display && *display ? display : "(none)",
+                 WithoutDisplayAdvice());
     std::fflush(nullptr);
     std::_Exit(1);
 }
@@ -183,7 +169,7 @@ void RunDesktop(int& argc, char** argv, const DesktopOptions& options, std::func
     QApplication::setApplicationName("Tabrona");
     QApplication::setQuitOnLastWindowClosed(false);
     Desktop desktop(options);
-    desktop.LogTo(OpenLogFile());
+    desktop.LogTo(OpenStateLogFile());
     if (const int error = desktop.Platform().StartError()) {
         std::fprintf(stderr, "tabrona: the window cannot be started: eventfd: %s\n", std::strerror(error));
         std::fflush(nullptr);

@@ -7,6 +7,7 @@
 #include "host/desktop.h"
 #include "host/hand_over.h"
 #include "sheet/calculation.h"
+#include "terminal/terminal_runner.h"
 
 namespace {
 
@@ -23,9 +24,8 @@ std::vector<HelpPage> ProgramHelpPages() {
 
 extern "C" int TabronaDesktopMain(int argc, char** argv, const char* openFile, int zoom) {
     if (!DesktopAvailable()) {
-        std::fputs("tabrona: no display found (DISPLAY and WAYLAND_DISPLAY are not set); "
-                   "use tabrona --headless to run without one\n",
-                   stderr);
+        std::fprintf(stderr, "tabrona: no display found (DISPLAY and WAYLAND_DISPLAY are not set); %s\n",
+                     WithoutDisplayAdvice());
         return 1;
     }
     DesktopOptions options;

@@ -37,10 +37,10 @@ struct TaggedItem {
 
 // Show and hide pairs of the host windows that are no graphic windows.
 constexpr TaggedItem WindowItems[] = {
-    {"Zwischenablage zeigen", 211}, {"Zwischenablage ausblenden", 212},
-    {"Drucker zeigen", 209},        {"Drucker ausblenden", 210},
-    {"Konsole zeigen", 229},        {"Konsole ausblenden", 230},
-    {"Einstellungen zeigen", 207},  {"Einstellungen ausblenden", 208},
+    {"Zwischenablage zeigen", MenuActions::ShowPasteboard}, {"Zwischenablage ausblenden", MenuActions::ShowPasteboard + 1},
+    {"Drucker zeigen", MenuActions::ShowPrinter},           {"Drucker ausblenden", MenuActions::ShowPrinter + 1},
+    {"Konsole zeigen", MenuActions::ShowConsole},           {"Konsole ausblenden", MenuActions::ShowConsole + 1},
+    {"Einstellungen zeigen", MenuActions::ShowPreferences}, {"Einstellungen ausblenden", MenuActions::ShowPreferences + 1},
 };
 
 // Items that type the program's own keys, so they behave exactly as the
@@ -142,10 +142,10 @@ void BuildMenuBar(QMainWindow& window, QtPlatform& platform, const MenuBarHooks&
         redo->setEnabled(Runtime().WaitingAtMainMenu);
     });
     edit->addSeparator();
-    AddTagged(*edit, "Bildschirm als Bild kopieren", 110);
-    AddTagged(*edit, "Bildschirm als Text kopieren", 111);
+    AddTagged(*edit, "Bildschirm als Bild kopieren", MenuActions::CopyScreenPicture);
+    AddTagged(*edit, "Bildschirm als Text kopieren", MenuActions::CopyScreenText);
     edit->addSeparator();
-    AddTagged(*edit, "Einsetzen", 113);
+    AddTagged(*edit, "Einsetzen", MenuActions::Paste);
 
     QMenu* view = bar->addMenu("Ansicht");
     auto* zooms = new QActionGroup(view);
@@ -168,16 +168,17 @@ void BuildMenuBar(QMainWindow& window, QtPlatform& platform, const MenuBarHooks&
     QMenu* windows = bar->addMenu("Fenster");
     for (const TaggedItem& item : WindowItems) AddTagged(*windows, item.Title, item.Tag);
     windows->addSeparator();
-    AddTagged(*windows, "Drucker leeren", 112);
-    AddTagged(*windows, "Konsole leeren", 114);
+    AddTagged(*windows, "Drucker leeren", MenuActions::ClearPrinter);
+    AddTagged(*windows, "Konsole leeren", MenuActions::ClearConsole);
     windows->addSeparator();
     QMenu* graphics = windows->addMenu("Grafikfenster");
     // The program's own window carries this menu bar: a desktop without a
     // global menu could not bring it back, so no item hides it (neither
-    // hide-all 200, hide-main 201, nor window 0's 214).
+    // hide-all, hide-main, nor window 0's hide).
     for (int w = 0; w < 8; ++w) {
-        AddTagged(*graphics, QString("Fenster %1 zeigen").arg(w), 213 + 2 * w);
-        if (w > 0) AddTagged(*graphics, QString("Fenster %1 ausblenden").arg(w), 214 + 2 * w);
+        const Int show = MenuActions::FirstGraphicAction + 2 * w;
+        AddTagged(*graphics, QString("Fenster %1 zeigen").arg(w), show);
+        if (w > 0) AddTagged(*graphics, QString("Fenster %1 ausblenden").arg(w), show + 1);
     }
 
     QMenu* help = bar->addMenu("Hilfe");

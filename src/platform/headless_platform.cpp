@@ -1,6 +1,7 @@
 #include "platform/headless_platform.h"
 
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -297,4 +298,18 @@ std::vector<std::uint8_t> HeadlessPlatform::ClipboardImageBytes() {
 int HeadlessPlatform::ClipboardImageWidth() {
     std::lock_guard lock(mutex_);
     return clipboardImageWidth_;
+}
+
+double HeadlessPlatform::AbsoluteTime() {
+    std::function<double()> clock;
+    {
+        std::lock_guard lock(mutex_);
+        clock = clock_;
+    }
+    return clock ? clock() : Platform::AbsoluteTime();
+}
+
+void HeadlessPlatform::SetClock(std::function<double()> clock) {
+    std::lock_guard lock(mutex_);
+    clock_ = std::move(clock);
 }

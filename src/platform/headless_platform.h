@@ -4,6 +4,7 @@
 // a menu bar that tests may fill. Hand-overs to the GUI thread run inline.
 #pragma once
 
+#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -80,6 +81,9 @@ public:
 
     void Bell() override;
 
+    // The platform's clock, or the one a test hands it.
+    double AbsoluteTime() override;
+
     bool HasMenu(const std::string& menuTitle) override;
     int MenuItemCount(const std::string& menuTitle) override;
     std::string MenuItemTitle(const std::string& menuTitle, int index) override;
@@ -96,6 +100,8 @@ public:
     void SetViewExists(int window, bool exists);
     void SetResourceFolder(const std::string& folder);
     void SetRecoveryFolder(const std::string& folder);
+    // A clock the test moves itself (seconds); none: the real one.
+    void SetClock(std::function<double()> clock);
     void AddMenu(const std::string& title, std::vector<std::string> items);
     std::vector<Menu> Menus();
     HostWindow Window(int window);
@@ -117,4 +123,5 @@ private:
     std::vector<Menu> menus_;
     std::string resourceFolder_;
     std::string recoveryFolder_;
+    std::function<double()> clock_;
 };

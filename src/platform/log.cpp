@@ -24,7 +24,7 @@ struct LogState {
 };
 
 // Set up once by the program or the test main; outlives resets.
-ProgramState<LogState> state{nullptr};
+ProgramState<LogState> state{KeptThroughResets};
 
 LogState& State() { return *state; }
 

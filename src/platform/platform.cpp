@@ -112,7 +112,7 @@ struct PlatformSlot {
 };
 
 // The installed platform outlives resets: tests install theirs once.
-ProgramState<PlatformSlot> slot{nullptr};
+ProgramState<PlatformSlot> slot{KeptThroughResets};
 
 PlatformSlot& Slot() { return *slot; }
 

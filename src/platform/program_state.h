@@ -5,6 +5,7 @@
 // every one back to its start.
 #pragma once
 
+#include <cstddef>
 #include <new>
 
 // Puts a value back to its start: a fresh value by default.
@@ -20,11 +21,14 @@ using QuiesceFunction = void (*)();
 // Registers a state's reset; ProgramState does it.
 void RegisterProgramState(void (*reset)(void* value), void* value, QuiesceFunction quiesce);
 
+// The reset of a state that survives resets: the process's set-up
+// (platform, log, threads) and its hooks.
+inline constexpr std::nullptr_t KeptThroughResets = nullptr;
+
 template <typename T>
 class ProgramState {
 public:
-    // `reset` puts the value back to its start; nullptr keeps it through
-    // resets, for the process's set-up (platform, log) and its hooks.
+    // `reset` puts the value back to its start; KeptThroughResets keeps it.
     explicit ProgramState(void (*reset)(T&) = FreshValue<T>, QuiesceFunction quiesce = nullptr) : reset_(reset) {
         new (storage_) T();
         if (reset_ != nullptr)

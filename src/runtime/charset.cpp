@@ -124,6 +124,11 @@ ConvertResult t_ConvertUniCode(const String& text) {
     return result;
 }
 
+char32_t ShownCharacter(UInt8 code) {
+    const char32_t c = code >= 127 && code <= 160 ? ExportedLineDrawing(code) : code;
+    return c < 32 ? c + 0x2400 : c;
+}
+
 String t_ExportText(const String& text) {
     std::u32string out = Scalars(text);
     for (char32_t& c : out)

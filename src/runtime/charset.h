@@ -42,3 +42,6 @@ String CompatibilityComposed(const String& text);
 ConvertResult t_ConvertUniCode(const String& text);
 // Replaces the font's line-drawing codes by look-alike characters.
 String t_ExportText(const String& text);
+// The character a program code looks like on the screen: the line-drawing
+// codes as box-drawing characters, codes 0-31 as control pictures.
+char32_t ShownCharacter(UInt8 code);

@@ -15,6 +15,7 @@
 #include "runtime/event_wait.h"
 #include "runtime/glyph.h"
 #include "runtime/memory.h"
+#include "runtime/menus.h"
 #include "runtime/program.h"
 #include "runtime/text_output.h"
 #include "runtime/window.h"
@@ -148,15 +149,15 @@ struct HostWindowAction {
     UInt8 Window;
 };
 constexpr HostWindowAction HostWindowActions[] = {
-    {205, 12},  // the application's main window
-    {207, 11},  // preferences
-    {209, 9},   // virtual printer
-    {211, 8},   // pasteboard
-    {229, 10},  // system console
+    {MenuActions::ShowMainWindow, 12},
+    {MenuActions::ShowPreferences, 11},
+    {MenuActions::ShowPrinter, 9},
+    {MenuActions::ShowPasteboard, 8},
+    {MenuActions::ShowConsole, 10},
 };
 
-constexpr Int FirstGraphicAction = 213;
-constexpr Int LastGraphicAction = 228;
+using MenuActions::FirstGraphicAction;
+using MenuActions::LastGraphicAction;
 
 std::optional<Int> ActionForTag(Int tag) {
     // The table is built by the runtime initialisation; before it has
@@ -231,15 +232,15 @@ void GraphicWindowAction(Int action) {
 
 void PerformMenuAction(Int action) {
     switch (action) {
-        case 110: CopyMainWindowPicture(); return;
-        case 111: CopyMainWindowText(); return;
-        case 112: ClearTextWindow(9, "Virtual printer window"); return;
-        case 113: Paste(); return;
-        case 114: ClearTextWindow(10, "System console window"); return;
-        case 200:
+        case MenuActions::CopyScreenPicture: CopyMainWindowPicture(); return;
+        case MenuActions::CopyScreenText: CopyMainWindowText(); return;
+        case MenuActions::ClearPrinter: ClearTextWindow(9, "Virtual printer window"); return;
+        case MenuActions::Paste: Paste(); return;
+        case MenuActions::ClearConsole: ClearTextWindow(10, "System console window"); return;
+        case MenuActions::HideAll:
             for (int w = 0; w < HostWindowCount; ++w) t_WindowVisible(static_cast<UInt8>(w), false);
             return;
-        case 201: t_WindowVisible(t_MainWindowNumber(), false); return;
+        case MenuActions::HideMainWindow: t_WindowVisible(t_MainWindowNumber(), false); return;
         default: break;
     }
     if (action >= FirstGraphicAction && action <= LastGraphicAction) {
@@ -250,8 +251,7 @@ void PerformMenuAction(Int action) {
         if (action == entry.FrontAction) t_WindowFront(entry.Window);
         if (action == entry.FrontAction + 1) t_WindowVisible(entry.Window, false);
     }
-    // Open and save panels (100, 101) and unknown actions: the queued menu
-    // event is all.
+    // Open and save panels and unknown actions: the queued menu event is all.
 }
 
 }  // namespace
@@ -607,4 +607,14 @@ void t_MenuEventHandler(const HostMenuItem& item) {
 
 UInt8 t_MainWindowNumber() {
     return WindowReady(0) && Screen().WindowTable[0].Visible ? UInt8{0} : NoWindow;
+}
+
+void t_ClickTextCell(UInt8 w, Int column, Int line) {
+    if (w >= GraphicWindowCount || !Runtime().MemoryInitialized) return;
+    const t_Window& win = Screen().WindowTable[w];
+    const double width = static_cast<double>(win.Font.Width);
+    const double height = static_cast<double>(win.Font.Height);
+    const double x = static_cast<double>(win.BorderWidth) + (static_cast<double>(column) - 0.5) * width;
+    const double y = static_cast<double>(win.Height + win.BorderHeight) - (static_cast<double>(line) - 0.5) * height;
+    viewMouseDown(w, x, y, 1, HostModifiers{}, false);
 }

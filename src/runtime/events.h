@@ -175,6 +175,9 @@ void t_MouseEventHandler(UInt8 w, double x, double y, Int buttons, const HostMod
 // a left or right click.
 void viewMouseDown(UInt8 w, double x, double y, Int buttons, const HostModifiers& modifiers, bool rightButton);
 void t_MouseEventPostCloseBoxClick(UInt8 w);
+// A left click in the middle of a text cell (1-based), as a front end
+// without pixels (a script, a terminal) makes one.
+void t_ClickTextCell(UInt8 w, Int column, Int line);
 void t_MenuEventHandler(const HostMenuItem& item);
 
 // The close box of the program's window, or the host's Quit, while work is

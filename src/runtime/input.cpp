@@ -6,6 +6,7 @@
 #include "platform/log.h"
 #include "platform/platform.h"
 #include "runtime/events.h"
+#include "runtime/key_codes.h"
 #include "runtime/pasteboard.h"
 #include "runtime/text_output.h"
 #include "runtime/window.h"
@@ -110,7 +111,7 @@ void EditKey(UInt8 w, t_Window& win, Int key) {
     const Int length = static_cast<Int>(text.size());
     Int& cursor = win.InputCursorPos;
     switch (key) {
-        case 127:
+        case BackspaceKey:
             if (cursor > 0) {
                 text.erase(static_cast<std::size_t>(cursor - 1), 1);
                 win.InputString = Utf8(text);
@@ -118,55 +119,55 @@ void EditKey(UInt8 w, t_Window& win, Int key) {
                 Redraw(w, win, 1);
             }
             break;
-        case 0:
+        case 0:  // no key: draw the field again
             Redraw(w, win, 0);
             break;
-        case 1:
-        case 2:
-        case 11:
-        case 18: cursor = 0; break;
-        case 3:
-        case 5:
-        case 6:
-        case 10: cursor = length; break;
-        case 4: WordMove(win, text, 1); break;
-        case 7:
+        case CtrlA:
+        case CtrlB:
+        case CtrlK:
+        case CtrlR: cursor = 0; break;
+        case CtrlC:
+        case CtrlE:
+        case CtrlF:
+        case CtrlJ: cursor = length; break;
+        case CtrlD: WordMove(win, text, 1); break;
+        case CtrlG:
             if (cursor < length) {
                 text.erase(static_cast<std::size_t>(cursor), 1);
                 win.InputString = Utf8(text);
                 Redraw(w, win, 1);
             }
             break;
-        case 8: --cursor; break;
-        case 12: {
+        case CtrlH: --cursor; break;
+        case CtrlL: {
             SetPasteboardString(UnescapeWideCharacters(win.InputString));
             break;
         }
-        case 13: win.InputFinished = true; break;
-        case 19: WordMove(win, text, -1); break;
-        case 21: ++cursor; break;
-        case 22: Paste(); break;
-        case 24:
+        case ReturnKey: win.InputFinished = true; break;
+        case CtrlS: WordMove(win, text, -1); break;
+        case CtrlU: ++cursor; break;
+        case CtrlV: Paste(); break;
+        case CtrlX:
             text.erase(0, static_cast<std::size_t>(std::clamp<Int>(cursor, 0, length)));
             win.InputString = Utf8(text);
             cursor = 0;
             Redraw(w, win, length - static_cast<Int>(text.size()));
             break;
-        case 26:
-        case 27:
+        case CtrlZ:
+        case EscapeKey:
             win.InputString.clear();
             cursor = 0;
-            if (key == 27) win.InputFinished = false;
+            if (key == EscapeKey) win.InputFinished = false;
             win.TextHpos = win.InputHpos;
             t_PrintSpc(w, length);
             break;
-        case 30: CodeEntry(w, win); break;
+        case CtrlCaret: CodeEntry(w, win); break;
         default:
             if ((key >= 32 && key <= 126) || key >= 128) t_InputInsert(w, key);
             break;
     }
     cursor = std::clamp<Int>(cursor, 0, static_cast<Int>(ScalarCount(win.InputString)));
-    if (key == 0 || key == 31) PlaceCursor(win);
+    if (key == 0 || key == CtrlUnderscore) PlaceCursor(win);
 }
 
 // A pasted character above 255 arrives as the keys 27, four hexadecimal

@@ -11,8 +11,11 @@ namespace {
 
 std::vector<t_MenuAction> DefaultMenuActions() {
     std::vector<t_MenuAction> table;
-    for (Int tag = 200; tag <= 231; ++tag) table.push_back({tag, tag, {}, {}, {}, {}, {}});
-    for (Int tag = 110; tag <= 114; ++tag) table.push_back({tag, tag, {}, {}, {}, {}, {}});
+    // Each tag is its own action: the window actions, then the editing ones.
+    for (Int tag = MenuActions::HideAll; tag <= MenuActions::ShowConsole + 2; ++tag)
+        table.push_back({tag, tag, {}, {}, {}, {}, {}});
+    for (Int tag = MenuActions::CopyScreenPicture; tag <= MenuActions::ClearConsole; ++tag)
+        table.push_back({tag, tag, {}, {}, {}, {}, {}});
     return table;
 }
 

@@ -5,6 +5,19 @@
 
 #include "runtime/types.h"
 
+// The actions of the host's menu bar, as its items' tags name them. A host
+// window w of 8-12 is shown by its action and hidden by the next one;
+// graphic window w by FirstGraphicAction + 2w and hidden by the next one.
+namespace MenuActions {
+inline constexpr Int OpenPanel = 100, SavePanel = 101;
+inline constexpr Int CopyScreenPicture = 110, CopyScreenText = 111, ClearPrinter = 112, Paste = 113,
+                     ClearConsole = 114;
+inline constexpr Int HideAll = 200, HideMainWindow = 201;
+inline constexpr Int ShowMainWindow = 205, ShowPreferences = 207, ShowPrinter = 209, ShowPasteboard = 211,
+                     ShowConsole = 229;
+inline constexpr Int FirstGraphicAction = 213, LastGraphicAction = 228;
+}  // namespace MenuActions
+
 struct t_MenuAction {
     Int Tag = 0;
     Int Action = 0;

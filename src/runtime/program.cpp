@@ -23,7 +23,7 @@ struct ProgramStartSlot {
 
 // A program thread may be starting while a test resets; the slot outlives
 // resets.
-ProgramState<ProgramStartSlot> slot{nullptr};
+ProgramState<ProgramStartSlot> slot{KeptThroughResets};
 
 ProgramStartSlot& StartSlot() { return *slot; }
 
@@ -44,7 +44,7 @@ void RunProgramThread() {
 
 namespace {
 // Built once by initoxtools and only read after that.
-ProgramState<ToolTables> tables{nullptr};
+ProgramState<ToolTables> tables{KeptThroughResets};
 }  // namespace
 
 ToolTables& Tools() { return *tables; }

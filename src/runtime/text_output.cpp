@@ -8,6 +8,7 @@
 #include "runtime/event_wait.h"
 #include "runtime/events.h"
 #include "runtime/glyph.h"
+#include "runtime/memory.h"
 #include "runtime/program.h"
 #include "runtime/window.h"
 
@@ -332,12 +333,56 @@ void t_CursorDraw(UInt8 w) {
 
 void t_CursorOn(UInt8 w) {
     t_Window* win = TextWin("t_CursorOn", w);
-    if (win && win->TextCursorLevel++ == 0) t_CursorDraw(w);
+    if (win && win->TextCursorLevel++ == 0) {
+        t_CursorDraw(w);
+        win->CursorShownAt = win->TextVpos << 16 | win->TextHpos;
+    }
 }
 
 void t_CursorOff(UInt8 w) {
     t_Window* win = TextWin("t_CursorOff", w);
-    if (win && --win->TextCursorLevel == 0) t_CursorDraw(w);
+    if (win && --win->TextCursorLevel == 0) {
+        t_CursorDraw(w);
+        win->CursorShownAt = 0;
+    }
+}
+
+void t_SetFocus(UInt8 w, Int firstColumn, Int lastColumn, Int line) {
+    if (t_Window* win = TextWin("t_SetFocus", w)) win->FocusAt = lastColumn << 32 | line << 16 | firstColumn;
+}
+
+namespace {
+
+// The one intended race of a copy taken while the program draws, which the
+// thread sanitizer leaves out.
+#define RACY_COPY __attribute__((no_sanitize("thread")))
+
+RACY_COPY void CopyPlane(const UInt8* from, std::vector<UInt8>& to, std::size_t count) {
+    to.resize(count);
+    for (std::size_t i = 0; i < count; ++i) to[i] = from[i];
+}
+
+}  // namespace
+
+RACY_COPY TextCells t_CopyTextCells(UInt8 w) {
+    TextCells cells;
+    if (!Runtime().MemoryInitialized || w >= GraphicWindowCount) return cells;
+    const t_Window& win = Screen().WindowTable[w];
+    if (!win.Initialized) return cells;
+    // Read once: the program thread may set the window up again meanwhile,
+    // and nothing outside the video memory is ever read.
+    const Int start = win.TextMemoryStart, end = win.TextMemoryEnd, width = win.TextWidth, height = win.TextHeight;
+    const Int half = (end - start + 1) / 2;
+    const std::vector<UInt8>& memory = Screen().VideoMemory;
+    if (start < 0 || width <= 0 || height <= 0 || width * height > half ||
+        end >= static_cast<Int>(memory.size()))
+        return cells;
+    const auto count = static_cast<std::size_t>(width * height);
+    CopyPlane(memory.data() + start, cells.Codes, count);
+    CopyPlane(memory.data() + start + half, cells.Colours, count);
+    cells.Width = width;
+    cells.Height = height;
+    return cells;
 }
 
 void t_Inverse(UInt8 w) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <utility>
+#include <vector>
 
 #include "runtime/text.h"
 #include "runtime/types.h"
@@ -56,6 +57,21 @@ void t_PrintControl(UInt8 w, UInt8 code);
 
 // The whole character grid; with a separator, tidied (see the .cpp).
 String t_GetScreen(UInt8 w, const String& separator);
+
+// A copy of the window's character cells, taken from any thread while the
+// program may be writing (a cell may be caught half-changed, and shows
+// right in the next copy): codes and colours (ink << 4 | paper, as shown),
+// line by line. Empty when the window has no text.
+struct TextCells {
+    Int Width = 0;
+    Int Height = 0;
+    std::vector<UInt8> Codes;
+    std::vector<UInt8> Colours;
+};
+TextCells t_CopyTextCells(UInt8 w);
+// Marks the columns of the line that the program's attention is on (see
+// t_Window::FocusAt).
+void t_SetFocus(UInt8 w, Int firstColumn, Int lastColumn, Int line);
 // The cell of the window's oldest pending click, (-1, -1) when none.
 std::pair<Int, Int> t_GetMouseText(UInt8 w);
 

@@ -20,6 +20,9 @@
 
 namespace {
 
+// Meant as it stands: it clears the low ten bits and bit 11 as well (not
+// bit 10), as the original allocator did; window addresses, and the log
+// lines that show them, depend on it.
 constexpr std::uint32_t BlockMask = 0xFFFFF400;
 
 std::string Hex8(Int value) {
@@ -632,7 +635,7 @@ struct AutoUpdateSleep {
     std::condition_variable Wake;
     std::atomic<bool> Sleeping{false};
 };
-ProgramState<AutoUpdateSleep> sleeper{nullptr};
+ProgramState<AutoUpdateSleep> sleeper{KeptThroughResets};
 
 // A window whose pixels changed since its last picture, whether due or not.
 bool AnyChangesToShow() {
@@ -670,6 +673,7 @@ void AutoUpdateLoop() {
     WindowMemory& screen = Screen();
     screen.AutoUpdateStarted = true;
     while (MemoryReady() && screen.AutoUpdateStarted) {
+        screen.AutoUpdatePasses = screen.AutoUpdatePasses + 1;
         bool anyDue = false;
         for (UInt8 k = 0; k < GraphicWindowCount; ++k) {
             t_Window& win = screen.WindowTable[k];

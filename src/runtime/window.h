@@ -47,6 +47,13 @@ struct t_Window {
     SharedValue<Int> PixelChanges = 0;
     SharedValue<Int> PictureAsked = -1;
     SharedValue<Int> PicturesMade = 0;
+    // For a front end that shows only part of the window (a small
+    // terminal): the text cursor's cell while it is shown, and the cell the
+    // program's attention is on (the sheet's cursor cell), each packed as
+    // line << 16 | column (the focus's last column also, << 32); 0 when
+    // there is none.
+    SharedValue<Int> CursorShownAt = 0;
+    SharedValue<Int> FocusAt = 0;
     SharedValue<HostRef> Window = NoHostRef;
     SharedValue<HostRef> View = NoHostRef;
     t_DrawingRect DrawingRect;
@@ -115,6 +122,9 @@ struct WindowMemory {
     t_Window WindowTable[GraphicWindowCount];
     SharedValue<UInt8> DefaultWindow = NoWindow;
     SharedValue<bool> AutoUpdateStarted = false;
+    // Counts the auto-update thread's passes over the windows, so that a
+    // test can tell it has looked again.
+    SharedValue<Int> AutoUpdatePasses = 0;
 };
 
 WindowMemory& Screen();

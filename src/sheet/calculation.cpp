@@ -95,7 +95,7 @@ ProgramState<CalculationState> calculation_detail::State{[](CalculationState& c)
 
 namespace {
 // Installed once by the grid display; outlives resets.
-ProgramState<std::function<void()>> redrawHook{nullptr};
+ProgramState<std::function<void()>> redrawHook{KeptThroughResets};
 }  // namespace
 
 std::function<void()>& RedrawWholeScreenHook() { return *redrawHook; }

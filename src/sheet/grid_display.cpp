@@ -452,6 +452,7 @@ void DrawRowCells(Int row) {
             if (pos + width > calc.ScreenColumns) break;
             BuildPiece(piece, row, c, width, source);
             const bool cursor = row == calc.CursorRow && c == calc.CursorColumn;
+            if (cursor) t_SetFocus(SheetWindow, pos + 1, pos + width, line);
             if (cursor != InSelection(row, c)) {
                 t_Inverse(SheetWindow);
             } else {

@@ -51,7 +51,8 @@ const std::string BudgetKeys = [] {
 }();
 
 // Selectors show their folder: the file menu's cases use a fixed one,
-// which ScreenFiles fills with files of fixed sizes and dates.
+// which ScreenFiles fills with files of fixed sizes and dates (in a folder
+// of each run's own, shown under this name).
 #define ScreenFolder "/tmp/tabrona-screen-files"
 const std::string OpenUmsatz = "x{Open " ScreenFolder "/umsatz.calc}";
 
@@ -231,14 +232,24 @@ const Case Cases[] = {
     {"undo_to_start_quits_without_asking", "x1{Return}^U2{Return}{Undo}{Undo}{Undo}^QQ", 50},
 };
 
-// The fixed folder, made again where it differs; cases running at the same
-// time take turns.
-void ScreenFiles() {
-    const fs::path folder = ScreenFolder;
+// The folder of the file cases, of this run alone and named as long as
+// ScreenFolder, which the keys and the committed screens show instead: the
+// selectors lay it out the same.
+std::string RunFolder() {
+    char name[64];
+    std::snprintf(name, sizeof name, "/tmp/tabrona-scrn-%07d", static_cast<int>(::getpid() % 10'000'000));
+    return name;
+}
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+// The files the file cases show, with fixed sizes and dates.
+void ScreenFiles(const fs::path& folder) {
     fs::create_directories(folder / "Ordner");
-    const int lock = ::open((folder.string() + ".lock").c_str(), O_CREAT | O_RDWR, 0600);
-    ASSERT_GE(lock, 0);
-    ::flock(lock, LOCK_EX);
     // A table of five fields and a million records more than the store takes.
     std::string full = "T0000000001  Gross\r";
     for (const char* field : {"A", "B", "C", "D", "E"}) full += std::string("F0000000001I ") + field + "\r";
@@ -249,31 +260,29 @@ void ScreenFiles() {
         {"Ordner/kunden.datb", ReadAll(TABRONA_CALCS "/kunden.datb")},
         {"Ordner/voll.datb", full},
         {"Ordner/lang.txt", Times(1005, "x\r")}};
-    for (const auto& [name, text] : files) {
-        if (ReadAll(folder / name) == text) continue;
-        std::error_code missing;
-        fs::permissions(folder / name, fs::perms::owner_write, fs::perm_options::add, missing);
-        std::ofstream(folder / name, std::ios::binary) << text;
-    }
+    for (const auto& [name, text] : files) std::ofstream(folder / name, std::ios::binary) << text;
     fs::permissions(folder / "gesperrt.calc", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     // Noon UTC (15 January 2026): the same date in every time zone.
     const struct timespec noon[2] = {{1768478400, 0}, {1768478400, 0}};
     for (const char* name : {"umsatz.calc", "gesperrt.calc", "Ordner/kunden.datb", "Ordner/voll.datb", "Ordner/lang.txt",
                              "Ordner"})
         ::utimensat(AT_FDCWD, (folder / name).c_str(), noon, 0);
-    ::close(lock);
 }
 
 // Runs the program with the keys and returns its screen; "" on failure.
 std::string RunScreen(const Case& c, const fs::path& dir) {
     const fs::path keys = dir / (std::string(c.name) + ".keys");
     const fs::path screen = dir / (std::string(c.name) + ".txt");
-    std::ofstream(keys) << c.keys;
+    const std::string folder = RunFolder();
+    const bool files = c.keys.find(ScreenFolder) != std::string::npos;
+    if (files) ScreenFiles(folder);
+    std::ofstream(keys) << Replaced(c.keys, ScreenFolder, folder);
     const std::string command = std::string("'") + TABRONA_EXE + "' --headless --lines " + std::to_string(c.lines) +
                                 " --keys '" + keys.string() + "' --screen '" + screen.string() + "' --log '" +
                                 (dir / (std::string(c.name) + ".log")).string() + "'";
-    if (std::system(command.c_str()) != 0) return {};
-    return ReadAll(screen);
+    const bool ran = std::system(command.c_str()) == 0;
+    if (files) fs::remove_all(folder);
+    return ran ? Replaced(ReadAll(screen), folder, ScreenFolder) : std::string();
 }
 
 // A failing case is named by its own name.
@@ -286,7 +295,6 @@ TEST_P(ScreenCase, MatchesTheCommittedScreen) {
     const fs::path dir = fs::temp_directory_path() / ("tabrona-screens-" + std::to_string(::getpid()));
     fs::create_directories(dir);
     ::setenv("XDG_CONFIG_HOME", dir.c_str(), 1);  // the macro file of this run alone
-    ScreenFiles();
     const std::string screen = RunScreen(c, dir);
     ASSERT_FALSE(screen.empty()) << "the run failed; see " << (dir / c.name).string() << ".log";
     const fs::path expected = fs::path(TABRONA_SCREENS) / (std::string(c.name) + ".txt");

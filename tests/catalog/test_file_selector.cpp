@@ -2,9 +2,9 @@
 #include "catalog/file_selector.h"
 
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -79,15 +79,11 @@ TEST_F(FileSelectorTest, BoxShowsFolderCountAndRows) {
 }
 
 // A click selects; two on the same entry within 249 ms open a folder, 300
-// ms apart they only select it.
+// ms apart they only select it (on a clock the test moves).
 TEST_F(FileSelectorTest, ClicksSelectAndDoubleClicksOpen) {
-    const auto click = [](Int column, Int line) {
-        const t_Window& win = Win();
-        const double x = static_cast<double>(win.BorderWidth) + (static_cast<double>(column) - 0.5) * win.Font.Width;
-        const double y =
-            static_cast<double>(win.Height + win.BorderHeight) - (static_cast<double>(line) - 0.5) * win.Font.Height;
-        viewMouseDown(0, x, y, 1, HostModifiers{}, false);
-    };
+    std::atomic<double> now{1000};
+    host->SetClock([&now] { return now.load(); });
+    const auto click = [](Int column, Int line) { t_ClickTextCell(0, column, line); };
     click(40, 16);
     Keys({ReturnKey});
     EXPECT_EQ(Open(true), folder_ + "b.calc");
@@ -95,7 +91,7 @@ TEST_F(FileSelectorTest, ClicksSelectAndDoubleClicksOpen) {
     Keys({ReturnKey});
     EXPECT_EQ(Open(true), folder_ + "Ordner/c.calc");
     click(40, 17);
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    now = now + 0.3;
     click(40, 17);
     Keys({ReturnKey});
     EXPECT_EQ(Open(true), folder_ + "Ordner/");

@@ -9,10 +9,10 @@
 #include "runtime/events.h"
 #include "runtime/program.h"
 #include "runtime/screen_fixture.h"
+#include "test_support.h"
 
 namespace {
 
-std::string S(const Text& text) { return std::string(text.Elements.begin(), text.Elements.end()); }
 
 class MacrosTest : public ScreenTest {
 protected:

@@ -17,12 +17,11 @@
 #include "platform/log.h"
 #include "platform/program_state.h"
 #include "runtime/program.h"
+#include "test_support.h"
 
 namespace {
 
-Text T(std::string_view bytes) { return Text::FromBytes(bytes); }
 
-std::string S(const Text& text) { return std::string(text.Elements.begin(), text.Elements.end()); }
 
 class FormulaTablesTest : public ::testing::Test {
 protected:

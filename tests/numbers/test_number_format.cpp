@@ -15,13 +15,13 @@
 #include <tuple>
 #include <vector>
 
+#include "test_support.h"
+
 namespace {
 
 using Limits = std::numeric_limits<double>;
 constexpr double Inf = Limits::infinity();
 
-Text T(std::string_view bytes) { return Text::FromBytes(bytes); }
-std::string S(const Text& text) { return std::string(text.Elements.begin(), text.Elements.end()); }
 std::uint64_t Bits(double x) { return std::bit_cast<std::uint64_t>(x); }
 
 // Random doubles, subnormals, cents, whole numbers and powers, and where notation or rounding

@@ -6,6 +6,7 @@
 #include <random>
 #include <thread>
 
+#include "runtime/event_wait.h"
 #include "runtime/events.h"
 #include "runtime/graphics.h"
 #include "screen_fixture.h"
@@ -252,8 +253,8 @@ TEST_F(TextOutputTest, OutputPauseWaitsForAKeyOrAMenuEvent) {
     key('q');
     key(19);
     std::thread typist([&] {
-        while (KeyQueueLength() != 0) std::this_thread::yield();
-        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        // Once the print waits in the pause.
+        EXPECT_TRUE(WaitUntilProgramIdle([] { return false; }, std::chrono::seconds(10)));
         key('r');
     });
     t_Print(0, String("one"));
@@ -263,8 +264,7 @@ TEST_F(TextOutputTest, OutputPauseWaitsForAKeyOrAMenuEvent) {
 
     key(19);
     std::thread menu([&] {
-        while (KeyQueueLength() != 0) std::this_thread::yield();
-        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        EXPECT_TRUE(WaitUntilProgramIdle([] { return false; }, std::chrono::seconds(10)));
         HostMenuItem item;
         item.MenuTitle = "Ablage";
         item.ItemTitle = "Sichern";

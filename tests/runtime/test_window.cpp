@@ -255,6 +255,11 @@ TEST_F(WindowTest, UpdateRequestsAndAutoUpdatePacing) {
     Record(1).RefreshRate = 0;
     Record(2).RefreshRate = 1;
     Record(3).VerticalBlank = false;
+    // The pacing runs on a clock the test moves (by a little more than the
+    // periods: the clock is read in whole milliseconds); the pixels change
+    // all the time.
+    std::atomic<double> now{1000};
+    host->SetClock([&now] { return now.load(); });
     std::atomic<bool> changing{true};
     std::thread writer([&] {
         while (changing) {
@@ -262,15 +267,28 @@ TEST_F(WindowTest, UpdateRequestsAndAutoUpdatePacing) {
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
     });
-    const auto start = std::chrono::steady_clock::now();
+    const auto requests = [&](int w) { return host->Window(w).needsDisplayCount; };
+    // Some passes of the thread with the clock standing still.
+    const auto passes = [&] {
+        const Int from = Screen().AutoUpdatePasses;
+        return WaitFor([&] { return Screen().AutoUpdatePasses >= from + 20; });
+    };
     for (UInt8 w : {0, 1, 2, 3, 5}) Record(w).AutoUpdate = true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    const int requests = host->Window(0).needsDisplayCount;
-    EXPECT_GE(requests, 2);
-    EXPECT_LE(requests, std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count() / 50 + 2);
-    for (int w : {1, 3, 4}) EXPECT_EQ(host->Window(w).needsDisplayCount, 0) << w;
-    for (int w : {2, 5}) EXPECT_EQ(host->Window(w).needsDisplayCount, 1) << w;
+    ASSERT_TRUE(WaitFor([&] { return requests(0) == 1 && requests(2) == 1 && requests(5) == 1; }));
+    ASSERT_TRUE(passes());
+    for (int w : {0, 2, 5}) EXPECT_EQ(requests(w), 1) << w;
+    now = now + 0.06;  // window 0's next refresh, at 20 a second
+    ASSERT_TRUE(WaitFor([&] { return requests(0) == 2; }));
+    ASSERT_TRUE(passes());
+    EXPECT_EQ(requests(0), 2);
+    EXPECT_EQ(requests(2), 1);
+    now = now + 1.01;  // window 2's, at one a second; window 5 has nothing new
+    ASSERT_TRUE(WaitFor([&] { return requests(0) == 3 && requests(2) == 2; }));
+    ASSERT_TRUE(passes());
+    for (int w : {1, 3, 4}) EXPECT_EQ(requests(w), 0) << w;
+    EXPECT_EQ(requests(5), 1);
     host->SetViewExists(0, false);
+    now = now + 0.06;
     EXPECT_TRUE(WaitFor([&] { return log.Contains("t_WindowAutoUpdateProcess: Window #0 view is nil, resource undefined."); }));
     changing = false;
     writer.join();

@@ -7,11 +7,12 @@
 #include <string>
 #include <tuple>
 
+#include "test_support.h"
+
 namespace {
 
 constexpr Int Max = std::numeric_limits<Int>::max(), Min = std::numeric_limits<Int>::min();
 
-Text T(std::string_view s) { return Text::FromBytes(s); }
 
 class CalculationTest : public ::testing::Test {
 protected:

@@ -14,11 +14,10 @@
 #include "runtime/program.h"
 #include "sheet/exchange_text.h"
 #include "sheet/calculation.h"
+#include "test_support.h"
 
 namespace {
 
-Text T(std::string_view s) { return Text::FromBytes(s); }
-std::string S(const Text& t) { return std::string(t.Elements.begin(), t.Elements.end()); }
 
 class CalculationFileTest : public ::testing::Test {
 protected:

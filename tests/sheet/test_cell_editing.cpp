@@ -14,11 +14,10 @@
 #include "runtime/events.h"
 #include "runtime/screen_fixture.h"
 #include "sheet/calculation.h"
+#include "test_support.h"
 
 namespace {
 
-Text T(std::string_view bytes) { return Text::FromBytes(bytes); }
-std::string S(const Text& text) { return std::string(text.Elements.begin(), text.Elements.end()); }
 std::size_t Slot(Int row, Int column) { return static_cast<std::size_t>(CellIndex(row, column)); }
 std::string Address(Int row, Int column) { return "Z" + std::to_string(row) + "S" + std::to_string(column); }
 

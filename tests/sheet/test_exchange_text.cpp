@@ -15,10 +15,10 @@
 #include "sheet/calculation.h"
 #include "sheet/calculation_file.h"
 #include "sheet/cell_editing.h"
+#include "test_support.h"
 
 namespace {
 
-std::string S(const Text& text) { return std::string(text.Elements.begin(), text.Elements.end()); }
 std::size_t Slot(Int row, Int column) { return static_cast<std::size_t>(CellIndex(row, column)); }
 
 class ExchangeTextTest : public ScreenTest {

@@ -177,7 +177,7 @@ TEST_F(HistoryTest, TheOldestStepsGoFirstAndSmallStepsStaySmall) {
     }
     ASSERT_TRUE(UndoStep());
     SetHistoryBudget(1);
-    EXPECT_EQ(std::make_pair(CurrentHistory().UndoSteps, CurrentHistory().RedoSteps), std::make_pair(1zu, 0zu));
+    EXPECT_EQ(std::make_pair(CurrentHistory().UndoSteps, CurrentHistory().RedoSteps), std::make_pair(std::size_t{1}, std::size_t{0}));
     SetHistoryBudget(DefaultHistoryBudget);
 
     // Saved in the middle of a command: undoing its later part is back at

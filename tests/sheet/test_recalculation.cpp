@@ -13,11 +13,11 @@
 #include "runtime/screen_fixture.h"
 #include "sheet/calculation.h"
 #include "sheet/cell_editing.h"
+#include "test_support.h"
 
 namespace {
 
 std::size_t Slot(Int row, Int column) { return static_cast<std::size_t>(CellIndex(row, column)); }
-std::string S(const Text& text) { return std::string(text.Elements.begin(), text.Elements.end()); }
 
 class RecalculationTest : public ScreenTest {
 protected:

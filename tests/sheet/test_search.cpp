@@ -10,10 +10,10 @@
 #include "runtime/screen_fixture.h"
 #include "sheet/calculation.h"
 #include "sheet/menu_settings.h"
+#include "test_support.h"
 
 namespace {
 
-std::string S(const Text& text) { return std::string(text.Elements.begin(), text.Elements.end()); }
 
 class SearchTest : public ScreenTest {
 protected:

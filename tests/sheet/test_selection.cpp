@@ -8,10 +8,10 @@
 
 #include "runtime_fixture.h"
 #include "sheet/calculation.h"
+#include "test_support.h"
 
 namespace {
 
-std::string S(const Text& text) { return std::string(text.Elements.begin(), text.Elements.end()); }
 
 class SelectionTest : public RuntimeTest {
 protected:
