@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <unordered_map>
 
 #include "formula/lexical.h"
 #include "numbers/number_format.h"
@@ -85,42 +86,29 @@ std::string Upper(std::string_view name) {
     return out;
 }
 
-bool SameLetters(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const char x = a[i] >= 'a' && a[i] <= 'z' ? static_cast<char>(a[i] - 32) : a[i];
-        const char y = b[i] >= 'a' && b[i] <= 'z' ? static_cast<char>(b[i] - 32) : b[i];
-        if (x != y) return false;
-    }
-    return true;
-}
-
-// The names of both sides, measured once: every formula looks them up.
-struct PairNames {
-    std::string_view Ours, Theirs;
-};
-const std::vector<PairNames>& Names() {
-    static const std::vector<PairNames> names = [] {
-        std::vector<PairNames> list;
-        for (const FunctionPair& pair : Pairs) list.push_back({pair.Ours, pair.Theirs ? pair.Theirs : ""});
-        return list;
+// Both sides' names, upper-cased once: every name in every formula is
+// looked up, so a linear search showed in the export's profile.
+using NameIndex = std::unordered_map<std::string, const FunctionPair*>;
+const NameIndex& Index(bool ours) {
+    static const std::pair<NameIndex, NameIndex> indexes = [] {
+        std::pair<NameIndex, NameIndex> built;
+        for (const FunctionPair& pair : Pairs) {
+            built.first.emplace(Upper(pair.Ours), &pair);
+            if (pair.Theirs) built.second.emplace(Upper(pair.Theirs), &pair);
+        }
+        return built;
     }();
-    return names;
+    return ours ? indexes.first : indexes.second;
 }
 
-const FunctionPair* OurFunction(std::string_view name) {
-    const std::vector<PairNames>& names = Names();
-    for (std::size_t i = 0; i < names.size(); ++i)
-        if (SameLetters(names[i].Ours, name)) return &Pairs[i];
-    return nullptr;
+const FunctionPair* Find(bool ours, std::string_view name) {
+    const NameIndex& index = Index(ours);
+    const auto found = index.find(Upper(name));
+    return found == index.end() ? nullptr : found->second;
 }
 
-const FunctionPair* TheirFunction(std::string_view name) {
-    const std::vector<PairNames>& names = Names();
-    for (std::size_t i = 0; i < names.size(); ++i)
-        if (!names[i].Theirs.empty() && SameLetters(names[i].Theirs, name)) return &Pairs[i];
-    return nullptr;
-}
+const FunctionPair* OurFunction(std::string_view name) { return Find(true, name); }
+const FunctionPair* TheirFunction(std::string_view name) { return Find(false, name); }
 
 // A call whose arguments have the types the function takes.
 Parsed Call(const FunctionPair& function, std::vector<Node> arguments) {
