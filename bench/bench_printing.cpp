@@ -5,7 +5,7 @@
 
 #include "bench_support.h"
 #include "commands/printing.h"
-#include "runtime/events.h"
+#include "input/events.h"
 #include "runtime/printer.h"
 #include "sheet/calculation.h"
 #include "sheet/cell_editing.h"

@@ -4,8 +4,8 @@
 
 #include "bench_support.h"
 #include "platform/program_state.h"
-#include "runtime/glyph.h"
-#include "runtime/window.h"
+#include "screen/glyph.h"
+#include "screen/window.h"
 
 namespace {
 

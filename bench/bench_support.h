@@ -7,8 +7,8 @@
 #include "platform/headless_platform.h"
 #include "platform/log.h"
 #include "platform/program_state.h"
-#include "runtime/memory.h"
-#include "runtime/window.h"
+#include "runtime/runtime_state.h"
+#include "screen/window.h"
 #include "sheet/calculation.h"
 #include "sheet/cell_editing.h"
 

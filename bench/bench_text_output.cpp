@@ -3,8 +3,8 @@
 
 #include "bench_support.h"
 #include "platform/program_state.h"
-#include "runtime/text_output.h"
-#include "runtime/window.h"
+#include "screen/text_output.h"
+#include "screen/window.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 
 #include "platform/headless_platform.h"
 #include "platform/log.h"
-#include "runtime/font.h"
-#include "runtime/glyph.h"
-#include "runtime/memory.h"
-#include "runtime/window.h"
+#include "screen/font.h"
+#include "screen/glyph.h"
+#include "screen/memory.h"
+#include "screen/window.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 # when a folder is missing from the stack.
 set -euo pipefail
 cd "$(dirname "$0")/../src"
-stack=(platform files runtime catalog numbers database formula sheet workbook commands terminal host app)
+stack=(platform files runtime screen input dialogs catalog numbers database formula sheet workbook commands terminal host app)
 status=0
 for folder in */; do
   folder=${folder%/}

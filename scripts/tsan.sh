@@ -10,7 +10,7 @@ scripts/install-deps.sh test
 cmake -S . -B build-tsan -G Ninja -DTABRONA_TSAN=ON -DTABRONA_BENCH=OFF >/dev/null
 cmake --build build-tsan --target event_stress_tests app_tests host_tests tabrona
 export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1"
-build-tsan/tests/runtime/event_stress_tests
+build-tsan/tests/input/event_stress_tests
 TABRONA_OPEN_RUNS=8 build-tsan/tests/app/app_tests --gtest_filter='RunnerTest.Opening*:Runner/ScreenCase.*/typed_entries'
 # One process per host test, as ctest runs them: each leaves its program
 # thread behind.

@@ -10,7 +10,7 @@
 #include "platform/headless_platform.h"
 #include "platform/log.h"
 #include "platform/program_state.h"
-#include "runtime/memory.h"
+#include "runtime/runtime_state.h"
 
 class RuntimeTest : public ::testing::Test {
 protected:

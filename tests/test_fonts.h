@@ -2,7 +2,7 @@
 // committed font's shapes.
 #pragma once
 
-#include "runtime/font.h"
+#include "screen/font.h"
 
 // Every code 0-255 has a blank glyph of the given cell size.
 inline t_Font CellFont(Int width = 8, Int height = 16) {

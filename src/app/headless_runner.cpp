@@ -10,17 +10,17 @@
 
 #include "app/key_script.h"
 #include "app/png_writer.h"
+#include "input/events.h"
+#include "input/file_events.h"
 #include "platform/headless_platform.h"
 #include "platform/log.h"
 #include "runtime/charset.h"
 #include "runtime/event_wait.h"
-#include "runtime/events.h"
-#include "runtime/file_events.h"
-#include "runtime/glyph.h"
-#include "runtime/memory.h"
 #include "runtime/printer.h"
 #include "runtime/program.h"
-#include "runtime/window.h"
+#include "runtime/runtime_state.h"
+#include "screen/glyph.h"
+#include "screen/window.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "runtime/keys.h"
+#include "input/keys.h"
 
 struct ScriptStep {
     enum class Kind { Key, Click, Open, Export, Screen, Screenshot, Preview, Printer, Wait };

@@ -11,7 +11,7 @@
 #include "app/headless_runner.h"
 #include "commands/main_program.h"
 #include "platform/platform.h"
-#include "runtime/font.h"
+#include "screen/font.h"
 #include "terminal/terminal_runner.h"
 
 namespace {

@@ -4,20 +4,20 @@
 #include <optional>
 
 #include "catalog/catalog.h"
+#include "dialogs/dialogs.h"
 #include "files/file_utilities.h"
+#include "input/events.h"
+#include "input/file_events.h"
+#include "input/input_line.h"
 #include "platform/platform.h"
 #include "platform/program_state.h"
 #include "runtime/charset.h"
-#include "runtime/dialogs.h"
 #include "runtime/event_wait.h"
-#include "runtime/events.h"
-#include "runtime/file_events.h"
-#include "runtime/input.h"
 #include "runtime/key_codes.h"
 #include "runtime/program.h"
 #include "runtime/text.h"
-#include "runtime/text_output.h"
-#include "runtime/window.h"
+#include "screen/text_output.h"
+#include "screen/window.h"
 
 namespace {
 

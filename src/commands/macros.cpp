@@ -6,10 +6,10 @@
 #include <string>
 
 #include "files/file_utilities.h"
+#include "input/events.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 #include "platform/program_state.h"
-#include "runtime/events.h"
 #include "runtime/program.h"
 #include "sheet/calculation.h"
 #include "sheet/cell_editing.h"

@@ -3,9 +3,9 @@
 #include <iterator>
 
 #include "commands/menu_table.h"
+#include "dialogs/dialogs.h"
+#include "input/events.h"
 #include "runtime/charset.h"
-#include "runtime/dialogs.h"
-#include "runtime/events.h"
 #include "runtime/key_codes.h"
 #include "sheet/calculation.h"
 #include "sheet/grid_display.h"

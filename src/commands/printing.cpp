@@ -4,13 +4,13 @@
 #include <string>
 
 #include "commands/menus.h"
-#include "runtime/dialogs.h"
-#include "runtime/events.h"
-#include "runtime/glyph.h"
-#include "runtime/graphics.h"
+#include "dialogs/dialogs.h"
+#include "input/events.h"
 #include "runtime/key_codes.h"
 #include "runtime/printer.h"
-#include "runtime/window.h"
+#include "screen/glyph.h"
+#include "screen/graphics.h"
+#include "screen/window.h"
 #include "sheet/calculation.h"
 #include "sheet/grid_display.h"
 #include "sheet/menu_settings.h"

@@ -13,15 +13,15 @@
 #include <unistd.h>
 
 #include "host/hand_over.h"
-#include "platform/console_feed.h"
 #include "host/host_windows.h"
 #include "host/menu_bar.h"
 #include "host/qt_platform.h"
+#include "input/events.h"
+#include "platform/console_feed.h"
 #include "platform/log.h"
 #include "platform/log_file.h"
-#include "runtime/events.h"
-#include "runtime/memory.h"
 #include "runtime/program.h"
+#include "runtime/runtime_state.h"
 #include "terminal/terminal_runner.h"
 
 namespace {

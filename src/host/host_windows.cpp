@@ -8,11 +8,11 @@
 #include <algorithm>
 
 #include "host/key_events.h"
-#include "runtime/events.h"
-#include "runtime/glyph.h"
-#include "runtime/keys.h"
+#include "input/events.h"
+#include "input/keys.h"
 #include "runtime/program.h"
-#include "runtime/window.h"
+#include "screen/glyph.h"
+#include "screen/window.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <QKeyEvent>
 
-#include "runtime/keys.h"
+#include "input/keys.h"
 
 HostModifiers ModifiersOf(Qt::KeyboardModifiers modifiers);
 HostKey HostKeyOf(const QKeyEvent& event, Int time);

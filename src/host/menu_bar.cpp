@@ -10,11 +10,11 @@
 #include <string>
 
 #include "host/qt_platform.h"
-#include "runtime/events.h"
-#include "runtime/file_events.h"
+#include "input/events.h"
+#include "input/file_events.h"
+#include "input/keys.h"
 #include "runtime/key_codes.h"
-#include "runtime/keys.h"
-#include "runtime/memory.h"
+#include "runtime/runtime_state.h"
 
 namespace {
 

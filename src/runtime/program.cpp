@@ -10,7 +10,7 @@
 #include "platform/platform.h"
 #include "platform/program_state.h"
 #include "runtime/charset.h"
-#include "runtime/memory.h"
+#include "runtime/runtime_state.h"
 
 namespace {
 

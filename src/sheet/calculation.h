@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "platform/program_state.h"
-#include "sheet/cell_array.h"
 #include "runtime/text.h"
 #include "runtime/types.h"
+#include "sheet/cell_array.h"
 
 inline constexpr Int SheetRowCount = 999;
 inline constexpr Int SheetColumnCount = 100;

@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "formula/parser_state.h"
+#include "input/input_line.h"
 #include "numbers/number_format.h"
 #include "platform/log.h"
-#include "runtime/input.h"
-#include "runtime/text_output.h"
+#include "screen/text_output.h"
 #include "sheet/calculation.h"
 #include "sheet/grid_display.h"
 

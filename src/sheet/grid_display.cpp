@@ -7,13 +7,13 @@
 #include <utility>
 
 #include "formula/function_table.h"
-#include "platform/program_state.h"
 #include "numbers/number_format.h"
+#include "platform/program_state.h"
 #include "runtime/charset.h"
-#include "runtime/font.h"
-#include "runtime/glyph.h"
-#include "runtime/text_output.h"
-#include "runtime/window.h"
+#include "screen/font.h"
+#include "screen/glyph.h"
+#include "screen/text_output.h"
+#include "screen/window.h"
 #include "sheet/calculation.h"
 #include "sheet/help_texts.h"
 #include "sheet/menu_settings.h"

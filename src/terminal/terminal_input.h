@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "runtime/keys.h"
+#include "input/keys.h"
 
 struct TerminalEvent {
     enum class Kind { Key, Click, Paste };

@@ -16,14 +16,14 @@
 #include <filesystem>
 #include <memory>
 
+#include "input/events.h"
 #include "platform/log.h"
 #include "platform/log_file.h"
-#include "runtime/events.h"
-#include "runtime/font.h"
-#include "runtime/memory.h"
 #include "runtime/program.h"
-#include "runtime/text_output.h"
-#include "runtime/window.h"
+#include "runtime/runtime_state.h"
+#include "screen/font.h"
+#include "screen/text_output.h"
+#include "screen/window.h"
 #include "terminal/terminal_input.h"
 #include "terminal/terminal_output.h"
 #include "terminal/terminal_platform.h"

@@ -7,7 +7,7 @@
 #include <array>
 #include <string>
 
-#include "runtime/text_output.h"
+#include "screen/text_output.h"
 #include "terminal/terminal_output.h"
 
 struct ScreenPlace {

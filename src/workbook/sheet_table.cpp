@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "numbers/number_format.h"
-#include "runtime/font.h"
+#include "screen/font.h"
 #include "sheet/calculation.h"
 #include "sheet/calculation_file.h"
 #include "sheet/history.h"

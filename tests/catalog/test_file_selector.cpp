@@ -10,11 +10,11 @@
 #include <thread>
 
 #include "catalog/catalog.h"
+#include "input/events.h"
+#include "input/file_events.h"
 #include "platform/program_state.h"
-#include "runtime/events.h"
-#include "runtime/file_events.h"
 #include "runtime/key_codes.h"
-#include "runtime/screen_fixture.h"
+#include "screen/screen_fixture.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include "platform/log.h"
 #include "runtime/key_codes.h"
 #include "runtime/program.h"
-#include "runtime/screen_fixture.h"
+#include "screen/screen_fixture.h"
 #include "sheet/calculation.h"
 
 namespace {

@@ -8,7 +8,7 @@
 
 #include "database/database.h"
 #include "runtime/program.h"
-#include "runtime/screen_fixture.h"
+#include "screen/screen_fixture.h"
 #include "sheet/calculation.h"
 
 namespace {

@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <string>
 
-#include "runtime/events.h"
+#include "input/events.h"
 #include "runtime/program.h"
-#include "runtime/screen_fixture.h"
+#include "screen/screen_fixture.h"
 #include "test_support.h"
 
 namespace {

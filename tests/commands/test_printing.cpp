@@ -10,7 +10,7 @@
 #include "runtime/printer.h"
 #include "sheet/cell_editing.h"
 
-#include "runtime/screen_fixture.h"
+#include "screen/screen_fixture.h"
 #include "sheet/calculation.h"
 #include "sheet/menu_settings.h"
 

@@ -8,9 +8,9 @@
 
 #include "formula/builtins.h"
 #include "formula/evaluator.h"
-#include "formula_fixture.h"
 #include "formula/function_table.h"
 #include "formula/parser_state.h"
+#include "formula_fixture.h"
 #include "platform/log.h"
 #include "sheet/calculation.h"
 

@@ -1,6 +1,7 @@
 #include "runtime/menus.h"
 
 #include "runtime_fixture.h"
+#include "screen/memory.h"
 
 namespace {
 

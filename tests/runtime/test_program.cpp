@@ -1,9 +1,9 @@
 #include <cstring>
 #include <set>
 
-#include "test_support.h"
 #include "runtime/program.h"
 #include "runtime_fixture.h"
+#include "test_support.h"
 
 namespace {
 

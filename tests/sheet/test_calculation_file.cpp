@@ -8,12 +8,12 @@
 #include <string>
 
 #include "files/file_utilities.h"
+#include "formula/function_table.h"
 #include "platform/log.h"
 #include "platform/program_state.h"
-#include "formula/function_table.h"
 #include "runtime/program.h"
-#include "sheet/exchange_text.h"
 #include "sheet/calculation.h"
+#include "sheet/exchange_text.h"
 #include "test_support.h"
 
 namespace {

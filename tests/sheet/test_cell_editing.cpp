@@ -11,8 +11,8 @@
 
 #include "formula/function_table.h"
 #include "formula/parser_state.h"
-#include "runtime/events.h"
-#include "runtime/screen_fixture.h"
+#include "input/events.h"
+#include "screen/screen_fixture.h"
 #include "sheet/calculation.h"
 #include "test_support.h"
 

@@ -11,7 +11,7 @@
 #include "formula/function_table.h"
 #include "formula/parser_state.h"
 #include "runtime/program.h"
-#include "runtime/screen_fixture.h"
+#include "screen/screen_fixture.h"
 #include "sheet/calculation.h"
 #include "sheet/help_texts.h"
 #include "sheet/menu_settings.h"

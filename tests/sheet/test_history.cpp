@@ -10,7 +10,7 @@
 
 #include "formula/function_table.h"
 #include "formula/parser_state.h"
-#include "runtime/screen_fixture.h"
+#include "screen/screen_fixture.h"
 #include "sheet/calculation.h"
 #include "sheet/calculation_file.h"
 #include "sheet/cell_editing.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <utility>
 
-#include "runtime/screen_fixture.h"
+#include "screen/screen_fixture.h"
 #include "sheet/calculation.h"
 #include "sheet/menu_settings.h"
 #include "test_support.h"

@@ -1,0 +1,98 @@
+#include "input/file_events.h"
+
+#include <sys/stat.h>
+
+#include <atomic>
+#include <deque>
+#include <mutex>
+
+#include "platform/log.h"
+#include "platform/platform.h"
+#include "platform/program_state.h"
+#include "runtime/event_wait.h"
+#include "runtime/program.h"
+
+namespace {
+
+struct FileEvents {
+    std::mutex mutex;
+    std::deque<t_Event> queue;
+    t_Event current;
+    std::atomic<bool> pending{false};
+    std::atomic<bool> log{false};
+};
+
+void ResetFileEvents(FileEvents& s) {
+    std::lock_guard lock(s.mutex);
+    s.queue.clear();
+    s.current = t_Event{};
+    s.pending = false;
+    s.log = false;
+}
+
+ProgramState<FileEvents> state{ResetFileEvents};
+
+FileEvents& State() { return *state; }
+
+// Body of the short thread that runs the file handler hook, which does
+// nothing: the command loop picks the event up from the queue.
+void StartEventFile() {
+    if (currentthreadnumber() >= 3) CurrentPlatform().SetCurrentThreadName("t_StartEventFile");
+}
+
+}  // namespace
+
+void SetFileEventLog(bool enabled) { State().log = enabled; }
+
+Int FileStatus(const String& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return 0;
+    return S_ISDIR(st.st_mode) ? 2 : 1;
+}
+
+void f_FileEventHandler(const String& path, Int type) {
+    FileEvents& s = State();
+    t_Event e;
+    e.Kind = 4;
+    e.Index = type;
+    e.Description = path;
+    e.Value = FileStatus(path);
+    e.Time = NowMilliseconds();
+    {
+        std::lock_guard lock(s.mutex);
+        s.queue.push_back(e);
+        s.pending = true;
+    }
+    WakeProgram();
+    if (s.log)
+        LogLine("f_FileEventHandler: Type = " + std::to_string(type) + ", Status = " + std::to_string(e.Value) +
+                ", Path = " + path);
+    if (!CurrentPlatform().StartThread(0, StartEventFile)) return;
+    if (s.log) LogLine("f_FileEventHandler: Calling file handler asynchronously.");
+}
+
+bool FileEventPendingFlag() { return State().pending; }
+
+bool TakeFileEvent(t_Event& out) {
+    FileEvents& s = State();
+    std::lock_guard lock(s.mutex);
+    if (s.queue.empty()) {
+        s.pending = false;
+        return false;
+    }
+    out = s.queue.front();
+    s.queue.pop_front();
+    s.current = out;
+    s.pending = !s.queue.empty();
+    return true;
+}
+
+t_Event CurrentFileEvent() {
+    FileEvents& s = State();
+    std::lock_guard lock(s.mutex);
+    return s.current;
+}
+
+void ConnectDocumentRequests() {
+    CurrentPlatform().SetDocumentHandler([](const std::string& path) { f_FileEventHandler(path, 0); });
+}
