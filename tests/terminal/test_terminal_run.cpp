@@ -16,31 +16,18 @@
 #include <thread>
 #include <vector>
 
+#include "process_support.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string Shell(const std::string& command) {
-    std::string output;
-    FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-    if (!pipe) return output;
-    char buffer[4096];
-    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, n);
-    ::pclose(pipe);
-    return output;
-}
+std::string Shell(const std::string& command) { return RunCommand(command).second; }
 
 std::string Quoted(const std::string& text) {
     std::string quoted = "'";
     for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return quoted + "'";
-}
-
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 // Lines without their trailing blanks.

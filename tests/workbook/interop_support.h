@@ -49,7 +49,7 @@ inline std::map<std::string, std::string> GnumericValues(const std::string& path
                                                     path + "' '" + out + "'");
     EXPECT_EQ(status, 0) << output;
     std::map<std::string, std::string> values;
-    const std::string text = WorkbookTest::ReadAll(out);
+    const std::string text = ReadAll(out);
     int row = 0;
     std::size_t start = 0;
     for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {

@@ -9,22 +9,6 @@ namespace {
 
 class OdsTest : public WorkbookTest {
 public:
-    std::string Export(const std::string& name, std::vector<std::pair<Int, Int>>* valuesOnly = nullptr) {
-        std::vector<std::pair<Int, Int>> cells;
-        std::string error;
-        const std::optional<std::string> bytes = OdsFromTable(TableFromCalculation(), cells, error);
-        EXPECT_TRUE(bytes) << error;
-        if (valuesOnly) *valuesOnly = cells;
-        return Put(name, bytes.value_or(""));
-    }
-    static bool Import(const std::string& bytes, std::string& error, SheetTable* read = nullptr) {
-        SheetTable table;
-        if (!OdsToTable(bytes, table, error)) return false;
-        ClearCalculation();
-        PutTable(table);
-        if (read) *read = table;
-        return true;
-    }
     static std::string Document(const std::string& table) {
         std::string error;
         return WriteZip({{"mimetype", "application/vnd.oasis.opendocument.spreadsheet", true},
@@ -45,7 +29,7 @@ TEST_F(OdsTest, OursComesBackWhole) {
     const std::string path = Export("a.ods", &valuesOnly);
     EXPECT_EQ(valuesOnly, (std::vector<std::pair<Int, Int>>{{3, 1}}));
     std::string error;
-    ASSERT_TRUE(Import(ReadAll(path), error)) << error;
+    ASSERT_TRUE(Import(path, error)) << error;
     const CalculationState& after = Calculation();
     EXPECT_EQ(after.ColumnWidth, before.ColumnWidth);
     for (Int row = 1; row <= 4; ++row)
@@ -88,7 +72,7 @@ TEST_F(OdsTest, GnumericsOdsComesIn) {
     ASSERT_EQ(Run("ssconvert '" + Path("theirs.xlsx") + "' '" + Path("gnumeric.ods") + "'").first, 0);
     std::string error;
     SheetTable read;
-    ASSERT_TRUE(Import(ReadAll(Path("gnumeric.ods")), error, &read)) << error;
+    ASSERT_TRUE(Import(Path("gnumeric.ods"), error, &read)) << error;
     EXPECT_EQ(read.CellsLeftOut, 2);
     EXPECT_EQ(FormulaAt(1, 3), "=Z1S1*2+Sin(Z1S1)");
     EXPECT_EQ(FormulaAt(2, 2), "=\"x\"+Z1S2");

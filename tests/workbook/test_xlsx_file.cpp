@@ -9,23 +9,6 @@ namespace {
 
 class XlsxTest : public WorkbookTest {
 public:
-    std::string Export(const std::string& name, std::vector<std::pair<Int, Int>>* valuesOnly = nullptr) {
-        std::vector<std::pair<Int, Int>> cells;
-        std::string error;
-        const std::optional<std::string> bytes = XlsxFromTable(TableFromCalculation(), cells, error);
-        EXPECT_TRUE(bytes) << error;
-        if (valuesOnly) *valuesOnly = cells;
-        return Put(name, bytes.value_or(""));
-    }
-    // The file into a new Calculation; false and why.
-    static bool Import(const std::string& bytes, std::string& error, SheetTable* read = nullptr) {
-        SheetTable table;
-        if (!XlsxToTable(bytes, table, error)) return false;
-        ClearCalculation();
-        PutTable(table);
-        if (read) *read = table;
-        return true;
-    }
     // A workbook of our own making around one sheet's XML.
     static std::string Workbook(const std::string& sheetXml, const std::string& target = "worksheets/sheet1.xml") {
         const std::string ns = "http://schemas.openxmlformats.org/";
@@ -55,7 +38,7 @@ TEST_F(XlsxTest, OursComesBackWhole) {
     EXPECT_EQ(valuesOnly, (std::vector<std::pair<Int, Int>>{{3, 1}}));
     std::string error;
     SheetTable read;
-    ASSERT_TRUE(Import(ReadAll(path), error, &read)) << error;
+    ASSERT_TRUE(Import(path, error, &read)) << error;
     EXPECT_TRUE(read.ValuesOnly.empty());
     const CalculationState& after = Calculation();
     EXPECT_EQ(after.ColumnWidth, before.ColumnWidth);
@@ -122,7 +105,7 @@ TEST_F(XlsxTest, OpenpyxlsWorkbookComesIn) {
     ASSERT_EQ(Run(Python() + " " TABRONA_INTEROP " make '" + Path("theirs.xlsx") + "'").first, 0);
     std::string error;
     SheetTable read;
-    ASSERT_TRUE(Import(ReadAll(Path("theirs.xlsx")), error, &read)) << error;
+    ASSERT_TRUE(Import(Path("theirs.xlsx"), error, &read)) << error;
     const std::pair<std::pair<Int, Int>, std::pair<const char*, const char*>> cells[] = {
         {{1, 1}, {"2,5", ""}},
         {{1, 2}, {"Grüße", ""}},
@@ -162,7 +145,7 @@ TEST_F(XlsxTest, GnumericsWorkbookComesIn) {
     ASSERT_EQ(Run(Python() + " " TABRONA_INTEROP " make '" + Path("theirs.xlsx") + "'").first, 0);
     ASSERT_EQ(Run("ssconvert '" + Path("theirs.xlsx") + "' '" + Path("gnumeric.xlsx") + "'").first, 0);
     std::string error;
-    ASSERT_TRUE(Import(ReadAll(Path("gnumeric.xlsx")), error)) << error;
+    ASSERT_TRUE(Import(Path("gnumeric.xlsx"), error)) << error;
     auto theirs = GnumericValues(Path("gnumeric.xlsx"), Path("gnumeric.tsv"));
     theirs.erase("A2000");
     theirs.erase("DP1");

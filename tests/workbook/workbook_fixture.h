@@ -4,14 +4,13 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
+
+#include "process_support.h"
 
 #include "formula/function_table.h"
 #include "formula/parser_state.h"
@@ -21,6 +20,8 @@
 #include "sheet/calculation_file.h"
 #include "sheet/cell_editing.h"
 #include "sheet/recalculation.h"
+#include "workbook/sheet_table.h"
+#include "workbook/workbook_files.h"
 
 namespace fs = std::filesystem;
 
@@ -50,27 +51,31 @@ public:
         return Calculation().CellAttributes[static_cast<std::size_t>(CellIndex(row, column))];
     }
 
+    // The Calculation written as the name's format, into the test's folder.
+    std::string Export(const std::string& name, std::vector<std::pair<Int, Int>>* valuesOnly = nullptr) const {
+        std::vector<std::pair<Int, Int>> cells;
+        std::string error;
+        const std::optional<std::string> bytes = WorkbookBytes(FormatOfPath(name), TableFromCalculation(), cells, error);
+        EXPECT_TRUE(bytes) << error;
+        if (valuesOnly) *valuesOnly = cells;
+        return Put(name, bytes.value_or(""));
+    }
+    // The file into a new Calculation, as its extension says; false and why.
+    static bool Import(const std::string& path, std::string& error, SheetTable* read = nullptr) {
+        SheetTable table;
+        if (!ReadWorkbookBytes(FormatOfPath(path), ReadAll(path), table, error)) return false;
+        ClearCalculation();
+        PutTable(table);
+        if (read) *read = table;
+        return true;
+    }
+
     std::string Path(const std::string& name) const { return (dir / name).string(); }
     std::string Put(const std::string& name, const std::string& bytes) const {
         std::ofstream(dir / name, std::ios::binary) << bytes;
         return Path(name);
     }
-    static std::string ReadAll(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-
-    static std::pair<int, std::string> Run(const std::string& command) {
-        std::string output;
-        FILE* pipe = ::popen((command + " 2>/dev/null").c_str(), "r");
-        if (!pipe) return {-1, ""};
-        char buffer[4096];
-        while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, n);
-        const int status = ::pclose(pipe);
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), output};
-    }
+    static std::pair<int, std::string> Run(const std::string& command) { return RunCommand(command, false); }
     // Debian's python3 (a python of its own on PATH may lack openpyxl).
     static std::string Python() { return fs::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3"; }
     static bool HaveOpenpyxl() { return Run(Python() + " -c 'import openpyxl'").first == 0; }
