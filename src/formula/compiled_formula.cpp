@@ -6,8 +6,8 @@
 
 #include "formula/builtins.h"
 #include "formula/cell_source.h"
+#include "formula/evaluation.h"
 #include "formula/lexical.h"
-#include "formula/evaluator.h"
 #include "formula/grammar.h"
 #include "formula/operations.h"
 #include "formula/parser_state.h"
