@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "formula/cell_source.h"
 #include "formula/compiled_formula.h"
 #include "formula/parser_state.h"
 #include "numbers/number_format.h"
@@ -377,3 +378,20 @@ void RecalculateChanged() {
 }
 
 RecalculationReport LastRecalculation() { return R().Report; }
+
+// --- what formulas read -----------------------------------------------------------
+
+FormulaCell ReadFormulaCell(Int index) {
+    const CalculationState& calc = Calculation();
+    // The arrays are compared too, so a sheet that was never cleared is
+    // never read past its end.
+    const auto stored = static_cast<Int>(std::min(calc.CellText.size(), calc.CellAttributes.size()));
+    if (index < 0 || index >= calc.RowCount * calc.ColumnCount || index >= stored) return {};
+    const auto i = static_cast<std::size_t>(index);
+    const bool text = CellKind(calc.CellAttributes[i]) == CellKindText;
+    return {&calc.CellText[i], text, text ? 0 : CellNumber(index)};
+}
+
+Int FormulaCellIndex(TextView address) { return CellIndexFromAddress(address); }
+
+Int FormulaComputingCell() { return Calculation().ComputingCell; }

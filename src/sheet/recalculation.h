@@ -10,7 +10,8 @@
 // IndCell formula's cell reads its value from before the pass.
 //
 // Besides, the number each cell's text stands for is kept beside it, so that
-// a formula reading a cell does not convert its text again.
+// a formula reading a cell does not convert its text again; what formulas
+// read of the sheet (formula/cell_source.h) is defined here for that reason.
 #pragma once
 
 #include <cstddef>
