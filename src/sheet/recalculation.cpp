@@ -16,7 +16,6 @@
 #include "numbers/number_format.h"
 #include "platform/program_state.h"
 #include "sheet/calculation.h"
-#include "sheet/cell_editing.h"
 
 namespace {
 
@@ -378,6 +377,21 @@ void RecalculateChanged() {
 }
 
 RecalculationReport LastRecalculation() { return R().Report; }
+
+Int OutcomeToCellText(const FormulaOutcome& outcome, Int previousKind, Text& cellText) {
+    if (outcome.ErrorCode != 0) {
+        cellText = Text::FromBytes("(ERR#") + IntegerText(outcome.ErrorCode, -1, 0, false) + Text::FromBytes("@") +
+                   IntegerText(outcome.ErrorPosition, -1, 0, false) + Text::FromBytes(")");
+        return previousKind;
+    }
+    const parser_UniversalType& value = outcome.Value;
+    if (value.ValueType == ValueTypeReal) {
+        AssignFormulaNumberText(cellText, value.ValueNumeric);
+        return CellKindNumber;
+    }
+    cellText = value.ValueType == ValueTypeText ? value.ValueText : Text::FromBytes("(NAN)");
+    return CellKindText;
+}
 
 // --- what formulas read -----------------------------------------------------------
 
