@@ -6,8 +6,8 @@
 #include <string>
 
 #include "catalog/file_selector.h"
-#include "commands/main_program.h"
 #include "commands/menus.h"
+#include "commands/product.h"
 #include "commands/stopwatch.h"
 #include "commands/workbook_exchange.h"
 #include "files/file_utilities.h"

@@ -5,7 +5,6 @@
 #include "catalog/catalog.h"
 #include "catalog/file_selector.h"
 #include "commands/calculation_files.h"
-#include "commands/main_program.h"
 #include "commands/menu_table.h"
 #include "commands/database_import.h"
 #include "commands/menus.h"

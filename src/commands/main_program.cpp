@@ -7,6 +7,7 @@
 #include "commands/cursor_moves.h"
 #include "commands/macros.h"
 #include "commands/menus.h"
+#include "commands/product.h"
 #include "commands/recovery.h"
 #include "commands/undo.h"
 #include "commands/workbook_exchange.h"
@@ -137,11 +138,6 @@ void StartUp() {
 }
 
 }  // namespace
-
-std::string ProductVersionText() {
-    return std::to_string(ProductVersion / 100) + "." + (ProductVersion % 100 < 10 ? "0" : "") +
-           std::to_string(ProductVersion % 100);
-}
 
 void MainProgram() {
     StartUp();
