@@ -8,6 +8,7 @@
 #include "commands/menu_table.h"
 #include "commands/database_import.h"
 #include "commands/menus.h"
+#include "commands/open_calculation.h"
 #include "commands/text_files.h"
 #include "files/file_utilities.h"
 #include "runtime/charset.h"

@@ -3,10 +3,10 @@
 #include <filesystem>
 #include <system_error>
 
-#include "commands/calculation_files.h"
 #include "commands/cursor_moves.h"
 #include "commands/macros.h"
 #include "commands/menus.h"
+#include "commands/open_calculation.h"
 #include "commands/product.h"
 #include "commands/recovery.h"
 #include "commands/undo.h"
