@@ -11,6 +11,7 @@
 
 #include "formula/builtins.h"
 #include "formula/compiled_formula.h"
+#include "formula/evaluation.h"
 #include "formula/evaluator.h"
 #include "formula/function_table.h"
 #include "formula/parser_state.h"

@@ -10,6 +10,7 @@
 #include "app/desktop_module.h"
 #include "app/headless_runner.h"
 #include "commands/main_program.h"
+#include "commands/product.h"
 #include "platform/platform.h"
 #include "screen/font.h"
 #include "terminal/terminal_runner.h"

@@ -6,10 +6,9 @@
 #include <string>
 
 #include "catalog/file_selector.h"
-#include "commands/main_program.h"
 #include "commands/menus.h"
+#include "commands/product.h"
 #include "commands/stopwatch.h"
-#include "commands/workbook_exchange.h"
 #include "dialogs/dialogs.h"
 #include "files/file_utilities.h"
 #include "input/events.h"
@@ -17,7 +16,6 @@
 #include "screen/window.h"
 #include "sheet/calculation.h"
 #include "sheet/calculation_file.h"
-#include "sheet/cell_editing.h"
 #include "sheet/grid_display.h"
 #include "sheet/history.h"
 
@@ -124,14 +122,6 @@ void NewCalculation() {
     t_WindowTitle(SheetWindow, String("Tabrona ") + ProductInformation);
 }
 
-void OpenCalculationDialog() {
-    if (!AskSaveFirst("Tabelle öffnen")) return;
-    const String path = OpenFileSelector(SheetWindow, SelectorStartFolder(), "Tabellendatei öffnen", "DIR,calc,xlsx,ods,csv", 5,
-                                         Calculation().GridBottom - 10, SelectorWidth, false, false);
-    RedrawAfterDialog();
-    OpenCalculation(path);
-}
-
 void TellNotOpened(const String& title, const String& path, const String& why, const String& done) {
     TellUser(title, "»" + nameofpath(path) + "« wurde nicht " + done + ":", why);
     RedrawAfterDialog();
@@ -140,35 +130,6 @@ void TellNotOpened(const String& title, const String& path, const String& why, c
 String WhyNotReadable(int error, const String& text) {
     if (error != 0 && error != ENOENT) return FileErrorText(error);
     return IsCalculationText(text) ? String() : String("Keine Calculation-Datei");
-}
-
-void OpenCalculation(const String& path) {
-    CalculationState& c = Calculation();
-    if (!AskSaveFirst("Calculation öffnen") || path.empty()) return;
-    if (OpensAsImport(path)) {
-        ImportWorkbookFile(path);
-        return;
-    }
-    Stopwatch clock;
-    const String text = getstringfromfile(path);
-    LogLine("TabronaLoadFile: Load calculation from disk, encoding = " + LastFileEncoding() + ", " +
-            std::to_string(clock.Lap()) + " ms.");
-    // A file that is missing starts a new Calculation of that name; one that
-    // cannot be read, or is no Calculation, leaves the sheet, its name and
-    // its unsaved work as they were: a save would write over that file.
-    const String why = WhyNotReadable(LastFileError(), text);
-    if (!why.empty()) {
-        TellNotOpened("Calculation öffnen", path, why);
-        return;
-    }
-    StartHistory();
-    ClearCalculation();
-    CalculationFromText(text);
-    LogLine("TabronaLoadFile: Read calculation in memory, " + std::to_string(clock.Lap()) + " ms.");
-    c.CalcFileName = nameofpath(path);
-    c.CalcFolder = folderofpath(path);
-    RecalculateAll();
-    ShowOpenedCalculation();
 }
 
 void ShowOpenedCalculation() {

@@ -1,14 +1,10 @@
-// Opening and saving Calculation files, shared by the file menu, the
-// program start and the host's file-open requests.
+// Saving Calculation files, and what opening one shares with the import of
+// another spreadsheet's file (open_calculation.h opens either): the checks
+// and messages of file operations, the file selectors' start, the opened
+// Calculation shown.
 #pragma once
 
 #include "runtime/text.h"
-
-// Asks to save a modified Calculation first (Ja, Nein, Abbrechen), then
-// loads the file at path, recomputes it and shows it. An empty path only
-// asks. When the save that Ja asked for fails, or the file cannot be read or
-// is no Calculation (which the user is told), nothing changes.
-void OpenCalculation(const String& path);
 
 // After an open or import: the window's title, the cursor in view, the
 // screen drawn.
@@ -27,9 +23,6 @@ bool SaveCalculationAs();
 bool AskSaveFirst(const String& title);
 // An empty Calculation in place of this one, after asking.
 void NewCalculation();
-// Asks, lets the user pick a Calculation file, or a file of another
-// spreadsheet (.xlsx, .ods, .csv) to import, and opens it.
-void OpenCalculationDialog();
 // Why a file operation failed, as a German user reads it (the system's own
 // text for uncommon errors).
 String FileErrorText(int error);

@@ -3,10 +3,11 @@
 #include <filesystem>
 #include <system_error>
 
-#include "commands/calculation_files.h"
 #include "commands/cursor_moves.h"
 #include "commands/macros.h"
 #include "commands/menus.h"
+#include "commands/open_calculation.h"
+#include "commands/product.h"
 #include "commands/recovery.h"
 #include "commands/undo.h"
 #include "commands/workbook_exchange.h"
@@ -137,11 +138,6 @@ void StartUp() {
 }
 
 }  // namespace
-
-std::string ProductVersionText() {
-    return std::to_string(ProductVersion / 100) + "." + (ProductVersion % 100 < 10 ? "0" : "") +
-           std::to_string(ProductVersion % 100);
-}
 
 void MainProgram() {
     StartUp();

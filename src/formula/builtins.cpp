@@ -9,7 +9,8 @@
 #include <string>
 
 #include "formula/cell_source.h"
-#include "formula/evaluator.h"
+#include "formula/errors.h"
+#include "formula/evaluation.h"
 #include "formula/parser_state.h"
 #include "formula/variables.h"
 #include "numbers/number_format.h"

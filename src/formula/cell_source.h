@@ -1,6 +1,6 @@
 // What formulas read of the sheet. The formula language knows no sheet: the
-// sheet defines these functions (sheet/calculation.cpp), so that the folders
-// stack with the sheet above the formulas.
+// sheet defines these functions (sheet/recalculation.cpp), so that the
+// folders stack with the sheet above the formulas.
 #pragma once
 
 #include "runtime/text.h"

@@ -6,7 +6,7 @@
 
 #include "formula/builtins.h"
 #include "formula/cell_source.h"
-#include "formula/evaluator.h"
+#include "formula/evaluation.h"
 #include "formula/grammar.h"
 #include "formula/lexical.h"
 #include "formula/operations.h"

@@ -16,7 +16,7 @@
 
 #include "formula/builtins.h"
 #include "formula/errors.h"
-#include "formula/evaluator.h"
+#include "formula/evaluation.h"
 #include "formula/function_table.h"
 #include "formula/lexical.h"
 #include "formula/operations.h"

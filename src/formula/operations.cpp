@@ -7,7 +7,7 @@
 
 #include "formula/cell_source.h"
 #include "formula/errors.h"
-#include "formula/evaluator.h"
+#include "formula/evaluation.h"
 #include "formula/parser_state.h"
 #include "formula/variables.h"
 

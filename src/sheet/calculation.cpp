@@ -4,10 +4,8 @@
 #include <cstdint>
 #include <limits>
 
-#include "formula/cell_source.h"
 #include "platform/program_state.h"
 #include "runtime/program.h"
-#include "sheet/recalculation.h"
 
 namespace {
 
@@ -287,20 +285,3 @@ Text IntegerToText(Int value) {
 }
 
 Int TextToInteger(const Text& text) { return ReadInteger(text, 0); }
-
-// --- what formulas read -----------------------------------------------------------
-
-FormulaCell ReadFormulaCell(Int index) {
-    const CalculationState& calc = Calculation();
-    // The arrays are compared too, so a sheet that was never cleared is
-    // never read past its end.
-    const auto stored = static_cast<Int>(std::min(calc.CellText.size(), calc.CellAttributes.size()));
-    if (index < 0 || index >= calc.RowCount * calc.ColumnCount || index >= stored) return {};
-    const auto i = static_cast<std::size_t>(index);
-    const bool text = CellKind(calc.CellAttributes[i]) == CellKindText;
-    return {&calc.CellText[i], text, text ? 0 : CellNumber(index)};
-}
-
-Int FormulaCellIndex(TextView address) { return CellIndexFromAddress(address); }
-
-Int FormulaComputingCell() { return Calculation().ComputingCell; }

@@ -16,7 +16,9 @@ enum class CellField : UInt8 { Text, Formula, Attributes };
 // Stands for every cell at once (a cleared or loaded Calculation).
 inline constexpr std::size_t AllCells = static_cast<std::size_t>(-1);
 
-// Called before each change: tells the recalculation and the history.
+// Called before each change: tells the recalculation and the history. They
+// sit above the arrays, so it is defined above them too (cell_changes.cpp):
+// the arrays call it directly, and no hook needs setting at start.
 void CellChanging(CellField field, std::size_t index);
 
 template <typename T>

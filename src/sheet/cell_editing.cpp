@@ -162,21 +162,6 @@ Text EditorResultToText(const String& result) {
     return text;
 }
 
-Int OutcomeToCellText(const FormulaOutcome& outcome, Int previousKind, Text& cellText) {
-    if (outcome.ErrorCode != 0) {
-        cellText = Text::FromBytes("(ERR#") + IntegerText(outcome.ErrorCode, -1, 0, false) + Text::FromBytes("@") +
-                   IntegerText(outcome.ErrorPosition, -1, 0, false) + Text::FromBytes(")");
-        return previousKind;
-    }
-    const parser_UniversalType& value = outcome.Value;
-    if (value.ValueType == ValueTypeReal) {
-        AssignFormulaNumberText(cellText, value.ValueNumeric);
-        return CellKindNumber;
-    }
-    cellText = value.ValueType == ValueTypeText ? value.ValueText : Text::FromBytes("(NAN)");
-    return CellKindText;
-}
-
 Int EntryKind(const Text& entry) {
     const UInt8 first = entry[0];
     if (first == FormulaMark) return CellKindUncomputed;

@@ -3,7 +3,6 @@
 // cursor's row or column, and the demonstration data.
 #pragma once
 
-#include "formula/value.h"
 #include "runtime/text.h"
 #include "runtime/types.h"
 #include "sheet/recalculation.h"
@@ -49,17 +48,3 @@ void DeleteCellInColumn();
 
 // Every cell becomes a text cell holding its own address, "Z<row>S<column>".
 void InsertDemoData();
-
-// What one evaluation leaves behind: the value and the evaluator's first
-// error code (0 = none) with its position.
-struct FormulaOutcome {
-    parser_UniversalType Value;
-    Int ErrorCode = 0;
-    Int ErrorPosition = 0;
-};
-
-// Writes the text a computed cell shows into cellText and returns the kind
-// it takes (3 number, 2 text). An error shows as "(ERR#" code "@" position
-// ")" and keeps previousKind; a real becomes its FormulaNumberText with kind
-// 3, a text itself with kind 2, and no value "(NAN)" with kind 2.
-Int OutcomeToCellText(const FormulaOutcome& outcome, Int previousKind, Text& cellText);

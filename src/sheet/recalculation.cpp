@@ -10,12 +10,12 @@
 #include <utility>
 #include <vector>
 
+#include "formula/cell_source.h"
 #include "formula/compiled_formula.h"
 #include "formula/parser_state.h"
 #include "numbers/number_format.h"
 #include "platform/program_state.h"
 #include "sheet/calculation.h"
-#include "sheet/cell_editing.h"
 
 namespace {
 
@@ -377,3 +377,35 @@ void RecalculateChanged() {
 }
 
 RecalculationReport LastRecalculation() { return R().Report; }
+
+Int OutcomeToCellText(const FormulaOutcome& outcome, Int previousKind, Text& cellText) {
+    if (outcome.ErrorCode != 0) {
+        cellText = Text::FromBytes("(ERR#") + IntegerText(outcome.ErrorCode, -1, 0, false) + Text::FromBytes("@") +
+                   IntegerText(outcome.ErrorPosition, -1, 0, false) + Text::FromBytes(")");
+        return previousKind;
+    }
+    const parser_UniversalType& value = outcome.Value;
+    if (value.ValueType == ValueTypeReal) {
+        AssignFormulaNumberText(cellText, value.ValueNumeric);
+        return CellKindNumber;
+    }
+    cellText = value.ValueType == ValueTypeText ? value.ValueText : Text::FromBytes("(NAN)");
+    return CellKindText;
+}
+
+// --- what formulas read -----------------------------------------------------------
+
+FormulaCell ReadFormulaCell(Int index) {
+    const CalculationState& calc = Calculation();
+    // The arrays are compared too, so a sheet that was never cleared is
+    // never read past its end.
+    const auto stored = static_cast<Int>(std::min(calc.CellText.size(), calc.CellAttributes.size()));
+    if (index < 0 || index >= calc.RowCount * calc.ColumnCount || index >= stored) return {};
+    const auto i = static_cast<std::size_t>(index);
+    const bool text = CellKind(calc.CellAttributes[i]) == CellKindText;
+    return {&calc.CellText[i], text, text ? 0 : CellNumber(index)};
+}
+
+Int FormulaCellIndex(TextView address) { return CellIndexFromAddress(address); }
+
+Int FormulaComputingCell() { return Calculation().ComputingCell; }

@@ -10,11 +10,14 @@
 // IndCell formula's cell reads its value from before the pass.
 //
 // Besides, the number each cell's text stands for is kept beside it, so that
-// a formula reading a cell does not convert its text again.
+// a formula reading a cell does not convert its text again; what formulas
+// read of the sheet (formula/cell_source.h) is defined here for that reason.
 #pragma once
 
 #include <cstddef>
 
+#include "formula/value.h"
+#include "runtime/text.h"
 #include "runtime/types.h"
 #include "sheet/cell_array.h"
 
@@ -42,3 +45,17 @@ struct RecalculationReport {
     bool Rebuilt = false;  // the order was found anew
 };
 RecalculationReport LastRecalculation();
+
+// What one evaluation leaves behind: the value and the evaluator's first
+// error code (0 = none) with its position.
+struct FormulaOutcome {
+    parser_UniversalType Value;
+    Int ErrorCode = 0;
+    Int ErrorPosition = 0;
+};
+
+// Writes the text a computed cell shows into cellText and returns the kind
+// it takes (3 number, 2 text). An error shows as "(ERR#" code "@" position
+// ")" and keeps previousKind; a real becomes its FormulaNumberText with kind
+// 3, a text itself with kind 2, and no value "(NAN)" with kind 2.
+Int OutcomeToCellText(const FormulaOutcome& outcome, Int previousKind, Text& cellText);

@@ -8,6 +8,8 @@
 #include <limits>
 #include <string>
 
+#include "formula/errors.h"
+#include "formula/evaluation.h"
 #include "formula/evaluator.h"
 #include "formula/function_table.h"
 #include "formula/parser_state.h"

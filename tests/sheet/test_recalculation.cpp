@@ -1,5 +1,6 @@
 // The order of a recalculation (chains, circles, IndCell), what a pass of
-// changes computes, the numbers kept beside the texts, and formulas moved.
+// changes computes, the numbers kept beside the texts, formulas moved, and
+// the text a computed cell shows.
 #include "sheet/recalculation.h"
 
 #include <gtest/gtest.h>
@@ -130,6 +131,21 @@ TEST_F(RecalculationTest, ProgramsAreSharedAndNumbersKeptRight) {
     }
     RecalculateCells();
     EXPECT_TRUE(c.CellText == before.CellText);
+}
+
+TEST(OutcomeToCellText, ShowsErrorsValuesAndNoValue) {
+    const auto real = [](double x) { return parser_UniversalType{ValueTypeReal, x, {}}; };
+    struct Case { FormulaOutcome outcome; Int previousKind; std::string text; Int kind; } cases[] = {
+        {{real(2.5), 13, 7}, 3, "(ERR#13@7)", 3}, {{parser_UniversalType{}, 22, 120}, 1, "(ERR#22@120)", 1},
+        {{real(-0.0), 0, 0}, 2, "-0", 3}, {{parser_UniversalType{ValueTypeText, 7, T("Summe")}, 0, 0}, 3, "Summe", 2},
+        {{parser_UniversalType{ValueTypeNone, 5, {}}, 0, 0}, 3, "(NAN)", 2},
+    };
+    // The cell's old text is replaced whatever its length.
+    Text cellText = T("an old and rather long cell text");
+    for (const Case& c : cases) {
+        EXPECT_EQ(OutcomeToCellText(c.outcome, c.previousKind, cellText), c.kind) << c.text;
+        EXPECT_EQ(S(cellText), c.text);
+    }
 }
 
 }  // namespace

@@ -1,3 +1,5 @@
+// CellChanging, declared with the arrays in cell_array.h and defined here,
+// above the modules it tells, which include the arrays themselves.
 #include "sheet/cell_array.h"
 
 #include "sheet/history.h"
