@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/log.h"
+#include "platform/platform.h"
 #include "runtime/font.h"
 #include "runtime/memory.h"
 #include "runtime/program.h"
