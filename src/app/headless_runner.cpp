@@ -10,6 +10,7 @@
 
 #include "app/key_script.h"
 #include "app/png_writer.h"
+#include "platform/current_platform.h"
 #include "platform/headless_platform.h"
 #include "platform/log.h"
 #include "runtime/charset.h"

@@ -10,7 +10,7 @@
 #include "app/desktop_module.h"
 #include "app/headless_runner.h"
 #include "commands/main_program.h"
-#include "platform/platform.h"
+#include "platform/current_platform.h"
 #include "runtime/font.h"
 #include "terminal/terminal_runner.h"
 

@@ -5,7 +5,7 @@
 
 #include "catalog/catalog.h"
 #include "files/file_utilities.h"
-#include "platform/platform.h"
+#include "platform/current_platform.h"
 #include "platform/program_state.h"
 #include "runtime/charset.h"
 #include "runtime/dialogs.h"

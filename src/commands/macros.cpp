@@ -6,8 +6,8 @@
 #include <string>
 
 #include "files/file_utilities.h"
+#include "platform/current_platform.h"
 #include "platform/log.h"
-#include "platform/platform.h"
 #include "platform/program_state.h"
 #include "runtime/events.h"
 #include "runtime/program.h"

@@ -17,6 +17,7 @@
 #include "host/host_windows.h"
 #include "host/menu_bar.h"
 #include "host/qt_platform.h"
+#include "platform/current_platform.h"
 #include "platform/log.h"
 #include "platform/log_file.h"
 #include "runtime/events.h"

@@ -5,11 +5,10 @@
 // name (host_folders.h). A front end provides each role; the document-open
 // requests are the same for all and kept here. The core talks to the desktop
 // only through this interface; the Qt host, the terminal and the headless
-// platform implement it.
+// platform implement it; current_platform.h holds the one the process uses.
 #pragma once
 
 #include <functional>
-#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -45,8 +44,3 @@ private:
     DocumentHandler documentHandler_;
     std::vector<std::string> waitingDocuments_;
 };
-
-// The platform the runtime talks to. Until one is installed a headless
-// platform is created on first use.
-Platform& CurrentPlatform();
-void InstallPlatform(std::unique_ptr<Platform> platform);

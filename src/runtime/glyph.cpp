@@ -7,8 +7,8 @@
 #include <new>
 #include <string>
 
+#include "platform/current_platform.h"
 #include "platform/log.h"
-#include "platform/platform.h"
 #include "runtime/font.h"
 #include "runtime/memory.h"
 #include "runtime/program.h"

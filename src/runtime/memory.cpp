@@ -1,7 +1,7 @@
 #include "runtime/memory.h"
 
+#include "platform/current_platform.h"
 #include "platform/log.h"
-#include "platform/platform.h"
 #include "platform/program_state.h"
 #include "runtime/events.h"
 #include "runtime/program.h"

@@ -1,7 +1,7 @@
 #include "runtime/menus.h"
 
+#include "platform/current_platform.h"
 #include "platform/log.h"
-#include "platform/platform.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <string>
 
+#include "platform/current_platform.h"
 #include "platform/log.h"
-#include "platform/platform.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <string>
 
+#include "platform/current_platform.h"
 #include "platform/log.h"
-#include "platform/platform.h"
 #include "runtime/event_wait.h"
 #include "runtime/events.h"
 #include "runtime/glyph.h"

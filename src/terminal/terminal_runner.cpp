@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "platform/current_platform.h"
 #include "platform/log.h"
 #include "platform/log_file.h"
 #include "runtime/events.h"

@@ -30,6 +30,7 @@
 #include "commands/main_program.h"
 #include "host/desktop.h"
 #include "host/qt_platform.h"
+#include "platform/current_platform.h"
 #include "platform/log.h"
 #include "runtime/charset.h"
 #include "runtime/event_wait.h"

@@ -5,6 +5,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/current_platform.h"
 #include "platform/headless_platform.h"
 #include "platform/log.h"
 #include "platform/program_state.h"
