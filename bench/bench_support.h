@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/current_platform.h"
 #include "platform/headless_platform.h"
 #include "platform/log.h"
 #include "platform/program_state.h"

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/current_platform.h"
 #include "platform/headless_platform.h"
 #include "platform/log.h"
 #include "screen/font.h"

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/current_platform.h"
 #include "platform/headless_platform.h"
 #include "platform/log.h"
 #include "platform/program_state.h"

@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "host/desktop_entry.h"
-#include "platform/platform.h"
+#include "platform/current_platform.h"
 
 int RunDesktopModule(int argc, char** argv, const std::string& openFile, int zoom) {
     // Where the build and the installation put it, relative to the program.

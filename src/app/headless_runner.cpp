@@ -12,6 +12,7 @@
 #include "app/png_writer.h"
 #include "input/events.h"
 #include "input/file_events.h"
+#include "platform/current_platform.h"
 #include "platform/headless_platform.h"
 #include "platform/log.h"
 #include "runtime/charset.h"

@@ -11,6 +11,7 @@
 #include "app/headless_runner.h"
 #include "commands/main_program.h"
 #include "commands/product.h"
+#include "platform/current_platform.h"
 #include "platform/platform.h"
 #include "screen/font.h"
 #include "terminal/terminal_runner.h"

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/argb_image.h"
 
 // Writes the image (alpha, red, green, blue bytes) as an RGB PNG file.
 // Returns false, after a log line, when the file cannot be written.

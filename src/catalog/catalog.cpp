@@ -13,8 +13,8 @@
 #include <utility>
 
 #include "files/file_utilities.h"
+#include "platform/current_platform.h"
 #include "platform/log.h"
-#include "platform/platform.h"
 #include "platform/program_state.h"
 #include "runtime/charset.h"
 #include "runtime/text.h"

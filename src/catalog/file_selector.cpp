@@ -9,6 +9,7 @@
 #include "input/events.h"
 #include "input/file_events.h"
 #include "input/input_line.h"
+#include "platform/current_platform.h"
 #include "platform/platform.h"
 #include "platform/program_state.h"
 #include "runtime/charset.h"

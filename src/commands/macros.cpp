@@ -7,8 +7,8 @@
 
 #include "files/file_utilities.h"
 #include "input/events.h"
+#include "platform/current_platform.h"
 #include "platform/log.h"
-#include "platform/platform.h"
 #include "platform/program_state.h"
 #include "runtime/program.h"
 #include "sheet/calculation.h"

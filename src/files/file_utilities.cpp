@@ -16,8 +16,8 @@
 #include <memory>
 
 #include "files/file_faults.h"
+#include "platform/current_platform.h"
 #include "platform/log.h"
-#include "platform/platform.h"
 #include "platform/program_state.h"
 
 namespace {

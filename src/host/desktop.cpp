@@ -18,6 +18,7 @@
 #include "host/qt_platform.h"
 #include "input/events.h"
 #include "platform/console_feed.h"
+#include "platform/current_platform.h"
 #include "platform/log.h"
 #include "platform/log_file.h"
 #include "runtime/program.h"

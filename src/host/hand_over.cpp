@@ -14,7 +14,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "platform/platform.h"
+#include "platform/current_platform.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <functional>
 #include <memory>
 
-#include "platform/platform.h"
+#include "platform/argb_image.h"
 #include "runtime/types.h"
 
 // The largest whole factor, at least 1, by which a picture of `picture`

@@ -6,8 +6,8 @@
 #include <deque>
 #include <mutex>
 
+#include "platform/current_platform.h"
 #include "platform/log.h"
-#include "platform/platform.h"
 #include "platform/program_state.h"
 #include "runtime/event_wait.h"
 #include "runtime/program.h"

@@ -236,7 +236,7 @@ std::string HeadlessPlatform::ResourceFolder() {
         std::lock_guard lock(mutex_);
         if (!resourceFolder_.empty()) return resourceFolder_;
     }
-    return Platform::ResourceFolder();
+    return HostFolders::ResourceFolder();
 }
 
 std::string HeadlessPlatform::RecoveryFolder() {
@@ -306,7 +306,7 @@ double HeadlessPlatform::AbsoluteTime() {
         std::lock_guard lock(mutex_);
         clock = clock_;
     }
-    return clock ? clock() : Platform::AbsoluteTime();
+    return clock ? clock() : HostThreads::AbsoluteTime();
 }
 
 void HeadlessPlatform::SetClock(std::function<double()> clock) {

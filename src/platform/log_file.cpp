@@ -4,7 +4,7 @@
 #include <string>
 #include <system_error>
 
-#include "platform/platform.h"
+#include "platform/current_platform.h"
 
 std::shared_ptr<std::FILE> OpenStateLogFile() {
     const std::string folder = CurrentPlatform().Folder(StandardFolder::State);

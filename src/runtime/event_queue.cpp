@@ -6,8 +6,8 @@
 #include <string>
 #include <utility>
 
+#include "platform/current_platform.h"
 #include "platform/log.h"
-#include "platform/platform.h"
 #include "platform/program_state.h"
 #include "runtime/charset.h"
 #include "runtime/event_wait.h"

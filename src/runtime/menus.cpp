@@ -1,14 +1,14 @@
 #include "runtime/menus.h"
 
+#include "platform/current_platform.h"
 #include "platform/log.h"
-#include "platform/platform.h"
 
 namespace {
 
 constexpr Int LastItem = 65535;
 
 // Resolves 65535 to the last item; -1 when the index is out of range.
-Int ResolveIndex(Platform& p, const std::string& menuTitle, Int index) {
+Int ResolveIndex(HostMenuBar& p, const std::string& menuTitle, Int index) {
     const Int count = p.MenuItemCount(menuTitle);
     if (index == LastItem) index = count - 1;
     return index >= 0 && index < count ? index : -1;

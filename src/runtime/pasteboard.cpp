@@ -1,6 +1,6 @@
 #include "runtime/pasteboard.h"
 
-#include "platform/platform.h"
+#include "platform/current_platform.h"
 
 String PasteboardString() {
     Platform& p = CurrentPlatform();

@@ -2,8 +2,8 @@
 
 #include <string>
 
+#include "platform/current_platform.h"
 #include "platform/log.h"
-#include "platform/platform.h"
 
 namespace {
 
@@ -25,15 +25,15 @@ void WithPrinter(const char* operation, Work work) {
 }  // namespace
 
 void p_SetPrinter(const String& text) {
-    WithPrinter("p_SetPrinter", [&](Platform& p) { p.SetTextViewString(PrinterWindow, text); });
+    WithPrinter("p_SetPrinter", [&](HostWindows& p) { p.SetTextViewString(PrinterWindow, text); });
 }
 
 void p_AppendPrinter(const String& text) {
-    WithPrinter("p_AppendPrinter", [&](Platform& p) { p.AppendTextViewString(PrinterWindow, text); });
+    WithPrinter("p_AppendPrinter", [&](HostWindows& p) { p.AppendTextViewString(PrinterWindow, text); });
 }
 
 String p_GetPrinter() {
     String text;
-    WithPrinter("p_GetPrinter", [&](Platform& p) { text = p.TextViewString(PrinterWindow); });
+    WithPrinter("p_GetPrinter", [&](HostWindows& p) { text = p.TextViewString(PrinterWindow); });
     return text;
 }

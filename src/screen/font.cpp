@@ -1,8 +1,8 @@
 #include "screen/font.h"
 
 #include "files/file_utilities.h"
+#include "platform/current_platform.h"
 #include "platform/log.h"
-#include "platform/platform.h"
 #include "runtime/lzw.h"
 
 namespace {

@@ -7,6 +7,7 @@
 #include <new>
 #include <string>
 
+#include "platform/current_platform.h"
 #include "platform/log.h"
 #include "runtime/program.h"
 #include "runtime/runtime_state.h"

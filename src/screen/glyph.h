@@ -4,7 +4,7 @@
 
 #include <optional>
 
-#include "platform/platform.h"
+#include "platform/argb_image.h"
 #include "runtime/types.h"
 
 // A whole colour byte: foreground in the high nibble, background in the low.

@@ -2,8 +2,10 @@
 
 #include <vector>
 
+#include "platform/current_platform.h"
 #include "platform/log.h"
 #include "platform/platform.h"
+#include "platform/program_state.h"
 #include "runtime/program.h"
 #include "runtime/runtime_state.h"
 #include "screen/window_memory.h"

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/current_platform.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 #include "runtime/event_queue.h"

@@ -10,8 +10,8 @@
 #include <functional>
 #include <mutex>
 
+#include "platform/current_platform.h"
 #include "platform/log.h"
-#include "platform/platform.h"
 #include "platform/program_state.h"
 #include "runtime/program.h"
 #include "runtime/runtime_state.h"

@@ -17,6 +17,7 @@
 #include <memory>
 
 #include "input/events.h"
+#include "platform/current_platform.h"
 #include "platform/log.h"
 #include "platform/log_file.h"
 #include "runtime/program.h"

@@ -29,6 +29,7 @@
 #include "host/desktop.h"
 #include "host/qt_platform.h"
 #include "input/events.h"
+#include "platform/current_platform.h"
 #include "platform/log.h"
 #include "runtime/charset.h"
 #include "runtime/event_wait.h"

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "input/events.h"
+#include "platform/current_platform.h"
 #include "platform/headless_platform.h"
 #include "platform/log.h"
 #include "platform/program_state.h"
