@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The folders of src/ form a stack: each may include only the folders listed
 # before it. Fails, naming the file and the include, when one reaches up or
-# when a folder is missing from the stack.
+# when a folder is missing from the stack. Inside the folders, no module (a
+# header with its .cpp) may reach itself through the includes: tsort names
+# the modules of each circle.
 set -euo pipefail
 cd "$(dirname "$0")/../src"
 stack=(platform files runtime screen input dialogs catalog numbers database formula sheet workbook commands terminal host app)
@@ -24,4 +26,13 @@ for folder in */; do
     fi
   done < <(grep -rHoE '^#include "[a-z_]+/[^"]+"' "$folder" || true)
 done
+
+# One line "module included-module" per include between two modules.
+edges=$(grep -rHoE '^#include "[a-z_]+/[a-z_0-9]+\.h"' --include='*.h' --include='*.cpp' . |
+  sed -E 's|^\./([^:]+)\.(h\|cpp):#include "([^"]+)\.h"|\1 \3|' | awk '$1 != $2' | sort -u)
+if ! circles=$(tsort <<<"$edges" 2>&1 >/dev/null) || [ -n "$circles" ]; then
+  echo "include circles between modules of src/ (each list is one circle):"
+  sed -E 's/^tsort: //; s/^-: input contains a loop:/--/' <<<"$circles"
+  status=1
+fi
 exit $status
