@@ -3,7 +3,9 @@
 // itself, formulas included).
 #pragma once
 
+#include <algorithm>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -64,19 +66,16 @@ inline std::map<std::string, std::string> GnumericValues(const std::string& path
 // Numbers agree to the last few bits (Gnumeric has functions of its own);
 // texts agree exactly. Our texts show numbers with a decimal comma.
 inline void ExpectSameValue(const std::string& name, const std::string& ours, const std::string& theirs) {
-    std::string point = ours;
-    for (char& c : point)
-        if (c == ',') c = '.';
-    char* end = nullptr;
-    const double a = std::strtod(point.c_str(), &end);
-    const bool number = !point.empty() && *end == '\0';
-    std::string theirPoint = theirs;
-    for (char& c : theirPoint)
-        if (c == ',') c = '.';
-    char* theirEnd = nullptr;
-    const double b = std::strtod(theirPoint.c_str(), &theirEnd);
-    if (number && !theirs.empty() && *theirEnd == '\0')
-        EXPECT_NEAR(a, b, 1e-12 * std::max(1.0, std::abs(a))) << name;
+    // A number with a decimal comma or point, all of the text.
+    const auto number = [](std::string text) -> std::optional<double> {
+        std::replace(text.begin(), text.end(), ',', '.');
+        char* end = nullptr;
+        const double value = std::strtod(text.c_str(), &end);
+        return !text.empty() && *end == '\0' ? std::optional(value) : std::nullopt;
+    };
+    const std::optional<double> a = number(ours), b = number(theirs);
+    if (a && b)
+        EXPECT_NEAR(*a, *b, 1e-12 * std::max(1.0, std::abs(*a))) << name;
     else
         EXPECT_EQ(ours, theirs) << name;
 }
