@@ -59,60 +59,37 @@ TEST_F(FilesTest, TextIsReadAsUtf8ElseMacRomanWithinBounds) {
     const std::string line(1'000'000, 'x');
     const std::string huge = folder_ + "huge.calc";
     ASSERT_EQ(truncate(Write("huge.calc", "").c_str(), 1'000'000'000), 0);  // sparse: nothing to read
-    struct Case {
-        std::string path, text, encoding;
-        Lines log;
-    } cases[] = {
-        {Write("utf8.txt", "Größe\r€"), "Größe\r€", "NSUTF8StringEncoding", {}},
-        {Write("nul.txt", std::string("a\0b", 3)), std::string("a\0b", 3), "NSUTF8StringEncoding", {}},
-        {Write("long.txt", line), line, "NSUTF8StringEncoding", {}},
-        // G r ö ß e in Mac OS Roman, and bytes that no UTF-8 allows.
-        {Write("roman.txt",
-               "Gr\x9A\xA7"
-               "e\xDB"),
-         "Größe€",
-         "NSMacOSRomanStringEncoding",
-         {Error("getstringfromfile", EILSEQ, folder_ + "roman.txt")}},
-        {Write("overlong.txt", "\xC0\xAF"),
-         "¿Ø",
-         "NSMacOSRomanStringEncoding",
-         {Error("getstringfromfile", EILSEQ, folder_ + "overlong.txt")}},
-        {folder_ + "fehlt.calc",
-         "",
-         "Error: Unknown Encoding",
-         {Error("getstringfromfile", ENOENT, folder_ + "fehlt.calc"),
-          Error("getstringfromfile", ENOENT, folder_ + "fehlt.calc")}},
-        {folder_,
-         "",
-         "Error: Unknown Encoding",
-         {Error("getstringfromfile", EISDIR, folder_), Error("getstringfromfile", EISDIR, folder_)}},
-        {huge,
-         "",
-         "Error: Unknown Encoding",
-         {Error("getstringfromfile", EFBIG, huge), Error("getstringfromfile", EFBIG, huge)}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.path);
-        LogCapture log;
-        EXPECT_TRUE(getstringfromfile(c.path) == c.text);
-        EXPECT_EQ(LastFileEncoding(), c.encoding);
-        EXPECT_EQ(log.Lines(), c.log);
-    }
     // A FIFO without a writer would block an open for good: it is refused
     // at once, as a folder is.
     const std::string fifo = folder_ + "f.calc";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     const std::string notRegular = "getstringfromfile: Error #" + std::to_string(NotRegularFileError) +
                                    " Not a regular file: " + fifo;
-    for (const auto& [path, text, error, lines] :
-         {std::tuple{fifo, std::string(), NotRegularFileError, Lines{notRegular, notRegular}},
-          std::tuple{huge, std::string(), int{EFBIG}, Lines{Error("getstringfromfile", EFBIG, huge),
-                                                             Error("getstringfromfile", EFBIG, huge)}},
-          std::tuple{folder_ + "utf8.txt", std::string("Größe\r€"), 0, Lines{}}}) {
+    const auto twice = [](const std::string& error) { return Lines{error, error}; };
+    const std::string utf8 = "NSUTF8StringEncoding", roman = "NSMacOSRomanStringEncoding", none = "Error: Unknown Encoding";
+    struct Case {
+        std::string path, text, encoding;
+        int error;
+        Lines log;
+    } cases[] = {
+        {Write("utf8.txt", "Größe\r€"), "Größe\r€", utf8, 0, {}},
+        {Write("nul.txt", std::string("a\0b", 3)), std::string("a\0b", 3), utf8, 0, {}},
+        {Write("long.txt", line), line, utf8, 0, {}},
+        // G r ö ß e in Mac OS Roman, and bytes that no UTF-8 allows.
+        {Write("roman.txt", "Gr\x9A\xA7" "e\xDB"), "Größe€", roman, 0, {Error("getstringfromfile", EILSEQ, folder_ + "roman.txt")}},
+        {Write("overlong.txt", "\xC0\xAF"), "¿Ø", roman, 0, {Error("getstringfromfile", EILSEQ, folder_ + "overlong.txt")}},
+        {folder_ + "fehlt.calc", "", none, ENOENT, twice(Error("getstringfromfile", ENOENT, folder_ + "fehlt.calc"))},
+        {folder_, "", none, EISDIR, twice(Error("getstringfromfile", EISDIR, folder_))},
+        {huge, "", none, EFBIG, twice(Error("getstringfromfile", EFBIG, huge))},
+        {fifo, "", none, NotRegularFileError, twice(notRegular)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
         LogCapture log;
-        EXPECT_EQ(getstringfromfile(path), text);
-        EXPECT_EQ(LastFileError(), error) << path;
-        EXPECT_EQ(log.Lines(), lines);
+        EXPECT_TRUE(getstringfromfile(c.path) == c.text);
+        EXPECT_EQ(LastFileEncoding(), c.encoding);
+        EXPECT_EQ(LastFileError(), c.error);
+        EXPECT_EQ(log.Lines(), c.log);
     }
     LogCapture log;
     EXPECT_TRUE(getbinaryfromfile(huge).empty());
