@@ -7,7 +7,6 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
-#include <thread>
 
 #include "catalog/catalog.h"
 #include "input/events.h"

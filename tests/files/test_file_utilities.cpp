@@ -8,7 +8,6 @@
 #include <atomic>
 #include <cstring>
 #include <thread>
-#include <tuple>
 #include <filesystem>
 #include <fstream>
 

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>

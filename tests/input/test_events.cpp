@@ -83,8 +83,9 @@ TEST_F(EventsTest, KeyQueueIsFirstInFirstOutWithItsPendingFlag) {
     EXPECT_TRUE(EventPendingFlag());
 }
 
-TEST_F(EventsTest, WaitKeyTakesTypedAheadKeysWithoutShowingTheCursor) {
-    // Negative values are skipped; values that are no scalar give U+0000.
+// Typed-ahead keys are taken without showing the cursor: negative values
+// are skipped; values that are no scalar give U+0000.
+TEST_F(EventsTest, WaitKeyShowsTheCursorOnlyWhileItWaits) {
     const std::pair<Int, std::string> cases[] = {
         {'A', "A"}, {233, "é"}, {0x20AC, "€"}, {3, "\x03"}, {0xD800, std::string(1, '\0')},
         {0x110000, std::string(1, '\0')},
@@ -96,10 +97,7 @@ TEST_F(EventsTest, WaitKeyTakesTypedAheadKeysWithoutShowingTheCursor) {
     for (const auto& [value, text] : cases) EXPECT_EQ(t_WaitKey(5), text) << value;
     EXPECT_TRUE(RuntimeLines(log).empty());
     EXPECT_FALSE(EventPendingFlag());
-}
-
-TEST_F(EventsTest, WaitKeyShowsTheCursorOnlyWhileItWaits) {
-    LogCapture log;
+    // With nothing typed ahead, the cursor is shown while it waits.
     std::thread typist([&] {
         // The cursor is switched on (here: its message for the closed
         // window 5) before the wait begins.

@@ -9,11 +9,8 @@
 #include <string_view>
 #include <tuple>
 
-#include "formula/function_table.h"
-#include "formula/parser_state.h"
 #include "input/events.h"
-#include "screen/screen_fixture.h"
-#include "sheet/calculation.h"
+#include "sheet/sheet_fixture.h"
 #include "test_support.h"
 
 namespace {
@@ -21,13 +18,8 @@ namespace {
 std::size_t Slot(Int row, Int column) { return static_cast<std::size_t>(CellIndex(row, column)); }
 std::string Address(Int row, Int column) { return "Z" + std::to_string(row) + "S" + std::to_string(column); }
 
-class CellEditingTest : public ScreenTest {
+class CellEditingTest : public SheetTest {
 protected:
-    void SetUp() override {
-        ScreenTest::SetUp();
-        parser_InitFunctions();
-        Parser().CellReferencesEnabled = true;
-    }
     static std::string TextAt(Int row, Int column) { return S(Calculation().CellText[Slot(row, column)]); }
     static std::string FormulaAt(Int row, Int column) { return S(Calculation().CellFormula[Slot(row, column)]); }
     static Int& AttributesAt(Int row, Int column) { return Calculation().CellAttributes.Edit(Slot(row, column)); }

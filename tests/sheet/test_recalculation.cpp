@@ -8,11 +8,8 @@
 #include <random>
 #include <string>
 
-#include "formula/function_table.h"
-#include "formula/parser_state.h"
 #include "numbers/number_format.h"
-#include "screen/screen_fixture.h"
-#include "sheet/calculation.h"
+#include "sheet/sheet_fixture.h"
 #include "sheet/cell_editing.h"
 #include "test_support.h"
 
@@ -20,14 +17,8 @@ namespace {
 
 std::size_t Slot(Int row, Int column) { return static_cast<std::size_t>(CellIndex(row, column)); }
 
-class RecalculationTest : public ScreenTest {
+class RecalculationTest : public SheetTest {
 protected:
-    void SetUp() override {
-        ScreenTest::SetUp();
-        parser_InitFunctions();
-        Parser().CellReferencesEnabled = true;
-        ClearCalculation();
-    }
     // An entry as a file or a paste gives it, not yet computed.
     static void Put(Int row, Int column, const std::string& entry) { EnterCell(row, column, Text::FromBytes(entry)); }
     static std::string At(Int row, Int column) { return S(Calculation().CellText[Slot(row, column)]); }

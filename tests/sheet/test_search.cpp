@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
 #include <utility>
 
 #include "screen/screen_fixture.h"

@@ -7,7 +7,6 @@
 
 #include <chrono>
 #include <csignal>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -34,10 +33,7 @@ std::string Quoted(const std::string& text) {
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
     std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        line.erase(line.find_last_not_of(' ') + 1);
-        lines.push_back(line);
-    }
+    for (std::string line; std::getline(in, line);) lines.push_back(line.erase(line.find_last_not_of(' ') + 1));
     return lines;
 }
 
