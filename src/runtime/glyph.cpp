@@ -394,14 +394,14 @@ std::optional<ArgbImage> t_WindowImage(UInt8 w) {
     }
     const std::vector<UInt8>& memory = Screen().VideoMemory;
     ArgbImage image;
-    image.width = static_cast<int>(width);
-    image.height = static_cast<int>(height);
+    image.Width = static_cast<int>(width);
+    image.Height = static_cast<int>(height);
     // The program thread may re-initialise the window meanwhile; never read
     // outside the video memory.
     bool collected = start >= 0 && start + rowBytes * height + 1 <= static_cast<Int>(memory.size());
     if (collected) {
         try {
-            image.bytes = std::make_unique_for_overwrite<std::uint8_t[]>(image.Size());
+            image.Bytes = std::make_unique_for_overwrite<std::uint8_t[]>(image.Size());
         } catch (const std::bad_alloc&) {
             collected = false;
         }
@@ -410,7 +410,7 @@ std::optional<ArgbImage> t_WindowImage(UInt8 w) {
         LogLine("t_WindowImage: Data could not be collected, image could not be created.");
         return std::nullopt;
     }
-    auto* out = reinterpret_cast<std::uint32_t*>(image.bytes.get());
+    auto* out = reinterpret_cast<std::uint32_t*>(image.Bytes.get());
     for (Int row = 0; row < height; ++row)
         ConvertPixels(memory.data() + start + row * rowBytes, out + row * width, depth, width);
     Screen().WindowTable[w].UpdateDuration =

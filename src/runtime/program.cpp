@@ -132,8 +132,8 @@ void ApplicationDidFinishLaunching(std::function<void()> mainProgram) {
     LogLine("applicationDidFinishLaunching: Start.");
     initoxtools();
     Platform& platform = CurrentPlatform();
-    const double frame = platform.WindowFrame(8).height;
-    const double scroll = platform.ScrollViewFrame(8).height;
+    const double frame = platform.WindowFrame(8).Height;
+    const double scroll = platform.ScrollViewFrame(8).Height;
     Runtime().TitleBarHeight = static_cast<Int>(frame - scroll - 20);
     LogLine("Program: Start.");
     startprocess(std::move(mainProgram), ProgramStackSize);
@@ -146,7 +146,7 @@ void WindowDidResize(int window) {
     Platform& p = CurrentPlatform();
     if (window < 8 || window > 10 || !p.HasWindow(window)) return;
     const HostRect frame = p.WindowFrame(window);
-    const double width = frame.width, height = frame.height, title = static_cast<double>(Runtime().TitleBarHeight);
+    const double width = frame.Width, height = frame.Height, title = static_cast<double>(Runtime().TitleBarHeight);
     if (window == 8) {
         p.SetScrollViewFrame(window, {10, 10, width - 20, height - 20 - title});
         return;

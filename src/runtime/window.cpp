@@ -376,11 +376,11 @@ bool NeedsHost(Int selector) { return selector == 13 || selector == 14 || select
 
 Int HostSelector(const HostGeometry& g, Int ow, Int oh, Int selector) {
     switch (selector) {
-        case 13: return static_cast<Int>(g.frame.x);
-        case 14: return static_cast<Int>(g.screen.height - g.frame.y - static_cast<double>(oh));
-        case 15: return static_cast<Int>(g.screen.width);
-        case 16: return static_cast<Int>(g.screen.height);
-        case 20: return static_cast<Int>(g.frame.y);
+        case 13: return static_cast<Int>(g.frame.X);
+        case 14: return static_cast<Int>(g.screen.Height - g.frame.Y - static_cast<double>(oh));
+        case 15: return static_cast<Int>(g.screen.Width);
+        case 16: return static_cast<Int>(g.screen.Height);
+        case 20: return static_cast<Int>(g.frame.Y);
         default: (void)ow; return 0;
     }
 }
@@ -423,8 +423,8 @@ Int HostWindowPos(UInt8 w, Int selector) {
         NotExist("t_WindowPos");
         return 0;
     }
-    const Int ow = static_cast<Int>(g.frame.width);
-    const Int oh = static_cast<Int>(g.frame.height);
+    const Int ow = static_cast<Int>(g.frame.Width);
+    const Int oh = static_cast<Int>(g.frame.Height);
     const Int titleBar = Runtime().TitleBarHeight;
     switch (selector) {
         case 2: return ow - 1;
@@ -494,9 +494,9 @@ void t_WindowSize(UInt8 w, Int x, Int y, Int width, Int height) {
             if (p.IsWindowVisible(w)) p.OrderFront(w);
             p.SetWindowFrame(w, {d(x), d(y), d(width), d(height)});
             const HostRect scroll = p.ScrollViewFrame(w);
-            const double frameWidth = argWidth > 0 ? d(width) : scroll.width + 40;
-            const double frameHeight = argHeight > 0 ? d(height) : scroll.height + 77;
-            p.SetScrollViewFrame(w, {scroll.x, scroll.y, frameWidth - 40, frameHeight - 77});
+            const double frameWidth = argWidth > 0 ? d(width) : scroll.Width + 40;
+            const double frameHeight = argHeight > 0 ? d(height) : scroll.Height + 77;
+            p.SetScrollViewFrame(w, {scroll.X, scroll.Y, frameWidth - 40, frameHeight - 77});
         } else {
             p.SetWindowFrame(w, {d(x), d(y), d(width), d(height + titleBar)});
         }
