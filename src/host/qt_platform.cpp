@@ -81,10 +81,10 @@ void QtPlatform::RunHandedOver() {
             next = std::move(handOvers_.front());
             handOvers_.pop_front();
         }
-        next.work();
-        if (next.done) {
+        next.Work();
+        if (next.Done) {
             std::lock_guard lock(handOverMutex_);
-            *next.done = true;
+            *next.Done = true;
             handedOver_.notify_all();
         }
     }
