@@ -15,10 +15,10 @@
 namespace {
 
 struct ProgramStartSlot {
-    std::mutex mutex;
-    std::function<void()> entry;
-    Int stackSize = 0;
-    SharedValue<bool> busy = false;
+    std::mutex Mutex;
+    std::function<void()> Entry;
+    Int StackSize = 0;
+    SharedValue<bool> Busy = false;
 };
 
 // A program thread may be starting while a test resets; the slot outlives
@@ -32,11 +32,11 @@ void RunProgramThread() {
     ProgramStartSlot& slot = StartSlot();
     std::function<void()> entry;
     {
-        std::lock_guard lock(slot.mutex);
-        entry = std::move(slot.entry);
-        slot.entry = nullptr;
+        std::lock_guard lock(slot.Mutex);
+        entry = std::move(slot.Entry);
+        slot.Entry = nullptr;
     }
-    slot.busy = false;
+    slot.Busy = false;
     if (entry) entry();
 }
 
@@ -73,11 +73,11 @@ void startprocess(std::function<void()> entry, Int stackSize) {
     // Claim the slot; a start still waiting for its thread keeps it busy.
     while (true) {
         {
-            std::lock_guard lock(slot.mutex);
-            if (!slot.busy) {
-                slot.busy = true;
-                slot.stackSize = stackSize;
-                slot.entry = std::move(entry);
+            std::lock_guard lock(slot.Mutex);
+            if (!slot.Busy) {
+                slot.Busy = true;
+                slot.StackSize = stackSize;
+                slot.Entry = std::move(entry);
                 break;
             }
         }
@@ -88,7 +88,7 @@ void startprocess(std::function<void()> entry, Int stackSize) {
     auto create = [&platform, stackSize] {
         if (!platform.StartThread(static_cast<std::size_t>(stackSize), RunProgramThread)) {
             LogLine("startprocess: Thread could not be started.");
-            StartSlot().busy = false;
+            StartSlot().Busy = false;
         }
     };
     if (platform.IsGuiThread())

@@ -355,19 +355,19 @@ void t_ClearWindowMemory(UInt8 w) {
 namespace {
 
 struct HostGeometry {
-    bool exists = false;
-    HostRect frame;
-    HostRect screen;
+    bool Exists = false;
+    HostRect Frame;
+    HostRect Screen;
 };
 
 HostGeometry ReadHostGeometry(UInt8 w) {
     HostGeometry g;
     Platform& p = CurrentPlatform();
     p.RunOnGui([&] {
-        g.exists = p.HasWindow(w);
-        if (!g.exists) return;
-        g.frame = p.WindowFrame(w);
-        g.screen = p.ScreenFrame(w);
+        g.Exists = p.HasWindow(w);
+        if (!g.Exists) return;
+        g.Frame = p.WindowFrame(w);
+        g.Screen = p.ScreenFrame(w);
     });
     return g;
 }
@@ -376,11 +376,11 @@ bool NeedsHost(Int selector) { return selector == 13 || selector == 14 || select
 
 Int HostSelector(const HostGeometry& g, Int ow, Int oh, Int selector) {
     switch (selector) {
-        case 13: return static_cast<Int>(g.frame.X);
-        case 14: return static_cast<Int>(g.screen.Height - g.frame.Y - static_cast<double>(oh));
-        case 15: return static_cast<Int>(g.screen.Width);
-        case 16: return static_cast<Int>(g.screen.Height);
-        case 20: return static_cast<Int>(g.frame.Y);
+        case 13: return static_cast<Int>(g.Frame.X);
+        case 14: return static_cast<Int>(g.Screen.Height - g.Frame.Y - static_cast<double>(oh));
+        case 15: return static_cast<Int>(g.Screen.Width);
+        case 16: return static_cast<Int>(g.Screen.Height);
+        case 20: return static_cast<Int>(g.Frame.Y);
         default: (void)ow; return 0;
     }
 }
@@ -410,7 +410,7 @@ Int GraphicWindowPos(UInt8 w, Int selector) {
     }
     if (!NeedsHost(selector)) return 0;
     const HostGeometry g = ReadHostGeometry(w);
-    if (!g.exists) {
+    if (!g.Exists) {
         NotExist("t_WindowPos");
         return 0;
     }
@@ -419,12 +419,12 @@ Int GraphicWindowPos(UInt8 w, Int selector) {
 
 Int HostWindowPos(UInt8 w, Int selector) {
     const HostGeometry g = ReadHostGeometry(w);
-    if (!g.exists) {
+    if (!g.Exists) {
         NotExist("t_WindowPos");
         return 0;
     }
-    const Int ow = static_cast<Int>(g.frame.Width);
-    const Int oh = static_cast<Int>(g.frame.Height);
+    const Int ow = static_cast<Int>(g.Frame.Width);
+    const Int oh = static_cast<Int>(g.Frame.Height);
     const Int titleBar = Runtime().TitleBarHeight;
     switch (selector) {
         case 2: return ow - 1;
