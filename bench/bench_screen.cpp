@@ -26,7 +26,7 @@ void BM_WindowImage(benchmark::State& state) {
             state.SkipWithError("no picture of window 0");
             break;
         }
-        benchmark::DoNotOptimize(image->bytes.get());
+        benchmark::DoNotOptimize(image->Bytes.get());
     }
     ResetProgramState();
 }

@@ -35,7 +35,7 @@ inline std::string RectText(const HostRect& r) {
         if (!s.empty() && s.back() == '.') s.pop_back();
         return s;
     };
-    return n(r.x) + "," + n(r.y) + "," + n(r.width) + "," + n(r.height);
+    return n(r.X) + "," + n(r.Y) + "," + n(r.Width) + "," + n(r.Height);
 }
 
 // The stack size of the calling thread.

@@ -27,15 +27,15 @@ constexpr Rgb kLabel{150, 200, 255};
 class Canvas {
 public:
     Canvas(int width, int height, Rgb background) {
-        image_.width = width;
-        image_.height = height;
-        image_.bytes = std::make_unique<std::uint8_t[]>(image_.Size());
+        image_.Width = width;
+        image_.Height = height;
+        image_.Bytes = std::make_unique<std::uint8_t[]>(image_.Size());
         FillRect(0, 0, width, height, background);
     }
 
     void Set(int x, int y, Rgb c) {
-        if (x < 0 || y < 0 || x >= image_.width || y >= image_.height) return;
-        std::uint8_t* p = image_.bytes.get() + (static_cast<std::size_t>(y) * image_.width + x) * 4;
+        if (x < 0 || y < 0 || x >= image_.Width || y >= image_.Height) return;
+        std::uint8_t* p = image_.Bytes.get() + (static_cast<std::size_t>(y) * image_.Width + x) * 4;
         p[0] = 255;
         p[1] = c.r;
         p[2] = c.g;

@@ -239,7 +239,7 @@ bool CompressGlyphs(const std::vector<std::uint8_t>& data, std::vector<std::uint
     }
     if (best.empty()) return false;
     const lzw::DecodeResult check = lzw::Decode(best.data(), best.size());
-    return check.status == lzw::DecodeStatus::Ok && check.bytes == data;
+    return check.Status == lzw::DecodeStatus::Ok && check.Bytes == data;
 }
 
 std::vector<std::uint8_t> FontFile(const std::vector<std::uint8_t>& data, const std::vector<std::uint8_t>& compressed) {

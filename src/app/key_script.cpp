@@ -7,9 +7,9 @@
 namespace {
 
 struct NamedKey {
-    const char* name;
-    HostKeyName key;
-    bool shift;
+    const char* Name;
+    HostKeyName Key;
+    bool Shift;
 };
 
 constexpr NamedKey NamedKeys[] = {
@@ -84,10 +84,10 @@ std::string Shown(std::string_view text) {
 // The step of a {Name argument} group; false when it is unknown.
 bool BraceStep(std::string_view inner, ScriptStep& step) {
     for (const NamedKey& k : NamedKeys) {
-        if (inner != k.name) continue;
+        if (inner != k.Name) continue;
         HostKey key;
-        key.Name = k.key;
-        key.Modifiers.Shift = k.shift;
+        key.Name = k.Key;
+        key.Modifiers.Shift = k.Shift;
         step = KeyStep(key);
         return true;
     }

@@ -30,19 +30,19 @@ bool WritePng(const ArgbImage& image, const std::string& path) {
         LogLine("WritePng: Could not create the PNG writer.");
         return false;
     }
-    std::vector<png_byte> row(static_cast<std::size_t>(image.width) * 3);
+    std::vector<png_byte> row(static_cast<std::size_t>(image.Width) * 3);
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
         LogLine("WritePng: Could not write " + path);
         return false;
     }
     png_init_io(png, file.get());
-    png_set_IHDR(png, info, static_cast<png_uint_32>(image.width), static_cast<png_uint_32>(image.height), 8,
+    png_set_IHDR(png, info, static_cast<png_uint_32>(image.Width), static_cast<png_uint_32>(image.Height), 8,
                  PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
-    const std::uint8_t* src = image.bytes.get();
-    for (int y = 0; y < image.height; ++y) {
-        for (int x = 0; x < image.width; ++x, src += 4) {
+    const std::uint8_t* src = image.Bytes.get();
+    for (int y = 0; y < image.Height; ++y) {
+        for (int x = 0; x < image.Width; ++x, src += 4) {
             row[static_cast<std::size_t>(x) * 3] = src[1];
             row[static_cast<std::size_t>(x) * 3 + 1] = src[2];
             row[static_cast<std::size_t>(x) * 3 + 2] = src[3];

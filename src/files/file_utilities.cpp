@@ -23,15 +23,15 @@
 namespace {
 
 struct WriteFault {
-    WriteStep step;
-    int error;
-    int times;  // negative: every time
+    WriteStep Step;
+    int Error;
+    int Times;  // negative: every time
 };
 
 struct FileState {
-    std::string lastEncoding;
-    int lastError = 0;
-    std::vector<WriteFault> faults;
+    std::string LastEncoding;
+    int LastError = 0;
+    std::vector<WriteFault> Faults;
 };
 ProgramState<FileState> state;
 
@@ -46,12 +46,12 @@ bool PlainName(const std::string& name) {
 
 // Closes a descriptor when it goes.
 struct Descriptor {
-    int fd = -1;
-    explicit Descriptor(int f) : fd(f) {}
+    int Fd = -1;
+    explicit Descriptor(int f) : Fd(f) {}
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
     ~Descriptor() {
-        if (fd >= 0) close(fd);
+        if (Fd >= 0) close(Fd);
     }
 };
 
@@ -71,7 +71,7 @@ bool ReadBlocks(const std::string& path, std::uint64_t limit, std::size_t block,
     if (!regular(info)) return false;
     Descriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     // What was opened may have been swapped for something else meanwhile.
-    if (file.fd < 0 || fstat(file.fd, &info) != 0 || !regular(info)) return false;
+    if (file.Fd < 0 || fstat(file.Fd, &info) != 0 || !regular(info)) return false;
     size = static_cast<std::uint64_t>(info.st_size);
     if (size > limit) {
         errno = EFBIG;
@@ -79,7 +79,7 @@ bool ReadBlocks(const std::string& path, std::uint64_t limit, std::size_t block,
     }
     std::vector<char> buffer(std::min<std::uint64_t>(block, std::max<std::uint64_t>(size, 1)));
     for (std::uint64_t done = 0;;) {
-        const ssize_t n = read(file.fd, buffer.data(), buffer.size());
+        const ssize_t n = read(file.Fd, buffer.data(), buffer.size());
         if (n < 0) {
             if (errno == EINTR) continue;
             return false;
@@ -123,10 +123,10 @@ bool FromMacRoman(const std::string& bytes, std::string& out) {
 
 // A fault a test asked for at this step: its error, or 0.
 int InjectedFault(WriteStep step) {
-    for (WriteFault& fault : state->faults) {
-        if (fault.step != step || fault.times == 0) continue;
-        if (fault.times > 0) --fault.times;
-        return fault.error;
+    for (WriteFault& fault : state->Faults) {
+        if (fault.Step != step || fault.Times == 0) continue;
+        if (fault.Times > 0) --fault.Times;
+        return fault.Error;
     }
     return 0;
 }
@@ -188,19 +188,19 @@ int WriteReplacing(const std::string& text, const std::string& path, mode_t mode
     std::string temporary;
     int error = InjectedFault(WriteStep::CreateTemporary);
     Descriptor file(error ? -1 : CreateBeside(folder, path, mode, temporary));
-    created = file.fd >= 0;
-    if (file.fd < 0) return error ? error : errno;
+    created = file.Fd >= 0;
+    if (file.Fd < 0) return error ? error : errno;
     const auto fail = [&](int e) {
         unlink(temporary.c_str());
         return e;
     };
-    if ((error = InjectedFault(WriteStep::Write)) || !WriteAll(file.fd, text)) return fail(error ? error : errno);
-    if ((error = InjectedFault(WriteStep::Flush)) || fsync(file.fd) != 0) return fail(error ? error : errno);
+    if ((error = InjectedFault(WriteStep::Write)) || !WriteAll(file.Fd, text)) return fail(error ? error : errno);
+    if ((error = InjectedFault(WriteStep::Flush)) || fsync(file.Fd) != 0) return fail(error ? error : errno);
     if ((error = InjectedFault(WriteStep::Rename)) || rename(temporary.c_str(), path.c_str()) != 0)
         return fail(error ? error : errno);
     // The new name is on disk once the folder is.
     Descriptor directory(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (directory.fd >= 0) fsync(directory.fd);
+    if (directory.Fd >= 0) fsync(directory.Fd);
     return 0;
 }
 
@@ -223,15 +223,15 @@ std::string SafetyCopyPath(const std::string& path) {
 int WriteInPlace(const std::string& text, const std::string& path, int refused) {
     Descriptor file(open(path.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     struct stat info {};
-    if (file.fd < 0 || fstat(file.fd, &info) != 0 || !S_ISREG(info.st_mode)) return refused;
+    if (file.Fd < 0 || fstat(file.Fd, &info) != 0 || !S_ISREG(info.st_mode)) return refused;
     std::string old;
     if (!ReadWhole(path, MaxBinaryFileBytes, old)) return refused;
     const std::string copy = SafetyCopyPath(path);
     bool created = false;
     if (createdirectory(folderofpath(copy)) != 0 || WriteReplacing(old, copy, 0600, created) != 0) return refused;
     const int injected = InjectedFault(WriteStep::InPlace);
-    const int error = injected ? injected : Overwrite(file.fd, text) ? 0 : errno;
-    if (error == 0 || Overwrite(file.fd, old)) {
+    const int error = injected ? injected : Overwrite(file.Fd, text) ? 0 : errno;
+    if (error == 0 || Overwrite(file.Fd, old)) {
         unlink(copy.c_str());
     } else {
         LogLine("setstringtofile: The old content of " + path + " is kept in " + copy);
@@ -282,9 +282,9 @@ bool ValidUtf8(std::string_view text) {
 
 void InjectWriteFault(WriteStep step, int error, int times) {
     if (step == WriteStep::None)
-        state->faults.clear();
+        state->Faults.clear();
     else
-        state->faults.push_back({step, error, times});
+        state->Faults.push_back({step, error, times});
 }
 
 std::string FileErrorDescription(int error, const std::string& path) {
@@ -292,35 +292,35 @@ std::string FileErrorDescription(int error, const std::string& path) {
     return std::to_string(error) + " " + what + ": " + path;
 }
 
-std::string LastFileEncoding() { return state->lastEncoding; }
+std::string LastFileEncoding() { return state->LastEncoding; }
 
-int LastFileError() { return state->lastError; }
+int LastFileError() { return state->LastError; }
 
 std::string getstringfromfile(const std::string& path) {
     std::string bytes;
-    state->lastError = 0;
+    state->LastError = 0;
     if (!ReadWhole(path, MaxTextFileBytes, bytes)) {
         // Neither encoding can read what cannot be read at all.
         const int error = errno;
         LogError("getstringfromfile", error, path);
         LogError("getstringfromfile", error, path);
-        state->lastEncoding = "Error: Unknown Encoding";
-        state->lastError = error;
+        state->LastEncoding = "Error: Unknown Encoding";
+        state->LastError = error;
         return {};
     }
     if (ValidUtf8(bytes)) {
-        state->lastEncoding = "NSUTF8StringEncoding";
+        state->LastEncoding = "NSUTF8StringEncoding";
         return bytes;
     }
     LogError("getstringfromfile", EILSEQ, path);
     std::string text;
     if (FromMacRoman(bytes, text)) {
-        state->lastEncoding = "NSMacOSRomanStringEncoding";
+        state->LastEncoding = "NSMacOSRomanStringEncoding";
         return text;
     }
     LogError("getstringfromfile", EILSEQ, path);
-    state->lastEncoding = "Error: Unknown Encoding";
-    state->lastError = EILSEQ;
+    state->LastEncoding = "Error: Unknown Encoding";
+    state->LastError = EILSEQ;
     return {};
 }
 
@@ -367,9 +367,9 @@ bool SameFile(const std::string& a, const std::string& b) {
 
 std::string getbytesfromfile(const std::string& path, std::uint64_t limit) {
     std::string bytes;
-    state->lastError = 0;
+    state->LastError = 0;
     if (ReadWhole(path, limit, bytes)) return bytes;
-    state->lastError = errno;
+    state->LastError = errno;
     LogError("getbytesfromfile", errno, path);
     return {};
 }
@@ -381,18 +381,18 @@ std::vector<std::uint8_t> getbinaryfromfile(const std::string& path) {
         if (bytes.empty()) bytes.reserve(static_cast<std::size_t>(size));
         bytes.insert(bytes.end(), part.begin(), part.end());
     };
-    state->lastError = 0;
+    state->LastError = 0;
     if (ReadBlocks(path, MaxBinaryFileBytes, std::size_t{1} << 20, take, size)) return bytes;
-    state->lastError = errno;
+    state->LastError = errno;
     LogError("getbinaryfromfile", errno, path);
     return {};
 }
 
 bool getblocksfromfile(const std::string& path, std::size_t block, const std::function<void(std::string_view)>& take) {
-    state->lastError = 0;
+    state->LastError = 0;
     std::uint64_t size = 0;
     if (ReadBlocks(path, MaxBinaryFileBytes, block, take, size)) return true;
-    state->lastError = errno;
+    state->LastError = errno;
     LogError("getbinaryfromfile", errno, path);
     return false;
 }

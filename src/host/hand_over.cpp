@@ -23,12 +23,12 @@ constexpr int ConfirmationMilliseconds = 3000;
 
 // Closes a descriptor when it goes.
 struct Socket {
-    int fd;
-    explicit Socket(int f) : fd(f) {}
+    int Fd;
+    explicit Socket(int f) : Fd(f) {}
     Socket(const Socket&) = delete;
     Socket& operator=(const Socket&) = delete;
     ~Socket() {
-        if (fd >= 0) close(fd);
+        if (Fd >= 0) close(Fd);
     }
 };
 
@@ -102,10 +102,10 @@ bool SendToRunningInstance(const std::string& path) {
     sockaddr_un address {};
     address.sun_family = AF_UNIX;
     std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size() + 1);
-    if (socket.fd < 0 || connect(socket.fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
+    if (socket.Fd < 0 || connect(socket.Fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
         return false;
-    if (!PeerIsThisUser(socket.fd)) return false;
+    if (!PeerIsThisUser(socket.Fd)) return false;
     std::error_code error;
     const std::filesystem::path absolute = std::filesystem::absolute(path, error);
-    return !error && WriteAll(socket.fd, absolute.lexically_normal().string() + "\n") && Confirmed(socket.fd);
+    return !error && WriteAll(socket.Fd, absolute.lexically_normal().string() + "\n") && Confirmed(socket.Fd);
 }

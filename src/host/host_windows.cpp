@@ -233,11 +233,11 @@ UInt8 t_WindowNumber(const DesktopWindows& windows, const QWidget* window) {
 }
 
 QImage ImageOf(const ArgbImage& image) {
-    QImage out(image.width, image.height, QImage::Format_ARGB32_Premultiplied);
-    const std::uint8_t* src = image.bytes.get();
-    for (int y = 0; y < image.height; ++y) {
+    QImage out(image.Width, image.Height, QImage::Format_ARGB32_Premultiplied);
+    const std::uint8_t* src = image.Bytes.get();
+    for (int y = 0; y < image.Height; ++y) {
         auto* row = reinterpret_cast<std::uint32_t*>(out.scanLine(y));
-        for (int x = 0; x < image.width; ++x, src += 4) {
+        for (int x = 0; x < image.Width; ++x, src += 4) {
             const std::uint32_t a = src[0];
             // Pictures are opaque but for 32-bit windows drawn with alpha,
             // whose colours premultiplying scales down.

@@ -40,9 +40,9 @@ QScreen* ScreenOf(QWidget* window) {
 // A rectangle inside a widget of height `height`, from the runtime's
 // bottom-left origin to Qt's top-left, in Qt's pixels.
 QRect FromBottomLeft(const HostRect& r, int height, double scale) {
-    const int h = static_cast<int>(r.height * scale);
-    return {static_cast<int>(r.x * scale), height - static_cast<int>(r.y * scale) - h,
-            static_cast<int>(r.width * scale), h};
+    const int h = static_cast<int>(r.Height * scale);
+    return {static_cast<int>(r.X * scale), height - static_cast<int>(r.Y * scale) - h,
+            static_cast<int>(r.Width * scale), h};
 }
 
 HostRect ToBottomLeft(const QRect& r, int height, double scale) {
@@ -81,10 +81,10 @@ void QtPlatform::RunHandedOver() {
             next = std::move(handOvers_.front());
             handOvers_.pop_front();
         }
-        next.work();
-        if (next.done) {
+        next.Work();
+        if (next.Done) {
             std::lock_guard lock(handOverMutex_);
-            *next.done = true;
+            *next.Done = true;
             handedOver_.notify_all();
         }
     }
@@ -162,7 +162,7 @@ void QtPlatform::SetWindowFrame(int window, const HostRect& frame) {
     if (!w) return;
     // The program's window sets the zoom: the largest asked for that fits.
     if (window == 0) {
-        logicalSize_ = QSizeF(frame.width, frame.height);
+        logicalSize_ = QSizeF(frame.Width, frame.Height);
         HasLogicalSize_ = true;
         const int zoom = FittingZoom(askedZoom_);
         if (zoom != zoom_) SetZoom(zoom);
@@ -239,8 +239,8 @@ void QtPlatform::SetWindowBackground(int window, const HostColor& color) {
     if (!w) return;
     QPalette palette = w->palette();
     palette.setColor(QPalette::Window,
-                     QColor::fromRgbF(static_cast<float>(color.red), static_cast<float>(color.green),
-                                      static_cast<float>(color.blue), static_cast<float>(color.alpha)));
+                     QColor::fromRgbF(static_cast<float>(color.Red), static_cast<float>(color.Green),
+                                      static_cast<float>(color.Blue), static_cast<float>(color.Alpha)));
     w->setPalette(palette);
     w->setAutoFillBackground(true);
     Content(w)->setPalette(palette);

@@ -96,8 +96,8 @@ private:
     // synchronisation, which the thread sanitizer can follow, and an
     // eventfd wakes the GUI thread's event loop.
     struct HandOver {
-        std::function<void()> work;
-        bool* done = nullptr;  // set when a waiting caller may go on
+        std::function<void()> Work;
+        bool* Done = nullptr;  // set when a waiting caller may go on
     };
     std::mutex handOverMutex_;
     std::condition_variable handedOver_;

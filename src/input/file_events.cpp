@@ -15,19 +15,19 @@
 namespace {
 
 struct FileEvents {
-    std::mutex mutex;
-    std::deque<t_Event> queue;
-    t_Event current;
-    std::atomic<bool> pending{false};
-    std::atomic<bool> log{false};
+    std::mutex Mutex;
+    std::deque<t_Event> Queue;
+    t_Event Current;
+    std::atomic<bool> Pending{false};
+    std::atomic<bool> Log{false};
 };
 
 void ResetFileEvents(FileEvents& s) {
-    std::lock_guard lock(s.mutex);
-    s.queue.clear();
-    s.current = t_Event{};
-    s.pending = false;
-    s.log = false;
+    std::lock_guard lock(s.Mutex);
+    s.Queue.clear();
+    s.Current = t_Event{};
+    s.Pending = false;
+    s.Log = false;
 }
 
 ProgramState<FileEvents> state{ResetFileEvents};
@@ -42,7 +42,7 @@ void StartEventFile() {
 
 }  // namespace
 
-void SetFileEventLog(bool enabled) { State().log = enabled; }
+void SetFileEventLog(bool enabled) { State().Log = enabled; }
 
 Int FileStatus(const String& path) {
     struct stat st {};
@@ -59,38 +59,38 @@ void f_FileEventHandler(const String& path, Int type) {
     e.Value = FileStatus(path);
     e.Time = NowMilliseconds();
     {
-        std::lock_guard lock(s.mutex);
-        s.queue.push_back(e);
-        s.pending = true;
+        std::lock_guard lock(s.Mutex);
+        s.Queue.push_back(e);
+        s.Pending = true;
     }
     WakeProgram();
-    if (s.log)
+    if (s.Log)
         LogLine("f_FileEventHandler: Type = " + std::to_string(type) + ", Status = " + std::to_string(e.Value) +
                 ", Path = " + path);
     if (!CurrentPlatform().StartThread(0, StartEventFile)) return;
-    if (s.log) LogLine("f_FileEventHandler: Calling file handler asynchronously.");
+    if (s.Log) LogLine("f_FileEventHandler: Calling file handler asynchronously.");
 }
 
-bool FileEventPendingFlag() { return State().pending; }
+bool FileEventPendingFlag() { return State().Pending; }
 
 bool TakeFileEvent(t_Event& out) {
     FileEvents& s = State();
-    std::lock_guard lock(s.mutex);
-    if (s.queue.empty()) {
-        s.pending = false;
+    std::lock_guard lock(s.Mutex);
+    if (s.Queue.empty()) {
+        s.Pending = false;
         return false;
     }
-    out = s.queue.front();
-    s.queue.pop_front();
-    s.current = out;
-    s.pending = !s.queue.empty();
+    out = s.Queue.front();
+    s.Queue.pop_front();
+    s.Current = out;
+    s.Pending = !s.Queue.empty();
     return true;
 }
 
 t_Event CurrentFileEvent() {
     FileEvents& s = State();
-    std::lock_guard lock(s.mutex);
-    return s.current;
+    std::lock_guard lock(s.Mutex);
+    return s.Current;
 }
 
 void ConnectDocumentRequests() {

@@ -7,12 +7,12 @@
 #include <memory>
 
 // 4 bytes per pixel in the order alpha, red, green, blue; rows top first,
-// width * 4 bytes each.
+// Width * 4 bytes each.
 struct ArgbImage {
-    int width = 0;
-    int height = 0;
-    std::unique_ptr<std::uint8_t[]> bytes;
+    int Width = 0;
+    int Height = 0;
+    std::unique_ptr<std::uint8_t[]> Bytes;
     std::size_t Size() const {
-        return static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
+        return static_cast<std::size_t>(Width) * static_cast<std::size_t>(Height) * 4;
     }
 };

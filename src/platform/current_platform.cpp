@@ -9,8 +9,8 @@
 namespace {
 
 struct PlatformSlot {
-    std::mutex mutex;
-    std::unique_ptr<Platform> platform;
+    std::mutex Mutex;
+    std::unique_ptr<Platform> Current;
 };
 
 // The installed platform outlives resets: tests install theirs once.
@@ -22,13 +22,13 @@ PlatformSlot& Slot() { return *slot; }
 
 Platform& CurrentPlatform() {
     PlatformSlot& slot = Slot();
-    std::lock_guard lock(slot.mutex);
-    if (!slot.platform) slot.platform = std::make_unique<HeadlessPlatform>();
-    return *slot.platform;
+    std::lock_guard lock(slot.Mutex);
+    if (!slot.Current) slot.Current = std::make_unique<HeadlessPlatform>();
+    return *slot.Current;
 }
 
 void InstallPlatform(std::unique_ptr<Platform> platform) {
     PlatformSlot& slot = Slot();
-    std::lock_guard lock(slot.mutex);
-    slot.platform = std::move(platform);
+    std::lock_guard lock(slot.Mutex);
+    slot.Current = std::move(platform);
 }

@@ -13,21 +13,21 @@ bool IsTextWindow(int window) { return window >= 8 && window <= 10; }
 HeadlessPlatform::HeadlessPlatform() {
     for (int w = 0; w < HostWindowCount; ++w) {
         HostWindow& win = windows_[w];
-        win.hasView = IsGraphic(w);
-        win.hasTextView = IsTextWindow(w);
-        win.frame = {100, 100, 640, 480};
+        win.HasView = IsGraphic(w);
+        win.HasTextView = IsTextWindow(w);
+        win.Frame = {100, 100, 640, 480};
     }
     // The pasteboard window's frame and scroll view give the title-bar
     // height the way a desktop measures it: frame - scroll view - 20.
-    windows_[8].frame = {100, 100, 600, 500};
-    windows_[8].scrollFrame = {10, 10, 580, 500 - 20 - DefaultTitleBarHeight};
-    for (int w : {9, 10}) windows_[w].scrollFrame = {20, 20, 600, 400};
+    windows_[8].Frame = {100, 100, 600, 500};
+    windows_[8].ScrollFrame = {10, 10, 580, 500 - 20 - DefaultTitleBarHeight};
+    for (int w : {9, 10}) windows_[w].ScrollFrame = {20, 20, 600, 400};
 }
 
 HeadlessPlatform::HostWindow* HeadlessPlatform::Find(int window) {
     if (window < 0 || window >= HostWindowCount) return nullptr;
     HostWindow& win = windows_[window];
-    return win.exists ? &win : nullptr;
+    return win.Exists ? &win : nullptr;
 }
 
 bool HeadlessPlatform::HasWindow(int window) {
@@ -38,77 +38,77 @@ bool HeadlessPlatform::HasWindow(int window) {
 bool HeadlessPlatform::HasView(int window) {
     std::lock_guard lock(mutex_);
     const HostWindow* win = Find(window);
-    return win && win->hasView;
+    return win && win->HasView;
 }
 
 HostRect HeadlessPlatform::WindowFrame(int window) {
     std::lock_guard lock(mutex_);
     const HostWindow* win = Find(window);
-    return win ? win->frame : HostRect{};
+    return win ? win->Frame : HostRect{};
 }
 
 void HeadlessPlatform::SetWindowFrame(int window, const HostRect& frame) {
     std::lock_guard lock(mutex_);
-    if (HostWindow* win = Find(window)) win->frame = frame;
+    if (HostWindow* win = Find(window)) win->Frame = frame;
 }
 
 void HeadlessPlatform::SetViewFrame(int window, const HostRect& frame) {
     std::lock_guard lock(mutex_);
-    if (HostWindow* win = Find(window)) win->viewFrame = frame;
+    if (HostWindow* win = Find(window)) win->ViewFrame = frame;
 }
 
 std::string HeadlessPlatform::WindowTitle(int window) {
     std::lock_guard lock(mutex_);
     const HostWindow* win = Find(window);
-    return win ? win->title : std::string();
+    return win ? win->Title : std::string();
 }
 
 void HeadlessPlatform::SetWindowTitle(int window, const std::string& title) {
     std::lock_guard lock(mutex_);
-    if (HostWindow* win = Find(window)) win->title = title;
+    if (HostWindow* win = Find(window)) win->Title = title;
 }
 
 void HeadlessPlatform::SetWindowStyle(int window, unsigned styleMask) {
     std::lock_guard lock(mutex_);
-    if (HostWindow* win = Find(window)) win->styleMask = styleMask;
+    if (HostWindow* win = Find(window)) win->StyleMask = styleMask;
 }
 
 void HeadlessPlatform::CenterWindow(int window) {
     std::lock_guard lock(mutex_);
     HostWindow* win = Find(window);
     if (!win) return;
-    win->frame.x = static_cast<int>((screen_.width - win->frame.width) / 2);
-    win->frame.y = static_cast<int>((screen_.height - win->frame.height) / 2);
-    ++win->centerCount;
+    win->Frame.X = static_cast<int>((screen_.Width - win->Frame.Width) / 2);
+    win->Frame.Y = static_cast<int>((screen_.Height - win->Frame.Height) / 2);
+    ++win->CenterCount;
 }
 
 void HeadlessPlatform::MakeKeyAndFront(int window) {
     std::lock_guard lock(mutex_);
     if (HostWindow* win = Find(window)) {
-        win->visible = true;
-        ++win->frontCount;
+        win->Visible = true;
+        ++win->FrontCount;
     }
 }
 
 void HeadlessPlatform::OrderFront(int window) {
     std::lock_guard lock(mutex_);
-    if (HostWindow* win = Find(window)) win->visible = true;
+    if (HostWindow* win = Find(window)) win->Visible = true;
 }
 
 void HeadlessPlatform::OrderOut(int window) {
     std::lock_guard lock(mutex_);
-    if (HostWindow* win = Find(window)) win->visible = false;
+    if (HostWindow* win = Find(window)) win->Visible = false;
 }
 
 bool HeadlessPlatform::IsWindowVisible(int window) {
     std::lock_guard lock(mutex_);
     const HostWindow* win = Find(window);
-    return win && win->visible;
+    return win && win->Visible;
 }
 
 void HeadlessPlatform::SetWindowBackground(int window, const HostColor& color) {
     std::lock_guard lock(mutex_);
-    if (HostWindow* win = Find(window)) win->background = color;
+    if (HostWindow* win = Find(window)) win->Background = color;
 }
 
 HostRect HeadlessPlatform::ScreenFrame(int) {
@@ -118,55 +118,55 @@ HostRect HeadlessPlatform::ScreenFrame(int) {
 
 void HeadlessPlatform::SetNeedsDisplay(int window) {
     std::lock_guard lock(mutex_);
-    if (HostWindow* win = Find(window)) ++win->needsDisplayCount;
+    if (HostWindow* win = Find(window)) ++win->NeedsDisplayCount;
 }
 
 void HeadlessPlatform::DisplayNow(int window) {
     std::lock_guard lock(mutex_);
-    if (HostWindow* win = Find(window)) ++win->displayNowCount;
+    if (HostWindow* win = Find(window)) ++win->DisplayNowCount;
 }
 
 bool HeadlessPlatform::HasTextView(int window) {
     std::lock_guard lock(mutex_);
     const HostWindow* win = Find(window);
-    return win && win->hasTextView;
+    return win && win->HasTextView;
 }
 
 std::string HeadlessPlatform::TextViewString(int window) {
     std::lock_guard lock(mutex_);
     const HostWindow* win = Find(window);
-    return win && win->hasTextView ? win->text : std::string();
+    return win && win->HasTextView ? win->Text : std::string();
 }
 
 void HeadlessPlatform::SetTextViewString(int window, const std::string& text) {
     std::lock_guard lock(mutex_);
     HostWindow* win = Find(window);
-    if (win && win->hasTextView) win->text = text;
+    if (win && win->HasTextView) win->Text = text;
 }
 
 void HeadlessPlatform::AppendTextViewString(int window, const std::string& text) {
     std::lock_guard lock(mutex_);
     HostWindow* win = Find(window);
-    if (win && win->hasTextView) win->text += text;
+    if (win && win->HasTextView) win->Text += text;
 }
 
 HostRect HeadlessPlatform::ScrollViewFrame(int window) {
     std::lock_guard lock(mutex_);
     const HostWindow* win = Find(window);
-    return win && win->hasTextView ? win->scrollFrame : HostRect{};
+    return win && win->HasTextView ? win->ScrollFrame : HostRect{};
 }
 
 void HeadlessPlatform::SetScrollViewFrame(int window, const HostRect& frame) {
     std::lock_guard lock(mutex_);
     HostWindow* win = Find(window);
-    if (win && win->hasTextView) win->scrollFrame = frame;
+    if (win && win->HasTextView) win->ScrollFrame = frame;
 }
 
 void HeadlessPlatform::SetRulerSize(int window, double width, double height) {
     std::lock_guard lock(mutex_);
     if (HostWindow* win = Find(window)) {
-        win->rulerWidth = width;
-        win->rulerHeight = height;
+        win->RulerWidth = width;
+        win->RulerHeight = height;
     }
 }
 
@@ -184,8 +184,8 @@ void HeadlessPlatform::SetClipboardString(const std::string& text) {
 
 void HeadlessPlatform::SetClipboardImage(const ArgbImage& image) {
     std::lock_guard lock(mutex_);
-    clipboardImage_.assign(image.bytes.get(), image.bytes.get() + image.Size());
-    clipboardImageWidth_ = image.width;
+    clipboardImage_.assign(image.Bytes.get(), image.Bytes.get() + image.Size());
+    clipboardImageWidth_ = image.Width;
 }
 
 void HeadlessPlatform::ClearClipboard() {
@@ -202,7 +202,7 @@ void HeadlessPlatform::Bell() {
 
 HeadlessPlatform::Menu* HeadlessPlatform::FindMenu(const std::string& title) {
     for (Menu& m : menus_)
-        if (m.title == title) return &m;
+        if (m.Title == title) return &m;
     return nullptr;
 }
 
@@ -214,21 +214,21 @@ bool HeadlessPlatform::HasMenu(const std::string& menuTitle) {
 int HeadlessPlatform::MenuItemCount(const std::string& menuTitle) {
     std::lock_guard lock(mutex_);
     const Menu* m = FindMenu(menuTitle);
-    return m ? static_cast<int>(m->items.size()) : 0;
+    return m ? static_cast<int>(m->Items.size()) : 0;
 }
 
 std::string HeadlessPlatform::MenuItemTitle(const std::string& menuTitle, int index) {
     std::lock_guard lock(mutex_);
     const Menu* m = FindMenu(menuTitle);
-    if (!m || index < 0 || index >= static_cast<int>(m->items.size())) return {};
-    return m->items[static_cast<std::size_t>(index)];
+    if (!m || index < 0 || index >= static_cast<int>(m->Items.size())) return {};
+    return m->Items[static_cast<std::size_t>(index)];
 }
 
 void HeadlessPlatform::DeleteMenuItem(const std::string& menuTitle, int index) {
     std::lock_guard lock(mutex_);
     Menu* m = FindMenu(menuTitle);
-    if (!m || index < 0 || index >= static_cast<int>(m->items.size())) return;
-    m->items.erase(m->items.begin() + index);
+    if (!m || index < 0 || index >= static_cast<int>(m->Items.size())) return;
+    m->Items.erase(m->Items.begin() + index);
 }
 
 std::string HeadlessPlatform::ResourceFolder() {
@@ -251,12 +251,12 @@ void HeadlessPlatform::SetScreenSize(double width, double height) {
 
 void HeadlessPlatform::SetWindowExists(int window, bool exists) {
     std::lock_guard lock(mutex_);
-    if (window >= 0 && window < HostWindowCount) windows_[window].exists = exists;
+    if (window >= 0 && window < HostWindowCount) windows_[window].Exists = exists;
 }
 
 void HeadlessPlatform::SetViewExists(int window, bool exists) {
     std::lock_guard lock(mutex_);
-    if (IsGraphic(window)) windows_[window].hasView = exists;
+    if (IsGraphic(window)) windows_[window].HasView = exists;
 }
 
 void HeadlessPlatform::SetResourceFolder(const std::string& folder) {

@@ -13,28 +13,28 @@
 class HeadlessPlatform : public Platform {
 public:
     struct HostWindow {
-        bool exists = true;
-        bool hasView = false;      // graphic windows 0-7
-        bool hasTextView = false;  // text windows 8-10
-        HostRect frame;
-        HostRect viewFrame;
-        HostRect scrollFrame;
-        double rulerWidth = 0;
-        double rulerHeight = 0;
-        std::string title;
-        unsigned styleMask = 7;
-        bool visible = false;
-        HostColor background;
-        std::string text;
-        int frontCount = 0;       // MakeKeyAndFront calls
-        int centerCount = 0;
-        int needsDisplayCount = 0;
-        int displayNowCount = 0;
+        bool Exists = true;
+        bool HasView = false;      // graphic windows 0-7
+        bool HasTextView = false;  // text windows 8-10
+        HostRect Frame;
+        HostRect ViewFrame;
+        HostRect ScrollFrame;
+        double RulerWidth = 0;
+        double RulerHeight = 0;
+        std::string Title;
+        unsigned StyleMask = 7;
+        bool Visible = false;
+        HostColor Background;
+        std::string Text;
+        int FrontCount = 0;       // MakeKeyAndFront calls
+        int CenterCount = 0;
+        int NeedsDisplayCount = 0;
+        int DisplayNowCount = 0;
     };
 
     struct Menu {
-        std::string title;
-        std::vector<std::string> items;
+        std::string Title;
+        std::vector<std::string> Items;
     };
 
     // Frame heights chosen so that the measured title-bar height is 28.

@@ -15,22 +15,22 @@ namespace {
 // Thread numbers as the platform hands them out: the GUI thread is 1, the
 // threads started through StartThread 2, 3, ...
 struct ThreadNumbering {
-    std::atomic<int> next{2};
+    std::atomic<int> Next{2};
 };
 // Starts again at 2, so the program thread of each test is 2, as in a real run.
-ProgramState<ThreadNumbering> numbering{[](ThreadNumbering& n) { n.next = 2; }};
+ProgramState<ThreadNumbering> numbering{[](ThreadNumbering& n) { n.Next = 2; }};
 thread_local int threadNumber = 0;
 thread_local std::string threadName;
 
 struct ThreadStart {
-    int number;
-    std::function<void()> body;
+    int Number;
+    std::function<void()> Body;
 };
 
 void* RunThread(void* arg) {
     std::unique_ptr<ThreadStart> start(static_cast<ThreadStart*>(arg));
-    threadNumber = start->number;
-    start->body();
+    threadNumber = start->Number;
+    start->Body();
     return nullptr;
 }
 
@@ -43,7 +43,7 @@ bool HostThreads::StartThread(std::size_t stackSize, std::function<void()> body)
     if (pthread_attr_init(&attr) != 0) return false;
     pthread_attr_setdetachstate(&attr, PTHREAD_CREATE_DETACHED);
     if (stackSize > 0) pthread_attr_setstacksize(&attr, stackSize);
-    auto start = std::make_unique<ThreadStart>(ThreadStart{numbering->next.fetch_add(1), std::move(body)});
+    auto start = std::make_unique<ThreadStart>(ThreadStart{numbering->Next.fetch_add(1), std::move(body)});
     pthread_t thread;
     const int rc = pthread_create(&thread, &attr, RunThread, start.get());
     pthread_attr_destroy(&attr);

@@ -8,18 +8,18 @@
 // A rectangle in points, origin at the bottom left (as the runtime's window
 // arithmetic expects).
 struct HostRect {
-    double x = 0;
-    double y = 0;
-    double width = 0;
-    double height = 0;
+    double X = 0;
+    double Y = 0;
+    double Width = 0;
+    double Height = 0;
     bool operator==(const HostRect&) const = default;
 };
 
 struct HostColor {
-    double red = 0;
-    double green = 0;
-    double blue = 0;
-    double alpha = 1;
+    double Red = 0;
+    double Green = 0;
+    double Blue = 0;
+    double Alpha = 1;
     bool operator==(const HostColor&) const = default;
 };
 

@@ -11,16 +11,16 @@
 namespace {
 
 struct LogState {
-    std::mutex mutex;
-    LogSink sink;
-    std::function<void()> flush;
-    std::chrono::steady_clock::time_point lastFlush{};
+    std::mutex Mutex;
+    LogSink Sink;
+    std::function<void()> Flush;
+    std::chrono::steady_clock::time_point LastFlush{};
     // Lines written but not flushed wake a thread that flushes them soon.
-    bool waiting = false;
-    bool flusher = false;
-    std::condition_variable linesWaiting;
-    bool toStdout = true;
-    std::string captured;  // used by LogCapture
+    bool Waiting = false;
+    bool Flusher = false;
+    std::condition_variable LinesWaiting;
+    bool ToStdout = true;
+    std::string Captured;  // used by LogCapture
 };
 
 // Set up once by the program or the test main; outlives resets.
@@ -32,42 +32,42 @@ constexpr std::chrono::milliseconds FlushInterval(LogFlushMilliseconds);
 
 // With the mutex held.
 void Flush(LogState& s) {
-    s.lastFlush = std::chrono::steady_clock::now();
-    s.waiting = false;
-    if (s.toStdout) std::fflush(stdout);
-    if (s.flush) s.flush();
+    s.LastFlush = std::chrono::steady_clock::now();
+    s.Waiting = false;
+    if (s.ToStdout) std::fflush(stdout);
+    if (s.Flush) s.Flush();
 }
 
 // Flushes what waits one interval after it was written, so that the last
 // lines of a burst never stay in a buffer while the program is quiet.
 void RunFlusher() {
     LogState& s = State();
-    std::unique_lock lock(s.mutex);
+    std::unique_lock lock(s.Mutex);
     for (;;) {
-        s.linesWaiting.wait(lock, [&] { return s.waiting; });
+        s.LinesWaiting.wait(lock, [&] { return s.Waiting; });
         lock.unlock();
         std::this_thread::sleep_for(FlushInterval);
         lock.lock();
-        if (s.waiting) Flush(s);
+        if (s.Waiting) Flush(s);
     }
 }
 
 void Emit(std::string_view text) {
     LogState& s = State();
-    std::lock_guard lock(s.mutex);
-    if (s.toStdout) std::fwrite(text.data(), 1, text.size(), stdout);
-    if (s.sink) s.sink(text);
-    if (std::chrono::steady_clock::now() - s.lastFlush >= FlushInterval) {
+    std::lock_guard lock(s.Mutex);
+    if (s.ToStdout) std::fwrite(text.data(), 1, text.size(), stdout);
+    if (s.Sink) s.Sink(text);
+    if (std::chrono::steady_clock::now() - s.LastFlush >= FlushInterval) {
         Flush(s);
         return;
     }
-    if (!s.flusher) {
-        s.flusher = true;
+    if (!s.Flusher) {
+        s.Flusher = true;
         std::thread(RunFlusher).detach();
     }
-    if (s.waiting) return;
-    s.waiting = true;
-    s.linesWaiting.notify_one();
+    if (s.Waiting) return;
+    s.Waiting = true;
+    s.LinesWaiting.notify_one();
 }
 
 }  // namespace
@@ -92,42 +92,42 @@ void ConsoleWrite(std::string_view text) { Emit(text); }
 
 LogSink SetLogSink(LogSink sink) {
     LogState& s = State();
-    std::lock_guard lock(s.mutex);
-    std::swap(s.sink, sink);
+    std::lock_guard lock(s.Mutex);
+    std::swap(s.Sink, sink);
     return sink;
 }
 
 void FlushLog() {
     LogState& s = State();
-    std::lock_guard lock(s.mutex);
+    std::lock_guard lock(s.Mutex);
     Flush(s);
 }
 
 void SetLogFlush(std::function<void()> flush) {
     LogState& s = State();
-    std::lock_guard lock(s.mutex);
-    s.flush = std::move(flush);
+    std::lock_guard lock(s.Mutex);
+    s.Flush = std::move(flush);
 }
 
 void SetLogToStdout(bool enabled) {
     LogState& s = State();
-    std::lock_guard lock(s.mutex);
-    s.toStdout = enabled;
+    std::lock_guard lock(s.Mutex);
+    s.ToStdout = enabled;
 }
 
-// The sink runs under the log mutex, so it appends to captured directly;
+// The sink runs under the log mutex, so it appends to Captured directly;
 // readers take the same mutex.
 LogCapture::LogCapture() {
-    State().captured.clear();
-    previous_ = SetLogSink([](std::string_view text) { State().captured.append(text); });
+    State().Captured.clear();
+    previous_ = SetLogSink([](std::string_view text) { State().Captured.append(text); });
 }
 
 LogCapture::~LogCapture() { SetLogSink(std::move(previous_)); }
 
 std::string LogCapture::Text() const {
     LogState& s = State();
-    std::lock_guard lock(s.mutex);
-    return s.captured;
+    std::lock_guard lock(s.Mutex);
+    return s.Captured;
 }
 
 std::vector<std::string> LogCapture::Lines() const {
@@ -154,6 +154,6 @@ bool LogCapture::Contains(std::string_view line) const {
 
 void LogCapture::Clear() {
     LogState& s = State();
-    std::lock_guard lock(s.mutex);
-    s.captured.clear();
+    std::lock_guard lock(s.Mutex);
+    s.Captured.clear();
 }

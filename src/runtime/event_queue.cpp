@@ -20,53 +20,53 @@ constexpr std::size_t HookStackSize = 524'288;
 void Nothing() {}
 
 // Everything the host side and the program side share. The queues, the
-// current events and the hooks are guarded by mutex; the flags are atomic
+// current events and the hooks are guarded by Mutex; the flags are atomic
 // so that the waiting loops can poll them without taking the lock.
 struct EventQueues {
-    std::mutex mutex;
-    std::deque<t_Event> keys;
-    std::deque<t_Event> mice;
-    std::vector<t_MenuEvent> menus;
-    t_Event currentEvent;
-    t_Event currentMouseEvent;
-    EventHook mouseHook = Nothing;
-    EventHook menuHook = Nothing;
-    EventHook pasteHook = RingBell;
+    std::mutex Mutex;
+    std::deque<t_Event> Keys;
+    std::deque<t_Event> Mice;
+    std::vector<t_MenuEvent> Menus;
+    t_Event CurrentEvent;
+    t_Event CurrentMouseEvent;
+    EventHook MouseHook = Nothing;
+    EventHook MenuHook = Nothing;
+    EventHook PasteHook = RingBell;
 
-    std::atomic<bool> eventPending{false};
-    std::atomic<bool> mouseEventPending{false};
-    std::atomic<bool> menuEventPending{false};
-    std::atomic<bool> leftClick{false};
-    std::atomic<bool> rightClick{false};
-    std::atomic<bool> quitRequest{false};
-    std::atomic<Int> currentModifiers{0};
-    std::atomic<int> hooksRunning{0};
+    std::atomic<bool> EventPending{false};
+    std::atomic<bool> MouseEventPending{false};
+    std::atomic<bool> MenuEventPending{false};
+    std::atomic<bool> LeftClick{false};
+    std::atomic<bool> RightClick{false};
+    std::atomic<bool> QuitRequest{false};
+    std::atomic<Int> CurrentModifiers{0};
+    std::atomic<int> HooksRunning{0};
 };
 
 // Empties every queue, clears the flags and current events and restores the
 // default hooks.
 void ResetQueues(EventQueues& q) {
-    std::lock_guard lock(q.mutex);
-    q.keys.clear();
-    q.mice.clear();
-    q.menus.clear();
-    q.currentEvent = t_Event{};
-    q.currentMouseEvent = t_Event{};
-    q.mouseHook = Nothing;
-    q.menuHook = Nothing;
-    q.pasteHook = RingBell;
-    q.eventPending = false;
-    q.mouseEventPending = false;
-    q.menuEventPending = false;
-    q.leftClick = false;
-    q.rightClick = false;
-    q.quitRequest = false;
-    q.currentModifiers = 0;
+    std::lock_guard lock(q.Mutex);
+    q.Keys.clear();
+    q.Mice.clear();
+    q.Menus.clear();
+    q.CurrentEvent = t_Event{};
+    q.CurrentMouseEvent = t_Event{};
+    q.MouseHook = Nothing;
+    q.MenuHook = Nothing;
+    q.PasteHook = RingBell;
+    q.EventPending = false;
+    q.MouseEventPending = false;
+    q.MenuEventPending = false;
+    q.LeftClick = false;
+    q.RightClick = false;
+    q.QuitRequest = false;
+    q.CurrentModifiers = 0;
 }
 
 // Before a reset, no hook started by t_RunAsync may still run.
 ProgramState<EventQueues> queues{ResetQueues, [] {
-    while (queues->hooksRunning > 0) SleepMilliseconds(1);
+    while (queues->HooksRunning > 0) SleepMilliseconds(1);
 }};
 
 EventQueues& Queues() { return *queues; }
@@ -75,13 +75,13 @@ EventQueues& Queues() { return *queues; }
 // may queue events itself.
 EventHook CopyHook(EventHook EventQueues::*which) {
     EventQueues& q = Queues();
-    std::lock_guard lock(q.mutex);
+    std::lock_guard lock(q.Mutex);
     return q.*which;
 }
 
 void SetHook(EventHook EventQueues::*which, EventHook hook) {
     EventQueues& q = Queues();
-    std::lock_guard lock(q.mutex);
+    std::lock_guard lock(q.Mutex);
     q.*which = std::move(hook);
 }
 
@@ -124,11 +124,11 @@ void SetModifierFields(t_Event& e, Int flags) {
 }
 
 void SetCurrentModifiers(const HostModifiers& modifiers) {
-    Queues().currentModifiers = HostModifierFlags(modifiers);
+    Queues().CurrentModifiers = HostModifierFlags(modifiers);
 }
 
 HostModifiers CurrentModifiers() {
-    const Int flags = Queues().currentModifiers;
+    const Int flags = Queues().CurrentModifiers;
     HostModifiers m;
     m.CapsLock = (flags & CapsLockFlag) != 0;
     m.Shift = (flags & ShiftFlag) != 0;
@@ -144,9 +144,9 @@ HostModifiers CurrentModifiers() {
 void AppendKeyEvent(const t_Event& e) {
     EventQueues& q = Queues();
     {
-        std::lock_guard lock(q.mutex);
-        q.keys.push_back(e);
-        q.eventPending = true;
+        std::lock_guard lock(q.Mutex);
+        q.Keys.push_back(e);
+        q.EventPending = true;
     }
     WakeProgram();
 }
@@ -154,9 +154,9 @@ void AppendKeyEvent(const t_Event& e) {
 void AppendKeyEvents(std::vector<t_Event> events) {
     EventQueues& q = Queues();
     {
-        std::lock_guard lock(q.mutex);
-        for (t_Event& e : events) q.keys.push_back(std::move(e));
-        q.eventPending = true;
+        std::lock_guard lock(q.Mutex);
+        for (t_Event& e : events) q.Keys.push_back(std::move(e));
+        q.EventPending = true;
     }
     WakeProgram();
 }
@@ -164,9 +164,9 @@ void AppendKeyEvents(std::vector<t_Event> events) {
 void AppendMouseEvent(t_Event e) {
     EventQueues& q = Queues();
     {
-        std::lock_guard lock(q.mutex);
-        q.mice.push_back(std::move(e));
-        q.mouseEventPending = true;
+        std::lock_guard lock(q.Mutex);
+        q.Mice.push_back(std::move(e));
+        q.MouseEventPending = true;
     }
     WakeProgram();
 }
@@ -174,85 +174,85 @@ void AppendMouseEvent(t_Event e) {
 void AppendMenuEvent(t_MenuEvent e) {
     EventQueues& q = Queues();
     {
-        std::lock_guard lock(q.mutex);
-        q.menus.push_back(std::move(e));
-        q.menuEventPending = true;
+        std::lock_guard lock(q.Mutex);
+        q.Menus.push_back(std::move(e));
+        q.MenuEventPending = true;
     }
     WakeProgram();
 }
 
 void RecordClick(bool rightButton) {
     EventQueues& q = Queues();
-    q.leftClick = !rightButton;
-    q.rightClick = rightButton;
+    q.LeftClick = !rightButton;
+    q.RightClick = rightButton;
 }
 
 bool TakeKeyEvent(t_Event& out) {
     EventQueues& q = Queues();
-    std::lock_guard lock(q.mutex);
-    if (q.keys.empty()) {
-        q.eventPending = false;
+    std::lock_guard lock(q.Mutex);
+    if (q.Keys.empty()) {
+        q.EventPending = false;
         return false;
     }
-    q.currentEvent = std::move(q.keys.front());
-    q.keys.pop_front();
-    q.eventPending = !q.keys.empty();
-    out = q.currentEvent;
+    q.CurrentEvent = std::move(q.Keys.front());
+    q.Keys.pop_front();
+    q.EventPending = !q.Keys.empty();
+    out = q.CurrentEvent;
     return true;
 }
 
 std::size_t KeyQueueLength() {
     EventQueues& q = Queues();
-    std::lock_guard lock(q.mutex);
-    return q.keys.size();
+    std::lock_guard lock(q.Mutex);
+    return q.Keys.size();
 }
 
 std::optional<t_Event> NewestKeyEvent() {
     EventQueues& q = Queues();
-    std::lock_guard lock(q.mutex);
-    if (q.keys.empty()) return std::nullopt;
-    return q.keys.back();
+    std::lock_guard lock(q.Mutex);
+    if (q.Keys.empty()) return std::nullopt;
+    return q.Keys.back();
 }
 
 std::vector<t_Event> PeekKeyEvents(std::size_t count) {
     EventQueues& q = Queues();
-    std::lock_guard lock(q.mutex);
-    const std::size_t n = std::min(count, q.keys.size());
-    return std::vector<t_Event>(q.keys.begin(), q.keys.begin() + static_cast<std::ptrdiff_t>(n));
+    std::lock_guard lock(q.Mutex);
+    const std::size_t n = std::min(count, q.Keys.size());
+    return std::vector<t_Event>(q.Keys.begin(), q.Keys.begin() + static_cast<std::ptrdiff_t>(n));
 }
 
 void ClearKeyQueue() {
     EventQueues& q = Queues();
-    std::lock_guard lock(q.mutex);
-    q.keys.clear();
-    q.eventPending = false;
+    std::lock_guard lock(q.Mutex);
+    q.Keys.clear();
+    q.EventPending = false;
 }
 
-bool EventPendingFlag() { return Queues().eventPending; }
+bool EventPendingFlag() { return Queues().EventPending; }
 
 void SetEventPendingFromQueue() {
     EventQueues& q = Queues();
-    std::lock_guard lock(q.mutex);
-    q.eventPending = !q.keys.empty();
+    std::lock_guard lock(q.Mutex);
+    q.EventPending = !q.Keys.empty();
 }
 
 t_Event CurrentEvent() {
     EventQueues& q = Queues();
-    std::lock_guard lock(q.mutex);
-    return q.currentEvent;
+    std::lock_guard lock(q.Mutex);
+    return q.CurrentEvent;
 }
 
 // --- mouse queue ------------------------------------------------------------------
 
 bool TakeMouseEvent(UInt8 window, t_Event& out) {
     EventQueues& q = Queues();
-    std::lock_guard lock(q.mutex);
-    for (auto it = q.mice.begin(); it != q.mice.end(); ++it) {
+    std::lock_guard lock(q.Mutex);
+    for (auto it = q.Mice.begin(); it != q.Mice.end(); ++it) {
         if (it->Window != window) continue;
-        q.currentMouseEvent = std::move(*it);
-        q.mice.erase(it);
-        q.mouseEventPending = !q.mice.empty();
-        out = q.currentMouseEvent;
+        q.CurrentMouseEvent = std::move(*it);
+        q.Mice.erase(it);
+        q.MouseEventPending = !q.Mice.empty();
+        out = q.CurrentMouseEvent;
         return true;
     }
     return false;
@@ -260,81 +260,81 @@ bool TakeMouseEvent(UInt8 window, t_Event& out) {
 
 std::size_t MouseQueueLength() {
     EventQueues& q = Queues();
-    std::lock_guard lock(q.mutex);
-    return q.mice.size();
+    std::lock_guard lock(q.Mutex);
+    return q.Mice.size();
 }
 
-bool MouseEventPendingFlag() { return Queues().mouseEventPending; }
+bool MouseEventPendingFlag() { return Queues().MouseEventPending; }
 
 t_Event CurrentMouseEvent() {
     EventQueues& q = Queues();
-    std::lock_guard lock(q.mutex);
-    return q.currentMouseEvent;
+    std::lock_guard lock(q.Mutex);
+    return q.CurrentMouseEvent;
 }
 
-bool LeftMouseClick() { return Queues().leftClick; }
-bool RightMouseClick() { return Queues().rightClick; }
+bool LeftMouseClick() { return Queues().LeftClick; }
+bool RightMouseClick() { return Queues().RightClick; }
 
 void ClearMouseClicks() {
-    Queues().leftClick = false;
-    Queues().rightClick = false;
+    Queues().LeftClick = false;
+    Queues().RightClick = false;
 }
 
 void RequestProgramQuit() {
-    Queues().quitRequest = true;
+    Queues().QuitRequest = true;
     WakeProgram();
 }
 
-bool QuitRequestPending() { return Queues().quitRequest; }
+bool QuitRequestPending() { return Queues().QuitRequest; }
 
-bool TakeQuitRequest() { return Queues().quitRequest.exchange(false); }
+bool TakeQuitRequest() { return Queues().QuitRequest.exchange(false); }
 
 // --- menu queue ---------------------------------------------------------------------
 
 std::size_t MenuQueueLength() {
     EventQueues& q = Queues();
-    std::lock_guard lock(q.mutex);
-    return q.menus.size();
+    std::lock_guard lock(q.Mutex);
+    return q.Menus.size();
 }
 
-bool MenuEventPendingFlag() { return Queues().menuEventPending; }
+bool MenuEventPendingFlag() { return Queues().MenuEventPending; }
 
 std::vector<t_MenuEvent> MenuEvents() {
     EventQueues& q = Queues();
-    std::lock_guard lock(q.mutex);
-    return q.menus;
+    std::lock_guard lock(q.Mutex);
+    return q.Menus;
 }
 
 // --- hooks ----------------------------------------------------------------------------
 
-void SetMouseHook(EventHook hook) { SetHook(&EventQueues::mouseHook, std::move(hook)); }
-void SetMenuHook(EventHook hook) { SetHook(&EventQueues::menuHook, std::move(hook)); }
-void SetPasteHook(EventHook hook) { SetHook(&EventQueues::pasteHook, std::move(hook)); }
+void SetMouseHook(EventHook hook) { SetHook(&EventQueues::MouseHook, std::move(hook)); }
+void SetMenuHook(EventHook hook) { SetHook(&EventQueues::MenuHook, std::move(hook)); }
+void SetPasteHook(EventHook hook) { SetHook(&EventQueues::PasteHook, std::move(hook)); }
 
 void RunPasteHook() {
-    if (EventHook hook = CopyHook(&EventQueues::pasteHook)) hook();
+    if (EventHook hook = CopyHook(&EventQueues::PasteHook)) hook();
 }
 
 void t_RunAsync(std::function<void()> closure) {
     EventQueues& q = Queues();
-    ++q.hooksRunning;
+    ++q.HooksRunning;
     auto body = [&q, closure = std::move(closure)] {
         if (closure) closure();
-        --q.hooksRunning;
+        --q.HooksRunning;
     };
     if (!CurrentPlatform().StartThread(HookStackSize, std::move(body))) {
-        --q.hooksRunning;
+        --q.HooksRunning;
         LogLine("t_RunAsync: Thread could not be started.");
     }
 }
 
 void t_EventMouse() {
     if (currentthreadnumber() >= 3) CurrentPlatform().SetCurrentThreadName("t_EventMouse");
-    if (EventHook hook = CopyHook(&EventQueues::mouseHook)) hook();
+    if (EventHook hook = CopyHook(&EventQueues::MouseHook)) hook();
 }
 
 void t_EventMenu() {
     if (currentthreadnumber() >= 3) CurrentPlatform().SetCurrentThreadName("t_EventMenu");
-    if (EventHook hook = CopyHook(&EventQueues::menuHook)) hook();
+    if (EventHook hook = CopyHook(&EventQueues::MenuHook)) hook();
 }
 

@@ -11,18 +11,18 @@ namespace {
 
 constexpr auto PollInterval = std::chrono::milliseconds(10);
 
-// idle changes only under the mutex, so a waker cannot slip in between the
+// Idle changes only under Mutex, so a waker cannot slip in between the
 // program's last look at its queues and its sleep.
 struct ProgramWait {
-    std::mutex mutex;
-    std::condition_variable programWake;
-    std::condition_variable idleReached;
-    std::atomic<bool> idle{false};
+    std::mutex Mutex;
+    std::condition_variable ProgramWake;
+    std::condition_variable IdleReached;
+    std::atomic<bool> Idle{false};
 };
 
 ProgramState<ProgramWait> state{[](ProgramWait& s) {
-    std::lock_guard lock(s.mutex);
-    s.idle = false;
+    std::lock_guard lock(s.Mutex);
+    s.Idle = false;
 }};
 
 ProgramWait& State() { return *state; }
@@ -33,33 +33,33 @@ void WaitForInput(const std::function<bool()>& ready) {
     // Little more is logged until input comes: what waits goes out.
     FlushLog();
     ProgramWait& s = State();
-    std::unique_lock lock(s.mutex);
+    std::unique_lock lock(s.Mutex);
     while (!ready()) {
-        if (!s.idle) {
-            s.idle = true;
-            s.idleReached.notify_all();
+        if (!s.Idle) {
+            s.Idle = true;
+            s.IdleReached.notify_all();
         }
-        s.programWake.wait_for(lock, PollInterval);
+        s.ProgramWake.wait_for(lock, PollInterval);
     }
-    s.idle = false;
+    s.Idle = false;
 }
 
 void WakeProgram() {
     ProgramWait& s = State();
     {
-        std::lock_guard lock(s.mutex);
-        s.idle = false;
+        std::lock_guard lock(s.Mutex);
+        s.Idle = false;
     }
-    s.programWake.notify_all();
+    s.ProgramWake.notify_all();
 }
 
 bool WaitUntilProgramIdle(const std::function<bool()>& stop, std::chrono::milliseconds limit) {
     ProgramWait& s = State();
     const auto deadline = std::chrono::steady_clock::now() + limit;
-    std::unique_lock lock(s.mutex);
-    while (!s.idle && !stop()) {
+    std::unique_lock lock(s.Mutex);
+    while (!s.Idle && !stop()) {
         if (std::chrono::steady_clock::now() >= deadline) return false;
-        s.idleReached.wait_for(lock, PollInterval);
+        s.IdleReached.wait_for(lock, PollInterval);
     }
     return true;
 }

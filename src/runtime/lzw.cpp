@@ -8,10 +8,10 @@ namespace {
 // A dictionary entry is its prefix code plus one byte; strings are rebuilt
 // by walking the prefix chain backwards.
 struct Entry {
-    std::uint32_t prefix;
-    std::uint8_t last;
-    std::uint8_t first;
-    std::size_t length;
+    std::uint32_t Prefix;
+    std::uint8_t Last;
+    std::uint8_t First;
+    std::size_t Length;
 };
 
 class BitReader {
@@ -50,17 +50,17 @@ public:
     const Entry& operator[](std::uint32_t code) const { return entries_[code]; }
     void Add(std::uint32_t prefix, std::uint8_t byte) {
         const Entry& p = entries_[prefix];
-        entries_.push_back({prefix, byte, p.first, p.length + 1});
+        entries_.push_back({prefix, byte, p.First, p.Length + 1});
     }
 
     // Writes the string of code into out at [pos, pos + length).
     void Write(std::uint32_t code, std::uint8_t* out) const {
         const Entry* e = &entries_[code];
-        std::size_t i = e->length;
+        std::size_t i = e->Length;
         while (true) {
-            out[--i] = e->last;
+            out[--i] = e->Last;
             if (i == 0) break;
-            e = &entries_[e->prefix];
+            e = &entries_[e->Prefix];
         }
     }
 
@@ -75,38 +75,38 @@ DecodeResult Decode(const std::uint8_t* data, std::size_t size, std::size_t maxS
     if (size == 0) return result;
     const int width = data[0];
     if (width < MinCodeWidth || width > MaxCodeWidth) {
-        result.status = DecodeStatus::BadCodeWidth;
+        result.Status = DecodeStatus::BadCodeWidth;
         return result;
     }
     BitReader reader(data + 1, size - 1);
     std::uint32_t code = 0;
     if (!reader.Read(width, code)) return result;
     if (code > 255) {
-        result.status = DecodeStatus::BadCode;
+        result.Status = DecodeStatus::BadCode;
         return result;
     }
     if (maxSize == 0) {
-        result.status = DecodeStatus::TooLarge;
+        result.Status = DecodeStatus::TooLarge;
         return result;
     }
     Dictionary dict;
-    std::vector<std::uint8_t>& out = result.bytes;
+    std::vector<std::uint8_t>& out = result.Bytes;
     out.push_back(static_cast<std::uint8_t>(code));
     std::uint32_t previous = code;
     while (reader.Read(width, code)) {
         const bool known = dict.Has(code);
         if (!known && code != dict.NextCode()) {
-            result.status = DecodeStatus::BadCode;
+            result.Status = DecodeStatus::BadCode;
             out.clear();
             return result;
         }
         // The unknown-but-next case (w + first byte of w) is the entry the
         // Add below creates, so adding first lets both cases share Write.
-        const std::uint8_t firstOfEntry = known ? dict[code].first : dict[previous].first;
+        const std::uint8_t firstOfEntry = known ? dict[code].First : dict[previous].First;
         dict.Add(previous, firstOfEntry);
-        const std::size_t length = dict[code].length;
+        const std::size_t length = dict[code].Length;
         if (length > maxSize || out.size() > maxSize - length) {
-            result.status = DecodeStatus::TooLarge;
+            result.Status = DecodeStatus::TooLarge;
             out.clear();
             out.shrink_to_fit();
             return result;

@@ -19,8 +19,8 @@ inline constexpr int MaxCodeWidth = 24;
 enum class DecodeStatus { Ok, BadCodeWidth, BadCode, TooLarge };
 
 struct DecodeResult {
-    DecodeStatus status = DecodeStatus::Ok;
-    std::vector<std::uint8_t> bytes;  // empty unless status is Ok
+    DecodeStatus Status = DecodeStatus::Ok;
+    std::vector<std::uint8_t> Bytes;  // empty unless Status is Ok
 };
 
 // Decodes a stream whose first byte is the code width in bits, followed by

@@ -15,10 +15,10 @@
 namespace {
 
 struct ProgramStartSlot {
-    std::mutex mutex;
-    std::function<void()> entry;
-    Int stackSize = 0;
-    SharedValue<bool> busy = false;
+    std::mutex Mutex;
+    std::function<void()> Entry;
+    Int StackSize = 0;
+    SharedValue<bool> Busy = false;
 };
 
 // A program thread may be starting while a test resets; the slot outlives
@@ -32,11 +32,11 @@ void RunProgramThread() {
     ProgramStartSlot& slot = StartSlot();
     std::function<void()> entry;
     {
-        std::lock_guard lock(slot.mutex);
-        entry = std::move(slot.entry);
-        slot.entry = nullptr;
+        std::lock_guard lock(slot.Mutex);
+        entry = std::move(slot.Entry);
+        slot.Entry = nullptr;
     }
-    slot.busy = false;
+    slot.Busy = false;
     if (entry) entry();
 }
 
@@ -73,11 +73,11 @@ void startprocess(std::function<void()> entry, Int stackSize) {
     // Claim the slot; a start still waiting for its thread keeps it busy.
     while (true) {
         {
-            std::lock_guard lock(slot.mutex);
-            if (!slot.busy) {
-                slot.busy = true;
-                slot.stackSize = stackSize;
-                slot.entry = std::move(entry);
+            std::lock_guard lock(slot.Mutex);
+            if (!slot.Busy) {
+                slot.Busy = true;
+                slot.StackSize = stackSize;
+                slot.Entry = std::move(entry);
                 break;
             }
         }
@@ -88,7 +88,7 @@ void startprocess(std::function<void()> entry, Int stackSize) {
     auto create = [&platform, stackSize] {
         if (!platform.StartThread(static_cast<std::size_t>(stackSize), RunProgramThread)) {
             LogLine("startprocess: Thread could not be started.");
-            StartSlot().busy = false;
+            StartSlot().Busy = false;
         }
     };
     if (platform.IsGuiThread())
@@ -132,8 +132,8 @@ void ApplicationDidFinishLaunching(std::function<void()> mainProgram) {
     LogLine("applicationDidFinishLaunching: Start.");
     initoxtools();
     Platform& platform = CurrentPlatform();
-    const double frame = platform.WindowFrame(8).height;
-    const double scroll = platform.ScrollViewFrame(8).height;
+    const double frame = platform.WindowFrame(8).Height;
+    const double scroll = platform.ScrollViewFrame(8).Height;
     Runtime().TitleBarHeight = static_cast<Int>(frame - scroll - 20);
     LogLine("Program: Start.");
     startprocess(std::move(mainProgram), ProgramStackSize);
@@ -146,7 +146,7 @@ void WindowDidResize(int window) {
     Platform& p = CurrentPlatform();
     if (window < 8 || window > 10 || !p.HasWindow(window)) return;
     const HostRect frame = p.WindowFrame(window);
-    const double width = frame.width, height = frame.height, title = static_cast<double>(Runtime().TitleBarHeight);
+    const double width = frame.Width, height = frame.Height, title = static_cast<double>(Runtime().TitleBarHeight);
     if (window == 8) {
         p.SetScrollViewFrame(window, {10, 10, width - 20, height - 20 - title});
         return;

@@ -8,8 +8,8 @@
 namespace {
 
 struct PaletteEntry {
-    const char* name;
-    UInt8 red, green, blue;
+    const char* Name;
+    UInt8 Red, Green, Blue;
 };
 
 constexpr PaletteEntry Palette[PaletteSize] = {
@@ -29,7 +29,7 @@ Int BigEndian(const std::vector<UInt8>& b, std::size_t at, std::size_t count) {
 
 void Decompress(t_Font& font) {
     const lzw::DecodeResult decoded = lzw::Decode(font.Data.data(), font.Data.size());
-    switch (decoded.status) {
+    switch (decoded.Status) {
         case lzw::DecodeStatus::Ok: break;
         case lzw::DecodeStatus::BadCodeWidth:
             LogLine("t_LoadFontResource: Invalid code width " + std::to_string(font.Data[0]) + ".");
@@ -37,7 +37,7 @@ void Decompress(t_Font& font) {
         case lzw::DecodeStatus::BadCode: LogLine("t_LoadFontResource: Invalid compressed data."); break;
         case lzw::DecodeStatus::TooLarge: LogLine("t_LoadFontResource: Compressed data too large."); break;
     }
-    font.Data = decoded.bytes;
+    font.Data = decoded.Bytes;
     font.Format = font.Format == FontFormatGreyCompressed ? FontFormatGrey : FontFormatPlain;
 }
 
@@ -46,12 +46,12 @@ void Decompress(t_Font& font) {
 t_RGBColor PaletteColor(Int index) {
     if (index < 0 || index >= PaletteSize) return {};
     const PaletteEntry& e = Palette[index];
-    return {255, e.red, e.green, e.blue};
+    return {255, e.Red, e.Green, e.Blue};
 }
 
 std::string t_ColorName(Int index) {
     if (index < 0 || index >= PaletteSize) return {};
-    return Palette[index].name;
+    return Palette[index].Name;
 }
 
 t_Font EmptyFont() { return t_Font{}; }

@@ -20,10 +20,10 @@ namespace {
 
 // What a glyph byte g becomes on every kind of pixel for one ink/paper pair.
 struct Blend {
-    UInt8 red, green, blue;  // 24 and 32 bit
-    UInt8 grey;              // 8 and 16 bit
-    UInt8 nibble;            // 4 bit palette index
-    UInt8 bit;               // 1 bit
+    UInt8 Red, Green, Blue;  // 24 and 32 bit
+    UInt8 Grey;              // 8 and 16 bit
+    UInt8 Nibble;            // 4 bit palette index
+    UInt8 Bit;               // 1 bit
 };
 
 int Distance(const t_RGBColor& c, int r, int g, int b) {
@@ -59,12 +59,12 @@ Blend MakeBlend(int ink, int paper, int g) {
     const int inkGrey = (i.Red + i.Green + i.Blue) / 3;
     const int paperGrey = (p.Red + p.Green + p.Blue) / 3;
     Blend e{};
-    e.red = static_cast<UInt8>(r);
-    e.green = static_cast<UInt8>(gr);
-    e.blue = static_cast<UInt8>(b);
-    e.grey = static_cast<UInt8>(Mix(paperGrey, inkGrey, g));
-    e.nibble = NearestPaletteIndex(r, gr, b);
-    e.bit = (r + gr + b) / 3 >= 128 ? 1 : 0;
+    e.Red = static_cast<UInt8>(r);
+    e.Green = static_cast<UInt8>(gr);
+    e.Blue = static_cast<UInt8>(b);
+    e.Grey = static_cast<UInt8>(Mix(paperGrey, inkGrey, g));
+    e.Nibble = NearestPaletteIndex(r, gr, b);
+    e.Bit = (r + gr + b) / 3 >= 128 ? 1 : 0;
     return e;
 }
 
@@ -127,9 +127,9 @@ void DrawGlyph(t_Window& win, const UInt8* glyph, UInt8 colour, Int x, Int y) {
     std::array<UInt8, MaxFastRowPixels * 3> paper{};
     if (fastRows)
         for (Int gx = 0; gx < fw; ++gx) {
-            paper[gx * 3] = blend[0].red;
-            paper[gx * 3 + 1] = blend[0].green;
-            paper[gx * 3 + 2] = blend[0].blue;
+            paper[gx * 3] = blend[0].Red;
+            paper[gx * 3 + 1] = blend[0].Green;
+            paper[gx * 3 + 2] = blend[0].Blue;
         }
     for (Int gy = 0; gy < fh; ++gy) {
         const UInt8* src = glyph + gy * fw;
@@ -146,20 +146,20 @@ void DrawGlyph(t_Window& win, const UInt8* glyph, UInt8 colour, Int x, Int y) {
                 UInt8* dst = base + (py * width + left) * size + (size - 3);
                 for (Int gx = 0; gx < fw; ++gx, dst += size) {
                     const Blend& e = blend[src[gx]];
-                    dst[0] = e.red;
-                    dst[1] = e.green;
-                    dst[2] = e.blue;
+                    dst[0] = e.Red;
+                    dst[1] = e.Green;
+                    dst[2] = e.Blue;
                 }
                 break;
             }
             case 8: {
                 UInt8* dst = base + py * width + left;
-                for (Int gx = 0; gx < fw; ++gx) dst[gx] = blend[src[gx]].grey;
+                for (Int gx = 0; gx < fw; ++gx) dst[gx] = blend[src[gx]].Grey;
                 break;
             }
             case 16: {
                 UInt8* dst = base + (py * width + left) * 2;
-                for (Int gx = 0; gx < fw; ++gx) dst[gx * 2 + 1] = blend[src[gx]].grey;
+                for (Int gx = 0; gx < fw; ++gx) dst[gx * 2 + 1] = blend[src[gx]].Grey;
                 break;
             }
             case 1:
@@ -168,7 +168,7 @@ void DrawGlyph(t_Window& win, const UInt8* glyph, UInt8 colour, Int x, Int y) {
                 for (Int gx = 0; gx < fw; ++gx) {
                     const Int px = left + gx;
                     const Blend& e = blend[src[gx]];
-                    SetPackedPixel(row[PixelOffset(depth, px)], depth, px, depth == 1 ? e.bit : e.nibble);
+                    SetPackedPixel(row[PixelOffset(depth, px)], depth, px, depth == 1 ? e.Bit : e.Nibble);
                 }
                 break;
             }
@@ -394,14 +394,14 @@ std::optional<ArgbImage> t_WindowImage(UInt8 w) {
     }
     const std::vector<UInt8>& memory = Screen().VideoMemory;
     ArgbImage image;
-    image.width = static_cast<int>(width);
-    image.height = static_cast<int>(height);
+    image.Width = static_cast<int>(width);
+    image.Height = static_cast<int>(height);
     // The program thread may re-initialise the window meanwhile; never read
     // outside the video memory.
     bool collected = start >= 0 && start + rowBytes * height + 1 <= static_cast<Int>(memory.size());
     if (collected) {
         try {
-            image.bytes = std::make_unique_for_overwrite<std::uint8_t[]>(image.Size());
+            image.Bytes = std::make_unique_for_overwrite<std::uint8_t[]>(image.Size());
         } catch (const std::bad_alloc&) {
             collected = false;
         }
@@ -410,7 +410,7 @@ std::optional<ArgbImage> t_WindowImage(UInt8 w) {
         LogLine("t_WindowImage: Data could not be collected, image could not be created.");
         return std::nullopt;
     }
-    auto* out = reinterpret_cast<std::uint32_t*>(image.bytes.get());
+    auto* out = reinterpret_cast<std::uint32_t*>(image.Bytes.get());
     for (Int row = 0; row < height; ++row)
         ConvertPixels(memory.data() + start + row * rowBytes, out + row * width, depth, width);
     Screen().WindowTable[w].UpdateDuration =

@@ -135,16 +135,16 @@ Int PixelOf(Int128 m, UInt64 g, UInt64 steps) {
 }
 
 struct LineEnds {
-    Int x1, y1, x2, y2;
+    Int X1, Y1, X2, Y2;
 };
 
 // The stepping rule itself: floating positions, increments added before each
 // point after the first.
 void StepLiteral(t_Window& win, const LineEnds& e, UInt64 steps) {
     const double n = static_cast<double>(steps);
-    const double dx = static_cast<double>(e.x2 - e.x1) / n;
-    const double dy = static_cast<double>(e.y2 - e.y1) / n;
-    double x = static_cast<double>(e.x1), y = static_cast<double>(e.y1);
+    const double dx = static_cast<double>(e.X2 - e.X1) / n;
+    const double dy = static_cast<double>(e.Y2 - e.Y1) / n;
+    double x = static_cast<double>(e.X1), y = static_cast<double>(e.Y1);
     for (UInt64 i = 0; i < steps; ++i) {
         if (i > 0) {
             x += dx;
@@ -159,8 +159,8 @@ void StepLiteral(t_Window& win, const LineEnds& e, UInt64 steps) {
 // window (-1 rounds to 0) are visited; the other axis is computed exactly
 // as start + i * delta / steps.
 void StepClipped(t_Window& win, const LineEnds& e, UInt64 steps, bool xMajor) {
-    const Int128 a1 = xMajor ? e.x1 : e.y1, a2 = xMajor ? e.x2 : e.y2;
-    const Int128 b1 = xMajor ? e.y1 : e.x1, b2 = xMajor ? e.y2 : e.x2;
+    const Int128 a1 = xMajor ? e.X1 : e.Y1, a2 = xMajor ? e.X2 : e.Y2;
+    const Int128 b1 = xMajor ? e.Y1 : e.X1, b2 = xMajor ? e.Y2 : e.X2;
     const Int128 extent = xMajor ? win.Width.Load() : win.Height.Load();
     const bool forward = a2 > a1;
     Int128 first = forward ? -1 - a1 : a1 - (extent - 1);
@@ -194,7 +194,7 @@ UInt64 Distance(Int from, Int to) {
 }
 
 void DrawLine(t_Window& win, const LineEnds& e) {
-    const UInt64 across = Distance(e.x1, e.x2), down = Distance(e.y1, e.y2);
+    const UInt64 across = Distance(e.X1, e.X2), down = Distance(e.Y1, e.Y2);
     const UInt64 steps = std::max(across, down);
     if (steps > 0) {
         if (steps <= LiteralStepLimit)
@@ -202,7 +202,7 @@ void DrawLine(t_Window& win, const LineEnds& e) {
         else
             StepClipped(win, e, steps, across >= down);
     }
-    PlotPixel(win, e.x2, e.y2);
+    PlotPixel(win, e.X2, e.Y2);
 }
 
 }  // namespace

@@ -334,19 +334,19 @@ void t_ClearWindowMemory(UInt8 w) {
 namespace {
 
 struct HostGeometry {
-    bool exists = false;
-    HostRect frame;
-    HostRect screen;
+    bool Exists = false;
+    HostRect Frame;
+    HostRect Screen;
 };
 
 HostGeometry ReadHostGeometry(UInt8 w) {
     HostGeometry g;
     Platform& p = CurrentPlatform();
     p.RunOnGui([&] {
-        g.exists = p.HasWindow(w);
-        if (!g.exists) return;
-        g.frame = p.WindowFrame(w);
-        g.screen = p.ScreenFrame(w);
+        g.Exists = p.HasWindow(w);
+        if (!g.Exists) return;
+        g.Frame = p.WindowFrame(w);
+        g.Screen = p.ScreenFrame(w);
     });
     return g;
 }
@@ -355,11 +355,11 @@ bool NeedsHost(Int selector) { return selector == 13 || selector == 14 || select
 
 Int HostSelector(const HostGeometry& g, Int ow, Int oh, Int selector) {
     switch (selector) {
-        case 13: return static_cast<Int>(g.frame.x);
-        case 14: return static_cast<Int>(g.screen.height - g.frame.y - static_cast<double>(oh));
-        case 15: return static_cast<Int>(g.screen.width);
-        case 16: return static_cast<Int>(g.screen.height);
-        case 20: return static_cast<Int>(g.frame.y);
+        case 13: return static_cast<Int>(g.Frame.X);
+        case 14: return static_cast<Int>(g.Screen.Height - g.Frame.Y - static_cast<double>(oh));
+        case 15: return static_cast<Int>(g.Screen.Width);
+        case 16: return static_cast<Int>(g.Screen.Height);
+        case 20: return static_cast<Int>(g.Frame.Y);
         default: (void)ow; return 0;
     }
 }
@@ -389,7 +389,7 @@ Int GraphicWindowPos(UInt8 w, Int selector) {
     }
     if (!NeedsHost(selector)) return 0;
     const HostGeometry g = ReadHostGeometry(w);
-    if (!g.exists) {
+    if (!g.Exists) {
         NotExist("t_WindowPos");
         return 0;
     }
@@ -398,12 +398,12 @@ Int GraphicWindowPos(UInt8 w, Int selector) {
 
 Int HostWindowPos(UInt8 w, Int selector) {
     const HostGeometry g = ReadHostGeometry(w);
-    if (!g.exists) {
+    if (!g.Exists) {
         NotExist("t_WindowPos");
         return 0;
     }
-    const Int ow = static_cast<Int>(g.frame.width);
-    const Int oh = static_cast<Int>(g.frame.height);
+    const Int ow = static_cast<Int>(g.Frame.Width);
+    const Int oh = static_cast<Int>(g.Frame.Height);
     const Int titleBar = Runtime().TitleBarHeight;
     switch (selector) {
         case 2: return ow - 1;
@@ -473,9 +473,9 @@ void t_WindowSize(UInt8 w, Int x, Int y, Int width, Int height) {
             if (p.IsWindowVisible(w)) p.OrderFront(w);
             p.SetWindowFrame(w, {d(x), d(y), d(width), d(height)});
             const HostRect scroll = p.ScrollViewFrame(w);
-            const double frameWidth = argWidth > 0 ? d(width) : scroll.width + 40;
-            const double frameHeight = argHeight > 0 ? d(height) : scroll.height + 77;
-            p.SetScrollViewFrame(w, {scroll.x, scroll.y, frameWidth - 40, frameHeight - 77});
+            const double frameWidth = argWidth > 0 ? d(width) : scroll.Width + 40;
+            const double frameHeight = argHeight > 0 ? d(height) : scroll.Height + 77;
+            p.SetScrollViewFrame(w, {scroll.X, scroll.Y, frameWidth - 40, frameHeight - 77});
         } else {
             p.SetWindowFrame(w, {d(x), d(y), d(width), d(height + titleBar)});
         }

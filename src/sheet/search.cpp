@@ -14,8 +14,8 @@ namespace {
 // Compares codes as the search's case switch says, without copying the
 // cell texts it looks at.
 struct SameCode {
-    bool ignoreCase;
-    bool operator()(UInt8 a, UInt8 b) const { return a == b || (ignoreCase && LowerCaseBytes[a] == LowerCaseBytes[b]); }
+    bool IgnoreCase;
+    bool operator()(UInt8 a, UInt8 b) const { return a == b || (IgnoreCase && LowerCaseBytes[a] == LowerCaseBytes[b]); }
 };
 
 // Where the search text first stands in the text; the text's size when it

@@ -27,14 +27,14 @@ std::vector<std::uint8_t> ReadRgb(const std::string& path, int& width, int& heig
 
 TEST(PngWriterTest, PixelsReadBackAsWritten) {
     ArgbImage image;
-    image.width = 7;
-    image.height = 3;
-    image.bytes = std::make_unique<std::uint8_t[]>(image.Size());
+    image.Width = 7;
+    image.Height = 3;
+    image.Bytes = std::make_unique<std::uint8_t[]>(image.Size());
     std::mt19937 random(5);
     std::vector<std::uint8_t> expected;
     for (std::size_t i = 0; i < image.Size(); ++i) {
-        image.bytes[i] = static_cast<std::uint8_t>(random());
-        if (i % 4 != 0) expected.push_back(image.bytes[i]);  // alpha is dropped
+        image.Bytes[i] = static_cast<std::uint8_t>(random());
+        if (i % 4 != 0) expected.push_back(image.Bytes[i]);  // alpha is dropped
     }
     const std::string path = (std::filesystem::temp_directory_path() / "tabrona-png-test.png").string();
     ASSERT_TRUE(WritePng(image, path));

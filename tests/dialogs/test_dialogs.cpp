@@ -56,7 +56,7 @@ TEST_F(DialogTest, QuitProgramEndsOnlyTheCallingThread) {
     EXPECT_FALSE(after);  // the thread ended inside t_QuitProgram
     EXPECT_EQ(Row(50, 1, 16), "(Programm Ende) ");
     EXPECT_EQ(Color(1, 50) >> 4, 1);
-    EXPECT_EQ(host->Window(0).displayNowCount, 1);
+    EXPECT_EQ(host->Window(0).DisplayNowCount, 1);
 }
 
 }  // namespace

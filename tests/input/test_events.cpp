@@ -196,7 +196,7 @@ TEST_F(EventsTest, MouseEventsAreTakenPerWindowWithTheirButtonsAndModifiers) {
     viewMouseDown(2, 50, 50, 1, HostModifiers{}, false);
     t_WindowVisible(0, true);
     t_MouseEventPostCloseBoxClick(0);
-    EXPECT_FALSE(host->Window(0).visible);
+    EXPECT_FALSE(host->Window(0).Visible);
     EXPECT_EQ(RuntimeLines(log), (std::vector<std::string>{"viewMouseDown: Graphic window (2) not initialized.",
                                                      "t_MouseEventPostCloseBoxClick: Window = 0"}));
     EXPECT_EQ(MouseQueueLength() + KeyQueueLength(), 0u);
@@ -241,11 +241,11 @@ TEST_F(EventsTest, MenuChoicesAreQueuedWithTheirItem) {
 TEST_F(EventsTest, WindowMenuActionsShowHideAndRefuseClosedWindows) {
     OpenWindow(1);
     t_MenuEventHandler(Item(215));
-    EXPECT_TRUE(host->Window(1).visible && Win(1).Visible);
+    EXPECT_TRUE(host->Window(1).Visible && Win(1).Visible);
     t_MenuEventHandler(Item(216));
-    EXPECT_FALSE(host->Window(1).visible || Win(1).Visible);
+    EXPECT_FALSE(host->Window(1).Visible || Win(1).Visible);
     t_MenuEventHandler(Item(215));  // shown again after a hide
-    EXPECT_TRUE(host->Window(1).visible);
+    EXPECT_TRUE(host->Window(1).Visible);
     EXPECT_EQ(host->BellCount(), 0);
 
     for (const auto& [tag, window] : {std::pair<Int, UInt8>{217, 2}, {228, 7}}) {
@@ -258,19 +258,19 @@ TEST_F(EventsTest, WindowMenuActionsShowHideAndRefuseClosedWindows) {
     }
     for (const auto& [frontTag, window] : {std::pair<Int, UInt8>{205, 12}, {207, 11}, {209, 9}, {211, 8}, {229, 10}}) {
         SCOPED_TRACE(frontTag);
-        const int fronts = host->Window(window).frontCount;
+        const int fronts = host->Window(window).FrontCount;
         t_MenuEventHandler(Item(frontTag));
-        EXPECT_EQ(host->Window(window).frontCount, fronts + 1);
+        EXPECT_EQ(host->Window(window).FrontCount, fronts + 1);
         t_MenuEventHandler(Item(frontTag + 1));
-        EXPECT_FALSE(host->Window(window).visible);
+        EXPECT_FALSE(host->Window(window).Visible);
     }
     t_WindowVisible(0, true);
     t_WindowVisible(12, true);
     t_MenuEventHandler(Item(201));  // hides the main window only
-    EXPECT_FALSE(host->Window(0).visible);
-    EXPECT_TRUE(host->Window(1).visible && host->Window(12).visible);
+    EXPECT_FALSE(host->Window(0).Visible);
+    EXPECT_TRUE(host->Window(1).Visible && host->Window(12).Visible);
     t_MenuEventHandler(Item(200));
-    for (int w = 0; w < HostWindowCount; ++w) EXPECT_FALSE(host->Window(w).visible) << w;
+    for (int w = 0; w < HostWindowCount; ++w) EXPECT_FALSE(host->Window(w).Visible) << w;
 }
 
 TEST_F(EventsTest, CopyScreenAsTextOrPictureNeedsAVisibleMainWindow) {

@@ -20,7 +20,7 @@ TEST(HeadlessPlatform, WindowsResourcesAndDocumentRequests) {
         EXPECT_EQ(platform.HasTextView(w), w >= 8 && w <= 10);
     }
     // The desktop's way of measuring the title bar: frame - scroll view - 20.
-    EXPECT_EQ(platform.WindowFrame(8).height - platform.ScrollViewFrame(8).height - 20,
+    EXPECT_EQ(platform.WindowFrame(8).Height - platform.ScrollViewFrame(8).Height - 20,
               HeadlessPlatform::DefaultTitleBarHeight);
     platform.SetScreenSize(1000, 600);
     platform.CenterWindow(2);

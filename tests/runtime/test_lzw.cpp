@@ -40,8 +40,8 @@ TEST(Lzw, DecodesHandPackedStreamsAndRefusesBadOnes) {
         {"code past the next one", Pack(9, {'a', 'b', 258}), all, DecodeStatus::BadCode, ""}, };
     for (const auto& [name, stream, max, status, bytes] : rows) {
         const lzw::DecodeResult result = lzw::Decode(stream.data(), stream.size(), max);
-        EXPECT_EQ(result.status, status) << name;
-        EXPECT_EQ(std::string(result.bytes.begin(), result.bytes.end()), bytes) << name;
+        EXPECT_EQ(result.Status, status) << name;
+        EXPECT_EQ(std::string(result.Bytes.begin(), result.Bytes.end()), bytes) << name;
     }
     EXPECT_TRUE(lzw::Encode({1, 2}, 7).empty() && lzw::Encode({1, 2}, 25).empty());
 }
@@ -55,16 +55,16 @@ TEST(Lzw, RoundTripsAndSurvivesCutAndScrambledStreams) {
         for (auto& b : original) b = static_cast<std::uint8_t>(round % 3 ? "abcab\n"[random() % 6] : random());
         Stream stream = lzw::Encode(original, 8 + static_cast<int>(random() % 17));
         lzw::DecodeResult result = lzw::Decode(stream.data(), stream.size());
-        ASSERT_EQ(result.bytes, original) << round;
+        ASSERT_EQ(result.Bytes, original) << round;
         stream.resize(1 + random() % (stream.size() - 1));
         result = lzw::Decode(stream.data(), stream.size());
-        ASSERT_EQ(result.status, DecodeStatus::Ok) << round;
-        ASSERT_TRUE(result.bytes.size() < original.size() && std::equal(result.bytes.begin(), result.bytes.end(), original.begin()))
+        ASSERT_EQ(result.Status, DecodeStatus::Ok) << round;
+        ASSERT_TRUE(result.Bytes.size() < original.size() && std::equal(result.Bytes.begin(), result.Bytes.end(), original.begin()))
             << round;
         for (int flips = 0; flips < 4; ++flips) stream[random() % stream.size()] ^= static_cast<std::uint8_t>(random());
         const std::size_t max = 1 + random() % 5000;
         result = lzw::Decode(stream.data(), stream.size(), max);
-        ASSERT_LE(result.bytes.size(), result.status == DecodeStatus::Ok ? max : 0) << round;
+        ASSERT_LE(result.Bytes.size(), result.Status == DecodeStatus::Ok ? max : 0) << round;
     }
 }
 

@@ -11,7 +11,7 @@ class MenuBarTest : public RuntimeTest {
 protected:
     Lines Items(const std::string& title) {
         for (const HeadlessPlatform::Menu& m : host->Menus())
-            if (m.title == title) return m.items;
+            if (m.Title == title) return m.Items;
         return {"(no such menu)"};
     }
 };

@@ -82,9 +82,9 @@ TEST_F(GlyphTest, GlyphsBlendInkAndPaperAtEveryDepth) {
         t_WindowVisible(0, true);
         const std::optional<ArgbImage> image = t_WindowImage(0);
         ASSERT_TRUE(image.has_value());
-        ASSERT_EQ(image->width * image->height, 64 * 64);
-        EXPECT_EQ(Bytes(image->bytes.get() + 4, image->bytes.get() + 12), row.shown);
-        EXPECT_EQ(Bytes(image->bytes.get() + 64 * 64 * 4 - 4, image->bytes.get() + 64 * 64 * 4), (Bytes{255, 0, 0, 0}));
+        ASSERT_EQ(image->Width * image->Height, 64 * 64);
+        EXPECT_EQ(Bytes(image->Bytes.get() + 4, image->Bytes.get() + 12), row.shown);
+        EXPECT_EQ(Bytes(image->Bytes.get() + 64 * 64 * 4 - 4, image->Bytes.get() + 64 * 64 * 4), (Bytes{255, 0, 0, 0}));
     }
     t_WindowVisible(0, true);
     LogCapture log;

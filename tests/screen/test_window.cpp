@@ -39,15 +39,15 @@ TEST_F(WindowTest, InitialisationShowsTheWindowAsAsked) {
                                         "125K video-memory = $00FE0400.", "t_InitWindow: GraphicWindow #4 End."}));
     EXPECT_EQ(t_WindowPos(4, 6) * 100 + t_WindowPos(4, 7), 4012);  // 40 x 12 cells
     const HeadlessPlatform::HostWindow h = host->Window(4);
-    EXPECT_EQ(RectText(h.frame) + " " + RectText(h.viewFrame) + " " + h.title, "100,100,334,242 7,7,320,200 Tabrona");
-    EXPECT_EQ(h.background, (HostColor{84 / 255.0, 84 / 255.0, 84 / 255.0, 1.0}));
+    EXPECT_EQ(RectText(h.Frame) + " " + RectText(h.ViewFrame) + " " + h.Title, "100,100,334,242 7,7,320,200 Tabrona");
+    EXPECT_EQ(h.Background, (HostColor{84 / 255.0, 84 / 255.0, 84 / 255.0, 1.0}));
     log.Clear();
     Init(5, 8, 40, 32, EmptyFont(), 0, false);  // a fractional kilobyte figure has a decimal comma
     EXPECT_EQ(RuntimeLines(log).at(1), "t_InitWindow: GraphicWindow #5 title will be invisible.");
     EXPECT_EQ(RuntimeLines(log).at(2), "t_InitWindow: GraphicWindow #5 = 40 x 32 pixel x 8 bit = 1,25K video-memory = $00FDF000.");
-    EXPECT_EQ(host->Window(5).title + std::to_string(host->Window(5).styleMask), "Tabrona-Grafik0");  // no font, no text
+    EXPECT_EQ(host->Window(5).Title + std::to_string(host->Window(5).StyleMask), "Tabrona-Grafik0");  // no font, no text
     Init(6, 8, 640, 480, EmptyFont(), -1);  // borders that fill the screen
-    EXPECT_EQ(RectText(host->Window(6).frame), "100,100,3200,1708");
+    EXPECT_EQ(RectText(host->Window(6).Frame), "100,100,3200,1708");
     log.Clear();
     t_InitWindow(2, 24, 10, 5, 3, "MenloRegular 8x16.font");  // the grid form: cells of its font, titled, auto-updated
     const t_Window& grid = Record(2);
@@ -99,7 +99,7 @@ TEST_F(WindowTest, RefusedWindowsTakeNoMemory) {
         EXPECT_EQ(Lines(lines.begin() + 1, lines.end()), row.lines);
         EXPECT_FALSE(Record(2).Initialized.Load());
         EXPECT_EQ(Screen().HighMemory, high);
-        EXPECT_EQ(host->Window(2).styleMask, row.lines.size() == 3 ? 0u : 7u);
+        EXPECT_EQ(host->Window(2).StyleMask, row.lines.size() == 3 ? 0u : 7u);
     }
     ResetProgramState();
     Init(0, 8, 8192, 2039);  // exactly what is free, once aligned
@@ -183,32 +183,32 @@ TEST_F(RuntimeTest, TheFirstGraphicWindowStartsTheRuntimeAndBecomesTheDefault) {
 TEST_F(WindowTest, SizingGraphicTextAndMainWindows) {
     Init(0, 24, 640, 480, CellFont(8, 16), 10);
     t_WindowSize(0, 30, 40, 320, 200);
-    EXPECT_EQ(RectText(host->Window(0).frame) + " " + RectText(host->Window(0).viewFrame), "30,40,340,248 10,10,320,200");
+    EXPECT_EQ(RectText(host->Window(0).Frame) + " " + RectText(host->Window(0).ViewFrame), "30,40,340,248 10,10,320,200");
     t_WindowSize(0, -1, -1, -1, -1);  // keeps the place, takes the size from the record
-    EXPECT_EQ(RectText(host->Window(0).frame), "30,40,660,528");
+    EXPECT_EQ(RectText(host->Window(0).Frame), "30,40,660,528");
     t_WindowSize(9, 10, 20, 500, 400);  // text windows keep room around their scroll view
     t_WindowSize(8, 1, 2, 700, 0);
     t_WindowSize(12, 10, 20, 800, 600);
-    EXPECT_EQ(RectText(host->Window(9).frame) + " " + RectText(host->Window(9).scrollFrame), "10,20,500,428 20,20,460,351");
-    EXPECT_EQ(RectText(host->Window(8).frame) + " " + RectText(host->Window(8).scrollFrame), "1,2,700,28 10,10,660,452");
-    EXPECT_EQ(RectText(host->Window(12).frame), "10,20,800,628");
+    EXPECT_EQ(RectText(host->Window(9).Frame) + " " + RectText(host->Window(9).ScrollFrame), "10,20,500,428 20,20,460,351");
+    EXPECT_EQ(RectText(host->Window(8).Frame) + " " + RectText(host->Window(8).ScrollFrame), "1,2,700,28 10,10,660,452");
+    EXPECT_EQ(RectText(host->Window(12).Frame), "10,20,800,628");
 }
 
 TEST_F(WindowTest, ShowingCentringAndMissingWindows) {
     Init(0, 24, 64, 32);
     t_WindowTitleVisible(0, false);
-    EXPECT_EQ(t_WindowPos(0, 12) * 10 + host->Window(0).styleMask, 320);  // no title bar in the outer height
+    EXPECT_EQ(t_WindowPos(0, 12) * 10 + host->Window(0).StyleMask, 320);  // no title bar in the outer height
     t_WindowVisible(0, true);
-    EXPECT_TRUE(host->Window(0).visible && Record(0).Visible.Load());
+    EXPECT_TRUE(host->Window(0).Visible && Record(0).Visible.Load());
     Record(0).UpdateDuration = 1234;  // hiding forgets it
     t_WindowVisible(0, false);
-    EXPECT_FALSE(host->Window(0).visible || Record(0).Visible.Load());
+    EXPECT_FALSE(host->Window(0).Visible || Record(0).Visible.Load());
     EXPECT_EQ(Record(0).UpdateDuration.Load(), 0);
     // The pasteboard window shows the clipboard's text; the printer keeps its own.
     host->SetClipboardString("Zeile 1\tZelle");
     host->SetTextViewString(9, "Gedruckt");
     for (UInt8 w : {8, 9}) t_WindowVisible(w, true);
-    EXPECT_EQ(host->Window(8).text + "|" + host->Window(9).text, "Zeile 1\tZelle|Gedruckt");
+    EXPECT_EQ(host->Window(8).Text + "|" + host->Window(9).Text, "Zeile 1\tZelle|Gedruckt");
     host->SetWindowExists(11, false);
     LogCapture log;
     t_WindowTitle(11, "x");
@@ -233,12 +233,12 @@ TEST_F(WindowTest, ShowingCentringAndMissingWindows) {
 TEST_F(WindowTest, TextWindowLayoutAndThePrinterText) {
     for (int w : {0, 8, 9, 10, 12}) host->SetWindowFrame(w, {5, 5, 700, 500});
     for (int w : {0, 12, 8, 9}) WindowDidResize(w);
-    EXPECT_EQ(host->Window(8).scrollFrame, (HostRect{10, 10, 680, 452}));
-    EXPECT_EQ(host->Window(9).scrollFrame, (HostRect{20, 20, 660, 417}));
-    EXPECT_EQ(std::pair(host->Window(9).rulerWidth, host->Window(9).rulerHeight), std::pair(652.0, 19.0));
-    EXPECT_EQ(host->Window(10).scrollFrame, (HostRect{20, 20, 600, 400}));  // not resized
+    EXPECT_EQ(host->Window(8).ScrollFrame, (HostRect{10, 10, 680, 452}));
+    EXPECT_EQ(host->Window(9).ScrollFrame, (HostRect{20, 20, 660, 417}));
+    EXPECT_EQ(std::pair(host->Window(9).RulerWidth, host->Window(9).RulerHeight), std::pair(652.0, 19.0));
+    EXPECT_EQ(host->Window(10).ScrollFrame, (HostRect{20, 20, 600, 400}));  // not resized
     p_SetPrinter("Seite 1\nÄrger");
-    EXPECT_EQ(p_GetPrinter() + "|" + host->Window(9).text, "Seite 1\nÄrger|Seite 1\nÄrger");
+    EXPECT_EQ(p_GetPrinter() + "|" + host->Window(9).Text, "Seite 1\nÄrger|Seite 1\nÄrger");
     host->SetWindowExists(9, false);
     LogCapture log;
     p_SetPrinter("x");
@@ -268,7 +268,7 @@ TEST_F(WindowTest, UpdateRequestsAndAutoUpdatePacing) {
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
     });
-    const auto requests = [&](int w) { return host->Window(w).needsDisplayCount; };
+    const auto requests = [&](int w) { return host->Window(w).NeedsDisplayCount; };
     // Some passes of the thread with the clock standing still.
     const auto passes = [&] {
         const Int from = Screen().AutoUpdatePasses;
