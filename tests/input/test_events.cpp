@@ -97,10 +97,9 @@ TEST_F(EventsTest, WaitKeyShowsTheCursorOnlyWhileItWaits) {
     for (const auto& [value, text] : cases) EXPECT_EQ(t_WaitKey(5), text) << value;
     EXPECT_TRUE(RuntimeLines(log).empty());
     EXPECT_FALSE(EventPendingFlag());
-    // With nothing typed ahead, the cursor is shown while it waits.
+    // With nothing typed ahead, the cursor is switched on (here: its message
+    // for the closed window 5) before the wait begins.
     std::thread typist([&] {
-        // The cursor is switched on (here: its message for the closed
-        // window 5) before the wait begins.
         EXPECT_TRUE(WaitFor([&] { return log.Contains("t_CursorOn: Window #5 not initialized."); }));
         AppendKeyEvent(Key('z'));
     });
