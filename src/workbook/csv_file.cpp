@@ -251,13 +251,14 @@ std::string DecodedText(std::string_view bytes, std::string& encoding) {
 }
 
 bool CsvToTable(std::string_view bytes, SheetTable& table, std::string& error) {
-    if (bytes.find('\0') != std::string_view::npos && !bytes.starts_with("\xFF\xFE") &&
-        !bytes.starts_with("\xFE\xFF")) {
+    std::string encoding;
+    const std::string text = DecodedText(bytes, encoding);
+    // Looked for after decoding: UTF-16 holds zero bytes, and one that is
+    // not (a byte-order mark before an odd count of bytes) is no text.
+    if (text.find('\0') != std::string::npos) {
         error = "not a text file";
         return false;
     }
-    std::string encoding;
-    const std::string text = DecodedText(bytes, encoding);
     const char separator = DetectSeparator(text);
     Int row = 1, column = 1;
     std::string field;
