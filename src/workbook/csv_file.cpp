@@ -19,12 +19,14 @@ constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
 
 // A cell of the row in quotes, its own quotes doubled, where a reader would
 // otherwise take it apart: in CSV when it holds a separator of any kind
-// (so that one guessing the separator is not misled; numbers with their
-// decimal comma excepted), a quote or a line end; in tab text, as in the
+// (so that one guessing the separator is not misled; what the reader takes
+// for a number with its decimal comma excepted), a quote or a line end; in tab text, as in the
 // program's exchange text, when it starts with a quote or holds a tab.
+std::optional<double> FieldNumber(std::string_view field, char separator);
+
 void AppendField(std::string& out, const std::string& field, char separator) {
     const bool quoted = separator == ';' ? field.find_first_of(";,\t\"\r\n") != std::string::npos &&
-                                               !IsNumberText(CalculationCodes(field))
+                                               !FieldNumber(field, ';')
                                          : field.starts_with('"') || field.find_first_of("\t\r\n") != std::string::npos;
     if (!quoted) {
         out += field;
@@ -38,16 +40,28 @@ void AppendField(std::string& out, const std::string& field, char separator) {
     out += '"';
 }
 
+// CSV rows all have as many fields, as spreadsheets write them, so that a
+// reader guessing the separator finds ";" in every line; tab text ends a
+// row after its last value.
 std::string Delimited(const SheetTable& table, char separator, std::string_view lineEnd) {
+    Int width = 0;
+    if (separator == ';')
+        for (const TableCell& cell : table.Cells)
+            if (!cell.Shown.Empty()) width = std::max(width, cell.Column);
     std::string out;
     Int row = 1, column = 1;
+    const auto endRow = [&] {
+        for (; column < width; ++column) out += separator;
+        out += lineEnd;
+        column = 1;
+    };
     for (const TableCell& cell : table.Cells) {
         if (cell.Shown.Empty()) continue;
-        for (; row < cell.Row; ++row, column = 1) out += lineEnd;
+        for (; row < cell.Row; ++row) endRow();
         for (; column < cell.Column; ++column) out += separator;
         AppendField(out, CalculationFileText(cell.Shown), separator);
     }
-    if (!out.empty()) out += lineEnd;
+    if (!out.empty()) endRow();
     return out;
 }
 
