@@ -17,9 +17,8 @@ inline std::string ReadAll(const std::filesystem::path& path) {
     return text.str();
 }
 
-// Runs a shell command and returns its exit status and what it wrote to
-// standard output, and to standard error unless that is left out (for
-// output that is parsed).
+// A shell command's exit status and what it wrote to standard output, and
+// to standard error unless left out (for output that is parsed).
 inline std::pair<int, std::string> RunCommand(const std::string& command, bool withErrors = true) {
     std::string output;
     FILE* pipe = ::popen((command + (withErrors ? " 2>&1" : " 2>/dev/null")).c_str(), "r");

@@ -87,20 +87,22 @@ void NotInitialized(const char* op, UInt8 w) {
     LogLine(std::string(op) + ": Window #" + std::to_string(w) + " not initialized.");
 }
 
-// Colour operations need an initialised graphic window.
-t_Window* ColorWindow(const char* op, UInt8 w) {
+bool TextReady(UInt8 w) { return WindowReady(w) && Screen().WindowTable[w].HasText(); }
+
+// The window an operation works on, or nullptr with the log line that says
+// why: colour operations need an initialised graphic window, symbols one
+// with text as well.
+t_Window* CheckedWindow(const char* op, UInt8 w, bool withText = false) {
     if (w >= GraphicWindowCount) {
         NotGraphic(op);
         return nullptr;
     }
-    if (!WindowReady(w)) {
+    if (!(withText ? TextReady(w) : WindowReady(w))) {
         NotInitialized(op, w);
         return nullptr;
     }
     return &Screen().WindowTable[w];
 }
-
-bool TextReady(UInt8 w) { return WindowReady(w) && Screen().WindowTable[w].HasText(); }
 
 
 bool BlankRow(const UInt8* grey, Int count) {
@@ -201,33 +203,33 @@ bool DrawSymbol(t_Window& win, UInt8 c, UInt8 colour, Int x, Int y) {
 }  // namespace
 
 void t_Color(UInt8 w, Int foreground) {
-    t_Window* win = ColorWindow("t_Color", w);
+    t_Window* win = CheckedWindow("t_Color", w);
     if (!win) return;
     win->TextColor = static_cast<UInt8>(foreground * 16 + (win->TextColor & 15));
     win->RGBColor = PaletteColor(foreground & 15);
 }
 
 void t_Color(UInt8 w, Int foreground, Int background) {
-    t_Window* win = ColorWindow("t_Color", w);
+    t_Window* win = CheckedWindow("t_Color", w);
     if (!win) return;
     win->TextColor = static_cast<UInt8>(foreground * 16 + (background & 15));
     win->RGBColor = PaletteColor(foreground & 15);
 }
 
 void t_Color(UInt8 w, ColorByte colour) {
-    t_Window* win = ColorWindow("t_Color", w);
+    t_Window* win = CheckedWindow("t_Color", w);
     if (!win) return;
     win->TextColor = colour.Value;
     win->RGBColor = PaletteColor(colour.Value / 16);
 }
 
 UInt8 t_GetColor(UInt8 w) {
-    const t_Window* win = ColorWindow("t_GetColor", w);
+    const t_Window* win = CheckedWindow("t_GetColor", w);
     return win ? win->TextColor : 0;
 }
 
 void t_ColorBorder(UInt8 w, Int colour) {
-    t_Window* win = ColorWindow("t_ColorBorder", w);
+    t_Window* win = CheckedWindow("t_ColorBorder", w);
     if (!win) return;
     const t_RGBColor c = PaletteColor(colour & 15);
     win->RGBColorBorder = c;
@@ -279,28 +281,12 @@ void t_PrintSymbol(UInt8 w, UInt8 c, UInt8 colour, Int x, Int y) {
 }
 
 void t_PrintSymbol(UInt8 w, UInt8 c) {
-    if (w >= GraphicWindowCount) {
-        NotGraphic("t_PrintSymbol");
-        return;
-    }
-    if (!TextReady(w)) {
-        NotInitialized("t_PrintSymbol", w);
-        return;
-    }
-    const t_Window& win = Screen().WindowTable[w];
-    t_PrintSymbol(w, c, win.TextColor, win.TextHpos, win.TextVpos);
+    if (const t_Window* win = CheckedWindow("t_PrintSymbol", w, true))
+        t_PrintSymbol(w, c, win->TextColor, win->TextHpos, win->TextVpos);
 }
 
 void t_PrintSymbol(UInt8 w, UInt8 c, Int x, Int y) {
-    if (w >= GraphicWindowCount) {
-        NotGraphic("t_PrintSymbol");
-        return;
-    }
-    if (!TextReady(w)) {
-        NotInitialized("t_PrintSymbol", w);
-        return;
-    }
-    t_PrintSymbol(w, c, Screen().WindowTable[w].TextColor, x, y);
+    if (const t_Window* win = CheckedWindow("t_PrintSymbol", w, true)) t_PrintSymbol(w, c, win->TextColor, x, y);
 }
 
 namespace {

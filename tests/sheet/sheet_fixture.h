@@ -1,5 +1,4 @@
-// The screen with the formula language ready and an empty Calculation, as
-// the sheet's modules meet them in the program.
+// The screen with the formula language ready and an empty Calculation.
 #pragma once
 
 #include "formula/function_table.h"
