@@ -124,14 +124,16 @@ std::vector<std::size_t> FieldCounts(std::string_view text, char separator) {
     return counts;
 }
 
-// Lines that are each one number with a decimal comma: a column of
-// numbers, not cells separated by commas.
+// Lines that are each one number with a decimal comma (or one quoted
+// field): a column of numbers, not cells separated by commas.
 bool DecimalCommaColumn(std::string_view text) {
     std::size_t start = 0;
     for (int line = 0; line < 20 && start < text.size(); ++line) {
         std::size_t end = text.find_first_of("\r\n", start);
         if (end == std::string_view::npos) end = text.size();
-        if (end > start && !FieldNumber(text.substr(start, end - start), ';')) return false;
+        const std::string_view field = text.substr(start, end - start);
+        const bool oneQuoted = field.size() > 1 && field.front() == '"' && field.back() == '"';
+        if (!field.empty() && !oneQuoted && !FieldNumber(field, ';')) return false;
         start = text.find_first_not_of("\r\n", end);
         if (start == std::string_view::npos) break;
     }
