@@ -1,5 +1,7 @@
 #include "formula/compiled_formula.h"
 
+#include <array>
+#include <cmath>
 #include <cstring>
 #include <span>
 #include <utility>
@@ -11,6 +13,7 @@
 #include "formula/lexical.h"
 #include "formula/operations.h"
 #include "formula/parser_state.h"
+#include "formula/variables.h"
 
 namespace {
 
@@ -116,6 +119,81 @@ bool KeyHolds(const FormulaProgram& program, const std::vector<AddressName>& nam
     return next == names.size();
 }
 
+// Whether the steps only compute numbers from numbers and cells, with no
+// more than ArithmeticDepth values at once.
+bool IsArithmetic(const FormulaProgram& program) {
+    int depth = 0;
+    for (const FormulaStep& step : program.Steps) {
+        switch (step.Kind) {
+        case StepKind::Number: ++depth; break;
+        case StepKind::Name:
+            if (step.Operator == 0 || step.Flag) return false;
+            ++depth;
+            break;
+        case StepKind::Sign:
+            if (step.Operator != '-') return false;
+            break;
+        case StepKind::Multiplicative:
+            if (step.Operator != '*' && step.Operator != '/') return false;
+            --depth;
+            break;
+        case StepKind::Additive:
+        case StepKind::Power: --depth; break;
+        default: return false;
+        }
+        if (depth > ArithmeticDepth || depth < 1) return false;
+    }
+    return depth == 1;
+}
+
+// An arithmetic program on plain numbers. Where the full run could raise an
+// error (a cell that holds text or is no cell, a division by zero) this
+// gives up, and the full run computes the formula with its error: what
+// comes out of here is what the full run would give.
+bool RunOnNumbers(const FormulaProgram& program, TextView formula, Int self, double& result) {
+    const ParserState& parser = Parser();
+    if (!parser.CellReferencesEnabled) return false;
+    std::array<double, ArithmeticDepth> stack;
+    std::size_t top = 0;
+    for (const FormulaStep& step : program.Steps) {
+        switch (step.Kind) {
+        case StepKind::Number: stack[top++] = step.Number; break;
+        case StepKind::Name: {
+            // A variable of the name comes before the cell, as in NamedValue.
+            if (parser.NumericVariableCount > 0) {
+                const TextView name = formula.subspan(static_cast<std::size_t>(step.First),
+                                                      static_cast<std::size_t>(step.Second - step.First));
+                if (const Int found = parser_FindNumericVariable(name); found > 0) {
+                    stack[top++] = parser.NumericVariables[static_cast<std::size_t>(found)].Value;
+                    break;
+                }
+            }
+            const FormulaCell cell = ReadFormulaCell(self + step.Cell);
+            if (!cell.Contents || cell.IsText) return false;
+            stack[top++] = cell.Number;
+            break;
+        }
+        case StepKind::Sign: stack[top - 1] = -stack[top - 1]; break;
+        default: {
+            const double y = stack[--top];
+            double& x = stack[top - 1];
+            if (step.Kind == StepKind::Power) {
+                x = std::pow(x, y);
+            } else if (step.Kind == StepKind::Additive) {
+                x = step.Operator == '+' ? x + y : x - y;
+            } else if (step.Operator == '*') {
+                x = x * y;
+            } else {
+                if (y == 0) return false;
+                x = x / y;
+            }
+        }
+        }
+    }
+    result = stack[0];
+    return true;
+}
+
 // The value stack of runs, kept between them so that a pass over the sheet
 // allocates nothing for it.
 std::vector<Value>& Stack() {
@@ -204,11 +282,16 @@ FormulaProgram parser_Compile(TextView formula, Int self) {
     CompileMode mode(program, self);
     grammar::Formula(mode);
     program.Shareable = KeyHolds(program, AddressNames(formula));
+    program.Arithmetic = IsArithmetic(program);
     return program;
 }
 
 const parser_UniversalType& parser_Run(const FormulaProgram& program, TextView formula, Int self) {
     parser_StartEvaluation();
+    if (double number = 0; program.Arithmetic && RunOnNumbers(program, formula, self, number)) {
+        SetReal(Parser().ParserResult, number);
+        return Parser().ParserResult;
+    }
     std::vector<Value>& stack = Stack();
     stack.clear();
     for (const FormulaStep& step : program.Steps) RunStep(program, formula, self, step, stack);

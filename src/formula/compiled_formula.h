@@ -45,7 +45,13 @@ struct FormulaProgram {
     // Every cell address the shape key found is a name the program reads
     // as a cell, and no other: formulas of the same key may share it.
     bool Shareable = false;
+    // Only numbers, cell names and arithmetic that cannot fail on numbers
+    // (no call, text, comparison or shift), at most ArithmeticDepth deep:
+    // such a program mostly computes on plain numbers (see parser_Run).
+    bool Arithmetic = false;
 };
+
+inline constexpr int ArithmeticDepth = 16;
 
 // The key of the formula's shape for the cell `self`: its text, with each
 // name that addresses a cell left out and told by its place, its length and

@@ -171,14 +171,18 @@ std::size_t WriteShortDecimal(double value, char* out) {
     constexpr double Limit = 1e15;
     for (int k = 0; k < 5; ++k) {
         const double scaled = value * Powers[k];
-        if (!(std::fabs(scaled) < Limit) || scaled != std::trunc(scaled)) continue;
+        if (!(std::fabs(scaled) < Limit)) continue;
+        // Whole within the limit: converted and back without std::trunc,
+        // which is a library call on most targets.
+        const auto whole = static_cast<std::int64_t>(scaled);
+        if (static_cast<double>(whole) != scaled) continue;
+        const auto digits = static_cast<std::uint64_t>(whole < 0 ? -whole : whole);
         // Trailing zeros would not be shortest; to_chars settles such a value.
-        const bool trailingZero = k > 0 && std::fmod(scaled, 10) == 0;
-        if (scaled / Powers[k] != value || trailingZero) continue;
+        const bool trailingZero = k > 0 && digits % 10 == 0;
+        if (trailingZero || scaled / Powers[k] != value) continue;
         char reversed[24];
         std::size_t count = 0;
-        for (auto m = static_cast<std::uint64_t>(std::fabs(scaled)); m != 0 || count <= static_cast<std::size_t>(k);
-             m /= 10)
+        for (auto m = digits; m != 0 || count <= static_cast<std::size_t>(k); m /= 10)
             reversed[count++] = static_cast<char>('0' + m % 10);
         std::size_t n = 0;
         if (std::signbit(value)) out[n++] = '-';

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <queue>
 #include <string>
@@ -24,6 +25,11 @@ using Cell = std::int32_t;
 template <typename T>
 using PerCell = std::vector<T>;
 
+// How much is known of a cell's number: nothing, the number its text
+// stands for, or besides the real its formula computed last, whose text the
+// cell shows since. Any change to the cell's text or attributes forgets it.
+enum class Known : UInt8 { Nothing, Number, ShownReal };
+
 // What is kept of each cell: the program of its formula (none until
 // compiled), the number its text stands for (when known), and its place in
 // the order of a pass (-1: no formula; while the order is found, its node).
@@ -31,7 +37,7 @@ struct CellState {
     const FormulaProgram* Program = nullptr;
     double Number = 0;
     Cell Place = -1;
-    UInt8 NumberKnown = 0;
+    Known NumberKnown = Known::Nothing;
 };
 
 struct RecalculationState {
@@ -90,6 +96,9 @@ const FormulaProgram& ProgramOf(Int index) {
     if (program->Shareable) r.Shapes.emplace(key, program);
     return *program;
 }
+
+// Equal to the bit, so that 0 and -0 (shown "0" and "-0") differ.
+bool SameNumber(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 bool HasFormula(Int index) { return !C().CellFormula[At(index)].Empty(); }
 
@@ -293,7 +302,7 @@ void RecalculationCellChanging(CellField field, std::size_t index) {
         if (kept) r.Cells[index].Program = nullptr;
         r.OrderValid = false;
     } else if (kept) {
-        r.Cells[index].NumberKnown = 0;
+        r.Cells[index].NumberKnown = Known::Nothing;
     }
     if (r.AllChanged) return;
     r.Changed.push_back(static_cast<Int>(index));
@@ -308,9 +317,9 @@ double CellNumber(Int index) {
     Fit();
     RecalculationState& r = R();
     CellState& cell = r.Cells[At(index)];
-    if (!cell.NumberKnown) {
+    if (cell.NumberKnown == Known::Nothing) {
         cell.Number = TextToNumber(C().CellText[At(index)]);
-        cell.NumberKnown = 1;
+        cell.NumberKnown = Known::Number;
     }
     return cell.Number;
 }
@@ -320,20 +329,28 @@ void ComputeCell(Int index) {
     if (index < 0 || At(index) >= CellCount() || !HasFormula(index)) return;
     Fit();
     c.ComputingCell = index;
-    FormulaOutcome outcome;
-    outcome.Value = parser_Run(ProgramOf(index), c.CellFormula[At(index)], index);
-    outcome.ErrorCode = Parser().ParserErrorCode;
-    outcome.ErrorPosition = Parser().ParserErrorPosition;
+    const parser_UniversalType& value = parser_Run(ProgramOf(index), c.CellFormula[At(index)], index);
+    const ParserState& parser = Parser();
     Int& attributes = c.CellAttributes.Computed(At(index));
-    SetCellKind(attributes, OutcomeToCellText(outcome, CellKind(attributes), c.CellText.Computed(At(index))));
+    Text& text = c.CellText.Computed(At(index));
+    const bool real = parser.ParserErrorCode == 0 && value.ValueType == ValueTypeReal;
+    CellState& cell = R().Cells[At(index)];
+    if (!real) {
+        const FormulaOutcome outcome{value, parser.ParserErrorCode, parser.ParserErrorPosition};
+        SetCellKind(attributes, OutcomeToCellText(outcome, CellKind(attributes), text));
+    } else if (cell.NumberKnown != Known::ShownReal || !SameNumber(cell.Number, value.ValueNumeric) ||
+               CellKind(attributes) != CellKindNumber) {
+        // Nearly every outcome: written without an outcome copied first,
+        // and only when the cell does not show that real already.
+        AssignFormulaNumberText(text, value.ValueNumeric);
+        SetCellKind(attributes, CellKindNumber);
+    }
     // A real's text is its shortest form, which reads back as the real
     // itself: the number is kept without reading the text again.
-    RecalculationState& r = R();
-    const bool real = outcome.ErrorCode == 0 && outcome.Value.ValueType == ValueTypeReal &&
-                      std::isfinite(outcome.Value.ValueNumeric);
-    r.Cells[At(index)].Number = real ? outcome.Value.ValueNumeric : 0;
-    r.Cells[At(index)].NumberKnown = real;
-    ++r.Report.Computed;
+    const bool kept = real && std::isfinite(value.ValueNumeric);
+    cell.Number = kept ? value.ValueNumeric : 0;
+    cell.NumberKnown = kept ? Known::ShownReal : Known::Nothing;
+    ++R().Report.Computed;
 }
 
 void RecalculateCells() {
