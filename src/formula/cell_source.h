@@ -15,6 +15,10 @@ struct FormulaCell {
 
 // The cell at the index (from 0, row by row), if formulas may read it.
 FormulaCell ReadFormulaCell(Int index);
+// The number of a cell that formulas may read and that holds no text: false
+// for any other, which ReadFormulaCell then tells about. The quick way for
+// formulas that only compute numbers.
+bool ReadFormulaNumber(Int index, double& number);
 // The index an address such as "Z3S4" names: negative when it names no cell
 // of the sheet (-2 no "Z", -3 no "S" after the row, -1 outside the sheet).
 Int FormulaCellIndex(TextView address);

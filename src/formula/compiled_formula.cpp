@@ -168,9 +168,8 @@ bool RunOnNumbers(const FormulaProgram& program, TextView formula, Int self, dou
                     break;
                 }
             }
-            const FormulaCell cell = ReadFormulaCell(self + step.Cell);
-            if (!cell.Contents || cell.IsText) return false;
-            stack[top++] = cell.Number;
+            if (!ReadFormulaNumber(self + step.Cell, stack[top])) return false;
+            ++top;
             break;
         }
         case StepKind::Sign: stack[top - 1] = -stack[top - 1]; break;

@@ -98,7 +98,6 @@ ProgramState<std::function<void()>> redrawHook{KeptThroughResets};
 
 std::function<void()>& RedrawWholeScreenHook() { return *redrawHook; }
 
-Int CellKind(Int attributes) { return GetField(attributes, KindShift, KindMask); }
 Int FontColor(Int attributes) { return GetField(attributes, FontColorShift, ColorMask); }
 Int BackgroundColor(Int attributes) { return GetField(attributes, BackgroundColorShift, ColorMask); }
 Int DisplayFormat(Int attributes) { return GetField(attributes, DisplayFormatShift, DisplayFormatMask); }

@@ -5,6 +5,7 @@
 // so nothing here is locked.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -114,8 +115,9 @@ inline CalculationState& Calculation() { return *calculation_detail::State; }
 std::function<void()>& RedrawWholeScreenHook();
 
 // Attribute word fields. The setters store the value masked to its field
-// and clear bit 63, which a word read from a file may carry.
-Int CellKind(Int attributes);
+// and clear bit 63, which a word read from a file may carry. The kind,
+// read for every cell a formula names, is the word's lowest byte.
+inline Int CellKind(Int attributes) { return static_cast<Int>(static_cast<std::uint64_t>(attributes) & 0xFF); }
 Int FontColor(Int attributes);
 Int BackgroundColor(Int attributes);
 Int DisplayFormat(Int attributes);

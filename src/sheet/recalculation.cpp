@@ -314,8 +314,8 @@ void RecalculationCellChanging(CellField field, std::size_t index) {
 }
 
 double CellNumber(Int index) {
-    Fit();
     RecalculationState& r = R();
+    if (At(index) >= r.Cells.size()) Fit();
     CellState& cell = r.Cells[At(index)];
     if (cell.NumberKnown == Known::Nothing) {
         cell.Number = TextToNumber(C().CellText[At(index)]);
@@ -324,10 +324,11 @@ double CellNumber(Int index) {
     return cell.Number;
 }
 
-void ComputeCell(Int index) {
+namespace {
+
+// ComputeCell of a formula cell of a sheet the kept arrays fit.
+void Compute(Int index) {
     CalculationState& c = C();
-    if (index < 0 || At(index) >= CellCount() || !HasFormula(index)) return;
-    Fit();
     c.ComputingCell = index;
     const parser_UniversalType& value = parser_Run(ProgramOf(index), c.CellFormula[At(index)], index);
     const ParserState& parser = Parser();
@@ -353,10 +354,19 @@ void ComputeCell(Int index) {
     ++R().Report.Computed;
 }
 
+}  // namespace
+
+void ComputeCell(Int index) {
+    if (index < 0 || At(index) >= CellCount() || !HasFormula(index)) return;
+    Fit();
+    Compute(index);
+}
+
 void RecalculateCells() {
     R().Report = {};
     EnsureOrder();
-    for (const Int index : R().Order) ComputeCell(index);
+    Fit();
+    for (const Int index : R().Order) Compute(index);
     Finish();
 }
 
@@ -388,7 +398,7 @@ void RecalculateChanged() {
     std::sort(places.begin(), places.end());
     for (const Int place : places) {
         r.Due[At(place)] = 0;
-        ComputeCell(r.Order[At(place)]);
+        Compute(r.Order[At(place)]);
     }
     Finish();
 }
@@ -412,15 +422,30 @@ Int OutcomeToCellText(const FormulaOutcome& outcome, Int previousKind, Text& cel
 
 // --- what formulas read -----------------------------------------------------------
 
+namespace {
+
+// Whether formulas may read the cell. The arrays are compared too, so a
+// sheet that was never cleared is never read past its end.
+bool Readable(const CalculationState& calc, Int index) {
+    const auto stored = static_cast<Int>(std::min(calc.CellText.size(), calc.CellAttributes.size()));
+    return index >= 0 && index < calc.RowCount * calc.ColumnCount && index < stored;
+}
+
+}  // namespace
+
 FormulaCell ReadFormulaCell(Int index) {
     const CalculationState& calc = Calculation();
-    // The arrays are compared too, so a sheet that was never cleared is
-    // never read past its end.
-    const auto stored = static_cast<Int>(std::min(calc.CellText.size(), calc.CellAttributes.size()));
-    if (index < 0 || index >= calc.RowCount * calc.ColumnCount || index >= stored) return {};
+    if (!Readable(calc, index)) return {};
     const auto i = static_cast<std::size_t>(index);
     const bool text = CellKind(calc.CellAttributes[i]) == CellKindText;
     return {&calc.CellText[i], text, text ? 0 : CellNumber(index)};
+}
+
+bool ReadFormulaNumber(Int index, double& number) {
+    const CalculationState& calc = Calculation();
+    if (!Readable(calc, index) || CellKind(calc.CellAttributes[At(index)]) == CellKindText) return false;
+    number = CellNumber(index);
+    return true;
 }
 
 Int FormulaCellIndex(TextView address) { return CellIndexFromAddress(address); }
