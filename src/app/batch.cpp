@@ -17,6 +17,7 @@
 #include "sheet/calculation_file.h"
 #include "sheet/cell_editing.h"
 #include "sheet/exchange_text.h"
+#include "sheet/recalculation.h"
 #include "workbook/csv_file.h"
 #include "workbook/workbook_files.h"
 
@@ -104,6 +105,8 @@ int ExportCalculation(const std::string& in, const std::string& out) {
     // reuse its memory instead of touching new pages.
     std::string().swap(file);
     RecalculateCells();
+    // Computed once: what passes keep goes too, and the file written reuses it.
+    ForgetRecalculation();
     // Standard output gets tab-separated text, as a .txt file does; any
     // other name than the formats' keeps the exchange text of the file menu.
     const WorkbookFormat format = out == "-" ? WorkbookFormat::TabText : FormatOfPath(out);

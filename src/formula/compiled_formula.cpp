@@ -94,7 +94,10 @@ void FindAddressNames(TextView formula, std::vector<AddressName>& names) {
         }
         std::size_t end = i + 1;
         while (end < formula.size() && IsNameByte(formula[end])) ++end;
-        if (const Int cell = FormulaCellIndex(formula.subspan(i, end - i)); cell >= 0) names.push_back({i, end, cell});
+        // Only a name starting with "Z" can address a cell.
+        const bool z = formula[i] == 'Z' || formula[i] == 'z';
+        if (const Int cell = z ? FormulaCellIndex(formula.subspan(i, end - i)) : -2; cell >= 0)
+            names.push_back({i, end, cell});
         i = end;
     }
 }

@@ -146,8 +146,37 @@ std::size_t DecimalLength(Int value) {
 
 }  // namespace
 
+namespace {
+
+// Up to eight digits from `i` on, as a number; -1 for none or more.
+Int ShortNumber(TextView text, std::size_t& i) {
+    const std::size_t from = i;
+    Int value = 0;
+    while (i < text.size() && IsDigit(text[i]) && i - from < 9) value = value * 10 + (text[i++] - '0');
+    return i == from || i - from > 8 ? -1 : value;
+}
+
+// The usual form of an address, "Z" digits without a leading zero, "S" and
+// digits, read in one go (formulas name cells by the hundred thousand);
+// false for any other form, which the full reading takes.
+bool PlainAddress(TextView address, Int& row, Int& column) {
+    std::size_t i = 1;
+    if (address.size() < 4 || address[1] == '0' || (row = ShortNumber(address, i)) < 0) return false;
+    if (i >= address.size() || (address[i] != 'S' && address[i] != 's')) return false;
+    ++i;
+    column = ShortNumber(address, i);
+    return column >= 0;
+}
+
+}  // namespace
+
 Int CellIndexFromAddress(TextView address) {
     if (address.empty() || (address[0] != 'Z' && address[0] != 'z')) return -2;
+    if (Int row = 0, column = 0; PlainAddress(address, row, column)) {
+        const CalculationState& calc = Calculation();
+        if (row < 1 || column < 1 || row > calc.RowCount || column > calc.ColumnCount) return -1;
+        return CellIndex(row, column);
+    }
     const Int row = ReadInteger(address, 1);
     // The S must follow the row as written back in plain decimal, which
     // rejects leading zeros and spaces.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -41,8 +42,18 @@ Text Slice(TextView line, std::size_t from, std::size_t to) {
     return Text(std::vector<UInt8>(part.begin(), part.end()));
 }
 
+// memchr: the library's search is many times faster over a file's lines.
 std::size_t Find(TextView line, UInt8 code) {
-    return static_cast<std::size_t>(std::find(line.begin(), line.end(), code) - line.begin());
+    if (line.empty()) return 0;
+    const void* found = std::memchr(line.data(), code, line.size());
+    return found ? static_cast<std::size_t>(static_cast<const UInt8*>(found) - line.data()) : line.size();
+}
+
+// Whether every byte is ASCII, tested a word at a time by the compiler.
+bool IsAscii(std::string_view text) {
+    unsigned char any = 0;
+    for (const char c : text) any |= static_cast<unsigned char>(c);
+    return any < 0x80;
 }
 
 struct WidthLine {
@@ -203,6 +214,7 @@ void AppendCalculationCode(Text& codes, char32_t s) {
 }
 
 Text CalculationCodes(std::string_view text) {
+    if (IsAscii(text)) return Text(std::vector<UInt8>(text.begin(), text.end()));  // nearly every entry
     Text codes;
     codes.Elements.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {

@@ -30,13 +30,12 @@ using PerCell = std::vector<T>;
 // cell shows since. Any change to the cell's text or attributes forgets it.
 enum class Known : UInt8 { Nothing, Number, ShownReal };
 
-// What is kept of each cell: the program of its formula (none until
-// compiled), the number its text stands for (when known), and its place in
-// the order of a pass (-1: no formula; while the order is found, its node).
+// What is kept of each cell, in 16 bytes: the number its text stands for
+// (when known) and the program of its formula (an index into Owned; -1
+// until compiled).
 struct CellState {
-    const FormulaProgram* Program = nullptr;
     double Number = 0;
-    Cell Place = -1;
+    Cell Program = -1;
     Known NumberKnown = Known::Nothing;
 };
 
@@ -44,13 +43,17 @@ struct RecalculationState {
     PerCell<CellState> Cells;
     // Every program, and those shared by formulas of one shape by shape key.
     std::vector<std::unique_ptr<const FormulaProgram>> Owned;
-    std::unordered_map<std::string, const FormulaProgram*> Shapes;
+    std::unordered_map<std::string, Cell> Shapes;
 
     // The formula cells in the order of a pass, each cell's place in it (-1
-    // for no formula), and for each cell the formula cells that name it
-    // (Dependents[DependentStart[c]] up to DependentStart[c + 1]).
+    // for no formula; while the order is found, its node), and for each
+    // cell the formula cells that name it (Dependents[DependentStart[c]] up
+    // to DependentStart[c + 1]), found at the first pass of changes only:
+    // loading, ^^ and --export never need them.
     bool OrderValid = false;
     PerCell<Cell> Order;
+    PerCell<Cell> Places;
+    bool DependentsFound = false;
     PerCell<Cell> DependentStart;
     PerCell<Cell> Dependents;
     std::vector<Cell> VolatileCells;  // formulas computed in every pass
@@ -83,18 +86,20 @@ void Fit() {
 // of a shape seen before takes that shape's program.
 const FormulaProgram& ProgramOf(Int index) {
     RecalculationState& r = R();
-    const FormulaProgram*& program = r.Cells[At(index)].Program;
-    if (program) return *program;
-    const TextView formula = C().CellFormula[At(index)];
-    thread_local std::string key;
-    parser_ShapeKey(formula, index, key);
-    if (const auto found = r.Shapes.find(key); found != r.Shapes.end()) {
-        program = found->second;
-        return *program;
+    Cell& program = r.Cells[At(index)].Program;
+    if (program < 0) {
+        const TextView formula = C().CellFormula[At(index)];
+        thread_local std::string key;
+        parser_ShapeKey(formula, index, key);
+        if (const auto found = r.Shapes.find(key); found != r.Shapes.end()) {
+            program = found->second;
+        } else {
+            program = static_cast<Cell>(r.Owned.size());
+            r.Owned.push_back(std::make_unique<const FormulaProgram>(parser_Compile(formula, index)));
+            if (r.Owned.back()->Shareable) r.Shapes.emplace(key, program);
+        }
     }
-    program = r.Owned.emplace_back(std::make_unique<const FormulaProgram>(parser_Compile(formula, index))).get();
-    if (program->Shareable) r.Shapes.emplace(key, program);
-    return *program;
+    return *r.Owned[At(program)];
 }
 
 // Equal to the bit, so that 0 and -0 (shown "0" and "-0") differ.
@@ -209,12 +214,12 @@ std::vector<Cell> NodeOrder(const Lists& before) {
 // One stage's formula cells (in cell order) in the order of a pass. Where
 // every formula names only earlier formulas of the stage, that is cell
 // order itself, found without building anything.
-std::vector<Cell> StageOrder(const std::vector<Cell>& cells, const PerCell<CellState>& nodeOf) {
+std::vector<Cell> StageOrder(std::vector<Cell> cells, const PerCell<Cell>& nodeOf) {
     // What node i names among the stage's nodes, each in turn.
     const auto forNamed = [&](auto visit) {
         for (std::size_t i = 0; i < cells.size(); ++i)
             for (const Int offset : ProgramOf(cells[i]).References)
-                if (const Int node = nodeOf[At(cells[i] + offset)].Place; node >= 0) visit(static_cast<Int>(i), node);
+                if (const Int node = nodeOf[At(cells[i] + offset)]; node >= 0) visit(static_cast<Int>(i), node);
     };
     bool backwards = true;
     forNamed([&](Int i, Int node) { backwards = backwards && node < i; });
@@ -233,8 +238,8 @@ void BuildOrder() {
     r.OrderMatters = false;
     r.Order.clear();
     r.VolatileCells.clear();
-    r.DependentStart.clear();
-    r.Dependents.clear();
+    r.Places.clear();
+    r.DependentsFound = false;
     r.OrderValid = true;
     const auto formula = std::find_if(C().CellFormula.begin(), C().CellFormula.end(), [](const Text& f) { return !f.Empty(); });
     // A sheet without formulas needs nothing kept.
@@ -246,30 +251,39 @@ void BuildOrder() {
         r.OrderMatters = r.OrderMatters || program.OrderMatters;
         stages[program.ReadsAnyCell ? 1 : 0].push_back(index);
     }
-    // Each stage's node numbers, in Place until the order is known.
-    for (CellState& cell : r.Cells) cell.Place = -1;
-    for (const std::vector<Cell>& stage : stages) {
-        for (std::size_t i = 0; i < stage.size(); ++i) r.Cells[At(stage[i])].Place = static_cast<Cell>(i);
-        const std::vector<Cell> order = StageOrder(stage, r.Cells);
-        for (const Int cell : stage) r.Cells[At(cell)].Place = -1;
-        r.Order.insert(r.Order.end(), order.begin(), order.end());
+    // Each stage's node numbers, in Places until the order is known.
+    r.Places.assign(At(cells), -1);
+    for (std::vector<Cell>& stage : stages) {
+        for (std::size_t i = 0; i < stage.size(); ++i) r.Places[At(stage[i])] = static_cast<Cell>(i);
+        std::vector<Cell> order = StageOrder(std::move(stage), r.Places);
+        for (const Int cell : order) r.Places[At(cell)] = -1;  // the same cells, in order
+        if (r.Order.empty()) r.Order = std::move(order);
+        else r.Order.insert(r.Order.end(), order.begin(), order.end());
     }
-    for (std::size_t i = 0; i < r.Order.size(); ++i) {
-        r.Cells[At(r.Order[i])].Place = static_cast<Cell>(i);
-        if (ProgramOf(r.Order[i]).Volatile) r.VolatileCells.push_back(r.Order[i]);
-    }
+    for (const Int cell : r.Order)
+        if (ProgramOf(cell).Volatile) r.VolatileCells.push_back(cell);
+    // The places are found again with the dependents, when an edit needs them.
+    PerCell<Cell>().swap(r.Places);
+    r.OrderValid = true;
+    r.Report.Rebuilt = true;
+}
+
+// Who names each cell: counted, then filled in.
+void FindDependents() {
+    RecalculationState& r = R();
+    const std::size_t cells = CellCount();
     r.Due.assign(r.Order.size(), 0);
-    // Who names each cell: counted, then filled in.
-    r.DependentStart.assign(At(cells) + 1, 0);
+    r.Places.assign(cells, -1);
+    for (std::size_t i = 0; i < r.Order.size(); ++i) r.Places[At(r.Order[i])] = static_cast<Cell>(i);
+    r.DependentStart.assign(cells + 1, 0);
     for (const Int f : r.Order)
         for (const Int offset : ProgramOf(f).References) ++r.DependentStart[At(f + offset) + 1];
-    for (std::size_t c = 0; c < At(cells); ++c) r.DependentStart[c + 1] += r.DependentStart[c];
+    for (std::size_t c = 0; c < cells; ++c) r.DependentStart[c + 1] += r.DependentStart[c];
     r.Dependents.resize(At(r.DependentStart.back()));
     std::vector<Cell> fill(r.DependentStart.begin(), r.DependentStart.end() - 1);
     for (const Int f : r.Order)
         for (const Int offset : ProgramOf(f).References) r.Dependents[At(fill[At(f + offset)]++)] = f;
-    r.OrderValid = true;
-    r.Report.Rebuilt = true;
+    r.DependentsFound = true;
 }
 
 void EnsureOrder() {
@@ -286,6 +300,8 @@ void Finish() {
 
 }  // namespace
 
+void ForgetRecalculation() { *state = RecalculationState{}; }
+
 void RecalculationCellChanging(CellField field, std::size_t index) {
     RecalculationState& r = R();
     if (index == AllCells) {
@@ -299,7 +315,7 @@ void RecalculationCellChanging(CellField field, std::size_t index) {
     // Nothing is kept of a sheet that never had a formula or a number read.
     const bool kept = index < r.Cells.size();
     if (field == CellField::Formula) {
-        if (kept) r.Cells[index].Program = nullptr;
+        if (kept) r.Cells[index].Program = -1;
         r.OrderValid = false;
     } else if (kept) {
         r.Cells[index].NumberKnown = Known::Nothing;
@@ -364,8 +380,8 @@ void ComputeCell(Int index) {
 
 void RecalculateCells() {
     R().Report = {};
+    // With an order of formulas, the kept arrays fit the sheet (EnsureOrder).
     EnsureOrder();
-    Fit();
     for (const Int index : R().Order) Compute(index);
     Finish();
 }
@@ -376,11 +392,12 @@ void RecalculateChanged() {
     RecalculationState& r = R();
     if (r.AllChanged || r.OrderMatters) return RecalculateCells();
     if (r.Order.empty()) return Finish();
+    if (!r.DependentsFound) FindDependents();
     // What the changed cells reach through the formulas naming them, and the
     // formulas that give another value at each run, in the order of a pass.
     std::vector<Cell> places, work;
     const auto reach = [&](Int cell) {
-        const Int place = r.Cells[At(cell)].Place;
+        const Int place = r.Places[At(cell)];
         if (place >= 0) {
             if (r.Due[At(place)]) return;
             r.Due[At(place)] = 1;

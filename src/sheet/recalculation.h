@@ -32,6 +32,10 @@ void RecalculateCells();
 // before, is computed whole.
 void RecalculateChanged();
 
+// Hands back what passes keep (programs, numbers, the order), which the
+// next pass finds anew: for a run that computes the sheet only once.
+void ForgetRecalculation();
+
 // Before a cell (or every cell) changes: what is kept of it goes.
 void RecalculationCellChanging(CellField field, std::size_t index);
 
