@@ -95,11 +95,12 @@ bool ReadBlocks(const std::string& path, std::uint64_t limit, std::size_t block,
     }
 }
 
-// The whole file, up to `limit` bytes, read in one go where it can.
+// The whole file, up to `limit` bytes, into one string of its size.
 bool ReadWhole(const std::string& path, std::uint64_t limit, std::string& out) {
     out.clear();
     std::uint64_t size = 0;
-    return ReadBlocks(path, limit, std::size_t{1} << 20, [&](std::string_view part) {
+    // Blocks of 64 KB: a larger buffer only touches more pages.
+    return ReadBlocks(path, limit, std::size_t{1} << 16, [&](std::string_view part) {
         if (out.empty()) out.reserve(static_cast<std::size_t>(size));
         out.append(part);
     }, size);

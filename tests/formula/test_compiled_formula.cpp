@@ -14,6 +14,7 @@
 #include "formula/builtins.h"
 #include "formula/evaluator.h"
 #include "formula/parser_state.h"
+#include "formula/variables.h"
 #include "formula_fixture.h"
 #include "sheet/calculation.h"
 
@@ -97,6 +98,12 @@ TEST_F(CompiledFormulaTest, RandomFormulasComputeAsTheEvaluatorReadsThem) {
         for (int k = 1 + static_cast<int>(random() % 12); k > 0; --k) body += pieces[random() % pieces.size()];
         ExpectCompiledAgrees(body, static_cast<Int>(random() % 99'900));
     }
+    // Plain arithmetic: a text cell or a division by zero ends in the full
+    // run's error, and a variable named like a cell comes before the cell.
+    for (const char* body : {"Z1S1/0", "Z1S2*2", "-Z1S1^2-Z999S100/Z1S1", "(Z1S1+1)*(Z1S1-1)"})
+        ExpectCompiledAgrees(body, 7);
+    parser_StoreNumericVariable(Text::FromBytes("Z1S1"), 7);
+    ExpectCompiledAgrees("Z1S1*2+Z999S100", 7);
     // Past the nesting limit, and a limit of text.
     ExpectCompiledAgrees(std::string(300, '(') + "1" + std::string(300, ')'), 5);
     ExpectCompiledAgrees("Repeat$(\"ab\", 600000) + Repeat$(\"ab\", 600000)", 5);
