@@ -196,7 +196,10 @@ std::size_t WriteShortDecimal(double value, char* out) {
 }
 
 void AssignFormulaNumberText(Text& text, double value) {
-    const auto assign = [&text](std::string_view ascii) { text.Elements.assign(ascii.begin(), ascii.end()); };
+    const auto assign = [&text](std::string_view ascii) {
+        const auto* codes = reinterpret_cast<const UInt8*>(ascii.data());
+        text.Elements.assign(codes, codes + ascii.size());
+    };
     if (std::isnan(value)) return assign("nan");
     if (std::isinf(value)) return assign(value < 0 ? "-inf" : "inf");
     char digits[48];

@@ -27,7 +27,11 @@ struct Text {
     Text(std::initializer_list<UInt8> codes) : Elements(codes) {}
     explicit Text(std::vector<UInt8> codes) : Elements(std::move(codes)) {}
     // Each byte of the view becomes one code.
-    static Text FromBytes(std::string_view bytes) { return Text(std::vector<UInt8>(bytes.begin(), bytes.end())); }
+    static Text FromBytes(std::string_view bytes) {
+        // As bytes, so that the copy is one memmove rather than a loop of conversions.
+        const auto* codes = reinterpret_cast<const UInt8*>(bytes.data());
+        return Text(std::vector<UInt8>(codes, codes + bytes.size()));
+    }
 
     // Implicit, so that every reader taking a view also takes a Text.
     operator TextView() const { return Elements; }  // NOLINT(google-explicit-constructor)

@@ -49,11 +49,16 @@ std::size_t Find(TextView line, UInt8 code) {
     return found ? static_cast<std::size_t>(static_cast<const UInt8*>(found) - line.data()) : line.size();
 }
 
-// Whether every byte is ASCII, tested a word at a time by the compiler.
+// Whether every byte is ASCII, tested eight bytes at a time.
 bool IsAscii(std::string_view text) {
-    unsigned char any = 0;
-    for (const char c : text) any |= static_cast<unsigned char>(c);
-    return any < 0x80;
+    std::uint64_t any = 0;
+    std::size_t i = 0;
+    for (std::uint64_t eight = 0; i + 8 <= text.size(); i += 8) {
+        std::memcpy(&eight, text.data() + i, 8);
+        any |= eight;
+    }
+    for (; i < text.size(); ++i) any |= static_cast<unsigned char>(text[i]);
+    return (any & 0x8080808080808080) == 0;
 }
 
 struct WidthLine {
@@ -183,11 +188,15 @@ String CalculationFileText(const Text& codes) {
     String text;
     text.reserve(codes.Size() + codes.Size() / 8);
     for (std::size_t i = 0; i < codes.Size(); ++i) {
-        const UInt8 code = codes[i];
-        if (code < 0x80 && code != EscapeCode) {
-            text += static_cast<char>(code);  // most of a file, kept fast
+        // Runs of ASCII, most of a file, are appended whole.
+        std::size_t end = i;
+        while (end < codes.Size() && codes[end] < 0x80 && codes[end] != EscapeCode) ++end;
+        if (end > i) {
+            text.append(reinterpret_cast<const char*>(codes.Elements.data() + i), end - i);
+            i = end - 1;
             continue;
         }
+        const UInt8 code = codes[i];
         const Int escaped = EscapedCharacter(codes, i);
         if (escaped < 0) {
             AppendUtf8(text, code);
@@ -214,7 +223,10 @@ void AppendCalculationCode(Text& codes, char32_t s) {
 }
 
 Text CalculationCodes(std::string_view text) {
-    if (IsAscii(text)) return Text(std::vector<UInt8>(text.begin(), text.end()));  // nearly every entry
+    if (IsAscii(text)) {  // nearly every entry, copied whole
+        const auto* bytes = reinterpret_cast<const UInt8*>(text.data());
+        return Text(std::vector<UInt8>(bytes, bytes + text.size()));
+    }
     Text codes;
     codes.Elements.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
