@@ -85,20 +85,15 @@ struct AddressName {
 bool IsNameByte(UInt8 code) { return parser_IsNameCharacter(code); }
 
 // Every name of the formula that addresses a cell, as the parser reads names.
+// Only a name starting with "Z" can: the scan stops at those alone.
 void FindAddressNames(TextView formula, std::vector<AddressName>& names) {
     names.clear();
-    for (std::size_t i = 1; i < formula.size();) {
-        if (!parser_IsNameStart(formula[i]) || IsNameByte(formula[i - 1])) {
-            ++i;
-            continue;
-        }
+    for (std::size_t i = 1; i < formula.size(); ++i) {
+        if ((formula[i] != 'Z' && formula[i] != 'z') || IsNameByte(formula[i - 1])) continue;
         std::size_t end = i + 1;
         while (end < formula.size() && IsNameByte(formula[end])) ++end;
-        // Only a name starting with "Z" can address a cell.
-        const bool z = formula[i] == 'Z' || formula[i] == 'z';
-        if (const Int cell = z ? FormulaCellIndex(formula.subspan(i, end - i)) : -2; cell >= 0)
-            names.push_back({i, end, cell});
-        i = end;
+        if (const Int cell = FormulaCellIndex(formula.subspan(i, end - i)); cell >= 0) names.push_back({i, end, cell});
+        i = end - 1;
     }
 }
 
