@@ -57,7 +57,7 @@ TEST_F(RecalculationTest, CirclesMoveOneStepAPass) {
 // IndCell may read any cell: its formulas come after all others; a formula
 // naming such a cell reads its value from before the pass.
 TEST_F(RecalculationTest, IndCellFormulasComeLast) {
-    Put(1, 1, "=IndCell(Index(\"Z1S3\"))+1"), Put(1, 2, "=Z1S1*10"), Put(1, 3, "=Z1S4+1"), Put(1, 4, "7");
+    Put(1, 1, "=IndCell(Index(\"Z1S3\"))+1"), Put(1, 2, "=Abs(Z1S1)*10"), Put(1, 3, "=Z1S4+1"), Put(1, 4, "7");
     RecalculateCells();
     EXPECT_EQ(At(1, 1) + " " + At(1, 2) + " " + At(1, 3), "9 0 8");
     RecalculateCells();
@@ -68,17 +68,17 @@ TEST_F(RecalculationTest, IndCellFormulasComeLast) {
 // plus what gives another value each time, and agrees with a full pass.
 TEST_F(RecalculationTest, APassOfChangesComputesWhatDependsOnThem) {
     for (Int row = 2; row <= 999; ++row) Put(row, 1, "=Z" + std::to_string(row - 1) + "S1+1");
-    Put(1, 1, "5"), Put(1, 2, "=Rnd(0)"), Put(5, 5, "=Z7S7*2"), Put(7, 7, "3");
+    Put(1, 1, "5"), Put(1, 2, "=Rnd(0)"), Put(1, 3, "=UniqueID"), Put(5, 5, "=Z7S7*2"), Put(7, 7, "3");
     RecalculateCells();
-    EXPECT_EQ(LastRecalculation().Computed, 1000);
+    EXPECT_EQ(LastRecalculation().Computed, 1001);
     EnterCell(1, 1, Text::FromBytes("6"));
     RecalculateChanged();
-    EXPECT_EQ(LastRecalculation().Computed, 999);  // the column and Rnd
+    EXPECT_EQ(LastRecalculation().Computed, 1000);  // the column, Rnd and UniqueID
     EXPECT_EQ(At(999, 1) + " " + At(5, 5), "1004 6");
     EnterCell(7, 7, Text::FromBytes("4"));
     EnterCell(9, 9, Text::FromBytes("lonely"));
     RecalculateChanged();
-    EXPECT_EQ(LastRecalculation().Computed, 2);
+    EXPECT_EQ(LastRecalculation().Computed, 3);
     EXPECT_FALSE(LastRecalculation().Rebuilt);
     EXPECT_EQ(At(5, 5), "8");
     // With Var in the sheet, what a formula computes depends on all before
@@ -86,7 +86,7 @@ TEST_F(RecalculationTest, APassOfChangesComputesWhatDependsOnThem) {
     Put(20, 20, "=Var(\"x\", Z1S1)");
     EnterCell(9, 9, Text::FromBytes("again"));
     RecalculateChanged();
-    EXPECT_EQ(LastRecalculation().Computed, 1001);
+    EXPECT_EQ(LastRecalculation().Computed, 1002);
 }
 
 // Formulas of one shape share a program; the number beside each text is
