@@ -52,6 +52,9 @@ struct RecalculationState {
     // loading, ^^ and --export never need them.
     bool OrderValid = false;
     PerCell<Cell> Order;
+    // The order is cell order, and Order is left empty until an edit needs
+    // it: a sheet computed once (an export) keeps the memory.
+    bool CellOrder = false;
     PerCell<Cell> Places;
     bool DependentsFound = false;
     PerCell<Cell> DependentStart;
@@ -237,6 +240,7 @@ void BuildOrder() {
     std::vector<Cell> stages[2];
     r.OrderMatters = false;
     r.Order.clear();
+    r.CellOrder = false;
     r.VolatileCells.clear();
     r.Places.clear();
     r.DependentsFound = false;
@@ -262,6 +266,11 @@ void BuildOrder() {
     }
     for (const Int cell : r.Order)
         if (ProgramOf(cell).Volatile) r.VolatileCells.push_back(cell);
+    // Each formula cell is in the order once: sorted, it is cell order.
+    if (std::is_sorted(r.Order.begin(), r.Order.end())) {
+        r.CellOrder = true;
+        PerCell<Cell>().swap(r.Order);
+    }
     // The places are found again with the dependents, when an edit needs them.
     PerCell<Cell>().swap(r.Places);
     r.OrderValid = true;
@@ -284,6 +293,27 @@ void FindDependents() {
     for (const Int f : r.Order)
         for (const Int offset : ProgramOf(f).References) r.Dependents[At(fill[At(f + offset)]++)] = f;
     r.DependentsFound = true;
+}
+
+// The formula cells in the order of a pass, each in turn.
+template <typename Visit>
+void ForEachInOrder(Visit visit) {
+    RecalculationState& r = R();
+    if (!r.CellOrder) {
+        for (const Int index : r.Order) visit(index);
+        return;
+    }
+    const auto cells = static_cast<Int>(CellCount());
+    for (Int index = 0; index < cells; ++index)
+        if (HasFormula(index)) visit(index);
+}
+
+// Order itself, for a pass of changes that looks places up in it.
+void KeepOrder() {
+    RecalculationState& r = R();
+    if (!r.CellOrder) return;
+    ForEachInOrder([&r](Int index) { r.Order.push_back(index); });
+    r.CellOrder = false;
 }
 
 void EnsureOrder() {
@@ -382,7 +412,7 @@ void RecalculateCells() {
     R().Report = {};
     // With an order of formulas, the kept arrays fit the sheet (EnsureOrder).
     EnsureOrder();
-    for (const Int index : R().Order) Compute(index);
+    ForEachInOrder(Compute);
     Finish();
 }
 
@@ -391,6 +421,7 @@ void RecalculateChanged() {
     EnsureOrder();
     RecalculationState& r = R();
     if (r.AllChanged || r.OrderMatters) return RecalculateCells();
+    KeepOrder();
     if (r.Order.empty()) return Finish();
     if (!r.DependentsFound) FindDependents();
     // What the changed cells reach through the formulas naming them, and the
