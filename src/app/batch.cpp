@@ -101,16 +101,17 @@ int ExportCalculation(const std::string& in, const std::string& out) {
     if (!DistinctFiles(in, out) || !ReadInput(in, file)) return 1;
     if (!IsCalculationText(file)) return Fail(in + " is not a Calculation file");
     CalculationFromText(file);
-    // Handed back before the sheet is computed and written, whose texts then
-    // reuse its memory instead of touching new pages.
+    // Handed back before the sheet is computed and written, so that the
+    // file's memory is not held on top of theirs.
     std::string().swap(file);
     RecalculateCells();
-    // Computed once: what passes keep goes too, and the file written reuses it.
-    ForgetRecalculation();
     // Standard output gets tab-separated text, as a .txt file does; any
     // other name than the formats' keeps the exchange text of the file menu.
     const WorkbookFormat format = out == "-" ? WorkbookFormat::TabText : FormatOfPath(out);
     if (format == WorkbookFormat::None) {
+        // The texts are all this needs: what passes keep goes, and the text
+        // written reuses its memory. (A workbook reads the kept numbers.)
+        ForgetRecalculation();
         Calculation().FormulasInsteadOfContents = false;
         return Write(ExportedText(), out);
     }
