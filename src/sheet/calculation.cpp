@@ -17,6 +17,7 @@ constexpr std::uint64_t KindMask = 0xFF;
 constexpr std::uint64_t ColorMask = 0xF;
 constexpr std::uint64_t DisplayFormatMask = 0xFF;
 constexpr std::uint64_t Bit63 = std::uint64_t{1} << 63;
+static_assert(KindShift == 0 && KindMask == 0xFF, "CellKind (calculation.h) reads the lowest byte");
 
 // Bit work on the unsigned pattern, because a word read from a file may be
 // negative.
@@ -143,10 +144,6 @@ std::size_t DecimalLength(Int value) {
     }
     return length;
 }
-
-}  // namespace
-
-namespace {
 
 // Up to eight digits from `i` on, as a number; -1 for none or more.
 Int ShortNumber(TextView text, std::size_t& i) {
