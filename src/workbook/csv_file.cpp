@@ -124,8 +124,9 @@ std::vector<std::size_t> FieldCounts(std::string_view text, char separator) {
     return counts;
 }
 
-// Lines that are each one number with a decimal comma (or one quoted
-// field): a column of numbers, not cells separated by commas.
+// Lines whose commas each stand in one number with a decimal comma (or in
+// one quoted field): a column of numbers, not cells separated by commas. A
+// line without a comma (a text such a column holds) tells nothing.
 bool DecimalCommaColumn(std::string_view text) {
     std::size_t start = 0;
     for (int line = 0; line < 20 && start < text.size(); ++line) {
@@ -133,7 +134,7 @@ bool DecimalCommaColumn(std::string_view text) {
         if (end == std::string_view::npos) end = text.size();
         const std::string_view field = text.substr(start, end - start);
         const bool oneQuoted = field.size() > 1 && field.front() == '"' && field.back() == '"';
-        if (!field.empty() && !oneQuoted && !FieldNumber(field, ';')) return false;
+        if (field.find(',') != std::string_view::npos && !oneQuoted && !FieldNumber(field, ';')) return false;
         start = text.find_first_not_of("\r\n", end);
         if (start == std::string_view::npos) break;
     }

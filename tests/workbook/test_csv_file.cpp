@@ -36,7 +36,7 @@ TEST_F(CsvTest, WritesGermanCsvAndPlainTabText) {
     EXPECT_EQ(TabTextFromTable(table), "Grüße\t\t2,5\n\t5\n\na;b \"c\"\n");
     // Read back as written, also where a comma could split every line alike (found by fuzzing).
     const std::string shapes[] = {"a;1,5\r\n2,5\r\n", "\xEF\xBB\xBFName;\"x\"\"\";1.2345\r\n\",0\"\r\n",
-                                  "1.23,\n\r4\t"};
+                                  "1.23,\n\r4\t", "\xEF\xBB\xBF" "2.234,\n\"M\xFC\r\n"};
     for (const std::string& csv : shapes) EXPECT_EQ(Cells(Read(CsvFromTable(Read(csv)))), Cells(Read(csv))) << csv;
     ClearCalculation();
     EXPECT_EQ(TabTextFromTable(TableFromCalculation()), "");
