@@ -200,6 +200,16 @@ private:
 Text CellsAsText(Int firstRow, Int firstColumn, Int lastRow, Int lastColumn) {
     const CalculationState& c = Calculation();
     Text out, waiting;  // separators wait for the next cell written
+    // Made once at about its size: growing a large text copies it over
+    // and over into memory touched for the first time.
+    std::size_t size = 0;
+    for (Int row = firstRow; row <= lastRow; ++row) {
+        for (Int column = firstColumn; column <= lastColumn; ++column) {
+            const auto at = static_cast<std::size_t>(CellIndex(row, column));
+            size += 1 + (c.CellAttributes[at] == DefaultCellAttributes ? 0 : Entry(c, at).Size() + 9);
+        }
+    }
+    out.Elements.reserve(size);
     for (Int row = firstRow; row <= lastRow; ++row) {
         for (Int column = firstColumn; column <= lastColumn; ++column) {
             const auto at = static_cast<std::size_t>(CellIndex(row, column));

@@ -245,12 +245,12 @@ void BuildOrder() {
     r.Places.clear();
     r.DependentsFound = false;
     r.OrderValid = true;
-    const auto formula = std::find_if(C().CellFormula.begin(), C().CellFormula.end(), [](const Text& f) { return !f.Empty(); });
     // A sheet without formulas needs nothing kept.
-    if (formula == C().CellFormula.end()) return;
+    if (C().CellFormula.NextFilled(0) == CellCount()) return;
     Fit();
-    for (Int index = static_cast<Int>(formula - C().CellFormula.begin()); index < cells; ++index) {
-        if (!HasFormula(index)) continue;
+    const CellArray<Text>& formulas = C().CellFormula;
+    for (std::size_t i = formulas.NextFilled(0); i < formulas.size(); i = formulas.NextFilled(i + 1)) {
+        const auto index = static_cast<Int>(i);
         const FormulaProgram& program = ProgramOf(index);
         r.OrderMatters = r.OrderMatters || program.OrderMatters;
         stages[program.ReadsAnyCell ? 1 : 0].push_back(index);
@@ -303,9 +303,9 @@ void ForEachInOrder(Visit visit) {
         for (const Int index : r.Order) visit(index);
         return;
     }
-    const auto cells = static_cast<Int>(CellCount());
-    for (Int index = 0; index < cells; ++index)
-        if (HasFormula(index)) visit(index);
+    const CellArray<Text>& formulas = C().CellFormula;
+    for (std::size_t i = formulas.NextFilled(0); i < formulas.size(); i = formulas.NextFilled(i + 1))
+        visit(static_cast<Int>(i));
 }
 
 // Order itself, for a pass of changes that looks places up in it.
