@@ -93,17 +93,34 @@ int Write(const std::string& text, const std::string& out) {
     return error == 0 ? 0 : Fail("cannot write " + out + ": " + std::strerror(error));
 }
 
+// The Calculation file into the sheet; false with a message. A UTF-8 file,
+// nearly every one, is read in blocks, line by line, so that it is never
+// held whole on top of the sheet made of it. Any other (Mac OS Roman, one
+// that cannot be read) is read again whole, which gives its message.
+bool ReadCalculation(const std::string& path) {
+    CalculationReader reader(ValidUtf8);
+    bool known = false, calculation = false;
+    if (ReadTextBlocks(path, std::size_t{1} << 16, [&](std::string_view block) { reader.Add(block); })) {
+        reader.Finish();
+        known = !reader.Stopped();
+        calculation = reader.IsCalculation();
+    }
+    if (!known) {
+        ClearCalculation();
+        std::string file;
+        if (!ReadInput(path, file)) return false;
+        calculation = IsCalculationText(file);
+        if (calculation) CalculationFromText(file);
+    }
+    if (!calculation) Fail(path + " is not a Calculation file");
+    return calculation;
+}
+
 }  // namespace
 
 int ExportCalculation(const std::string& in, const std::string& out) {
     Prepare();
-    std::string file;
-    if (!DistinctFiles(in, out) || !ReadInput(in, file)) return 1;
-    if (!IsCalculationText(file)) return Fail(in + " is not a Calculation file");
-    CalculationFromText(file);
-    // Handed back before the sheet is computed and written, so that the
-    // file's memory is not held on top of theirs.
-    std::string().swap(file);
+    if (!DistinctFiles(in, out) || !ReadCalculation(in)) return 1;
     RecalculateCells();
     // Standard output gets tab-separated text, as a .txt file does; any
     // other name than the formats' keeps the exchange text of the file menu.

@@ -398,6 +398,11 @@ bool getblocksfromfile(const std::string& path, std::size_t block, const std::fu
     return false;
 }
 
+bool ReadTextBlocks(const std::string& path, std::size_t block, const std::function<void(std::string_view)>& take) {
+    std::uint64_t size = 0;
+    return ReadBlocks(path, MaxTextFileBytes, block, take, size);
+}
+
 int createdirectory(const std::string& path) {
     std::error_code error;
     std::filesystem::create_directories(path, error);

@@ -73,6 +73,10 @@ std::vector<std::uint8_t> getbinaryfromfile(const std::string& path);
 // false, with getbinaryfromfile's log line, when it cannot be read (blocks
 // already taken stay taken).
 bool getblocksfromfile(const std::string& path, std::size_t block, const std::function<void(std::string_view)>& take);
+// As getblocksfromfile for a text file (up to MaxTextFileBytes), but quiet:
+// nothing is logged and LastFileError stays, for a caller that reads the
+// file the usual way when this gives false.
+bool ReadTextBlocks(const std::string& path, std::size_t block, const std::function<void(std::string_view)>& take);
 
 // 0 on success, -1 on failure; intermediate folders are created too.
 int createdirectory(const std::string& path);

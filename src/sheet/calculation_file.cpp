@@ -179,6 +179,38 @@ void CalculationFromText(const String& text) {
     });
 }
 
+void CalculationReader::Line(std::string_view line) {
+    if (stopped_ || !accept_(line)) {
+        stopped_ = true;
+        return;
+    }
+    blank_ = blank_ && line.find_first_not_of(" \t\n") == std::string_view::npos;
+    understood_ = ReadLine(TextView(reinterpret_cast<const UInt8*>(line.data()), line.size()), true) || understood_;
+}
+
+void CalculationReader::Add(std::string_view part) {
+    while (!stopped_) {
+        const std::size_t end = part.find(static_cast<char>(CarriageReturn));
+        if (end == std::string_view::npos) {
+            rest_.append(part);
+            return;
+        }
+        if (rest_.empty()) {
+            Line(part.substr(0, end));
+        } else {
+            rest_.append(part.substr(0, end));
+            Line(rest_);
+            rest_.clear();
+        }
+        part.remove_prefix(end + 1);
+    }
+}
+
+void CalculationReader::Finish() {
+    Line(rest_);
+    String().swap(rest_);
+}
+
 bool IsCalculationText(std::string_view text) {
     if (text.find_first_not_of(" \t\r\n") == std::string_view::npos) return true;
     return AnyLine(text, [](TextView line) { return ReadLine(line, false); });

@@ -17,6 +17,31 @@ void CalculationFromText(const String& text);
 // save would write over it.
 bool IsCalculationText(std::string_view text);
 
+// Reads a file's text handed over in parts, cut anywhere, as
+// CalculationFromText reads it whole: a large file need not be held in
+// memory at once. Each line is first shown to `accept`; once it says no,
+// the reader stops and Stopped() is true (the Calculation then holds what
+// was read before, and the caller should clear it).
+class CalculationReader {
+public:
+    explicit CalculationReader(bool (*accept)(std::string_view line)) : accept_(accept) {}
+    void Add(std::string_view part);
+    // The text after the last line end.
+    void Finish();
+    bool Stopped() const { return stopped_; }
+    // What IsCalculationText says of the whole text read.
+    bool IsCalculation() const { return understood_ || blank_; }
+
+private:
+    void Line(std::string_view line);
+
+    bool (*accept_)(std::string_view);
+    String rest_;  // a line cut by the end of a part
+    bool stopped_ = false;
+    bool understood_ = false;
+    bool blank_ = true;
+};
+
 // The codes as the file's UTF-8: each code the character of that number,
 // and an escaped character (27, four hexadecimal digits, 29) that one.
 String CalculationFileText(const Text& codes);

@@ -551,6 +551,17 @@ TEST_F(RunnerTest, BatchExportAndImport) {
     const auto [status, exported] = RunCommand(bin + " --export " + calc + " -");
     EXPECT_EQ(status, 0);
     EXPECT_EQ(exported, "2\t42\nGr\u00fc\u00dfe\n");  // tab-separated values, as cut and wc read them
+    // A file larger than a block of reading, with lines and umlauts cut by
+    // the blocks, reads as a whole; a Mac OS Roman one (ö, ß) as well.
+    std::string large, values;
+    for (int row = 1; row <= 999; ++row) {
+        const std::string entry = std::to_string(row) + " Gr\u00fc\u00dfe " + std::string(static_cast<std::size_t>(row % 97), 'x');
+        large += "Z" + std::to_string(row) + "S1:000000000000F002>" + entry + "\r";
+        values += entry + "\n";
+    }
+    EXPECT_EQ(RunCommand(bin + " --export " + File("large.calc", large) + " -"), std::pair(0, values));
+    EXPECT_EQ(RunCommand(bin + " --export " + File("roman.calc", "Z1S1:000000000000F002>Gr\x9a\xa7" "e\r") + " -", false),
+              std::pair(0, std::string("Gr\u00f6\u00dfe\n")));
     const std::string made = " '" + (dir / "out.calc").string() + "'";
     EXPECT_EQ(RunCommand(bin + " --import " + File("in.txt", "a\t=2*3\r\n\"x\ty\"") + made).first, 0);
     EXPECT_EQ(ReadAll(dir / "out.calc"),

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 
@@ -76,6 +77,26 @@ TEST_F(CalculationFileTest, ReaderSkipsWhatItDoesNotUnderstand) {
     EXPECT_EQ(S(c.CellText[At(1, 1)]) + S(c.CellText[At(2, 1)]), "");
 }
 
+// The reader in parts says of a text what the whole-text check says, and
+// stops at the first line it is told to refuse.
+TEST_F(CalculationFileTest, ReaderInPartsKnowsACalculationAndStops) {
+    for (const std::string text : {"", " \r\n\t\r", "kein Inhalt\r", "Brief\rS3:20", "x\rZ1S1:F002>a\r\r", "S\r3:20"}) {
+        ClearCalculation();
+        CalculationReader reader(ValidUtf8);
+        for (const char code : text) reader.Add(std::string_view(&code, 1));
+        reader.Finish();
+        EXPECT_EQ(reader.IsCalculation(), IsCalculationText(text)) << text;
+    }
+    ClearCalculation();
+    CalculationReader reader([](std::string_view line) { return !line.starts_with("Z2"); });
+    reader.Add("Z1S1:F002>a\rZ2S1:F002>b\rZ3");
+    reader.Add("S1:F002>c\r");
+    reader.Finish();
+    EXPECT_TRUE(reader.Stopped());
+    EXPECT_EQ(S(Calculation().CellText[At(1, 1)]) + S(Calculation().CellText[At(2, 1)]) +
+                  S(Calculation().CellText[At(3, 1)]), "a");
+}
+
 // Random Calculations (every code a cell can hold, umlauts, ß, characters
 // above 255, numbers, formulas, colours, formats, widths, and entries pasted
 // with quotes, tabs and line ends) survive a save to a real file and a load.
@@ -130,8 +151,23 @@ TEST_F(CalculationFileTest, RandomCalculationsSurviveAFileRoundTrip) {
         PasteCells(paste);
         const CalculationState saved = c;
         ASSERT_EQ(setstringtofile(CalculationFileText(CalculationToText()), path), 0);
-        Load(getstringfromfile(path));
+        const std::string file = getstringfromfile(path);
+        // Read in parts cut anywhere (inside a line, a line end or a
+        // character), the file gives what it gives read whole.
+        ClearCalculation();
+        CalculationReader reader(ValidUtf8);
+        for (std::size_t from = 0; from < file.size();) {
+            const std::size_t part = std::min<std::size_t>(file.size() - from, pick(3) == 0 ? 1 + pick(3) : pick(400));
+            reader.Add(std::string_view(file).substr(from, part));
+            from += part;
+        }
+        reader.Finish();
+        EXPECT_TRUE(!reader.Stopped() && reader.IsCalculation());
+        const CalculationState parts = c;
+        Load(file);
         EXPECT_EQ(LastFileEncoding(), "NSUTF8StringEncoding");
+        EXPECT_TRUE(c.ColumnWidth == parts.ColumnWidth && c.CellText == parts.CellText &&
+                    c.CellFormula == parts.CellFormula && c.CellAttributes == parts.CellAttributes) << round;
         ASSERT_EQ(c.ColumnWidth, saved.ColumnWidth) << round;
         for (std::size_t at = 0; at < c.CellText.size(); ++at) {
             // An untouched cell is not stored: it comes back empty.
