@@ -202,11 +202,12 @@ Text CellsAsText(Int firstRow, Int firstColumn, Int lastRow, Int lastColumn) {
     Text out, waiting;  // separators wait for the next cell written
     // Made once at about its size: growing a large text copies it over
     // and over into memory touched for the first time.
+    const std::size_t format = c.CopyFormats ? 9 : 0;  // the mark and eight hexadecimal digits
     std::size_t size = 0;
     for (Int row = firstRow; row <= lastRow; ++row) {
         for (Int column = firstColumn; column <= lastColumn; ++column) {
             const auto at = static_cast<std::size_t>(CellIndex(row, column));
-            size += 1 + (c.CellAttributes[at] == DefaultCellAttributes ? 0 : Entry(c, at).Size() + 9);
+            size += 1 + (c.CellAttributes[at] == DefaultCellAttributes ? 0 : Entry(c, at).Size() + format);
         }
     }
     out.Elements.reserve(size);
