@@ -37,13 +37,13 @@ void FillSheet() {
 
 void BM_CopySheet(benchmark::State& state) {
     FillSheet();
-    for (auto _ : state) benchmark::DoNotOptimize(CalculationFileText(SheetAsText()).size());
+    for (auto _ : state) benchmark::DoNotOptimize(SheetAsText().size());
 }
 BENCHMARK(BM_CopySheet)->Unit(benchmark::kMillisecond);
 
 void BM_PasteSheet(benchmark::State& state) {
     FillSheet();
-    const String text = CalculationFileText(SheetAsText());
+    const String text = SheetAsText();
     for (auto _ : state) {
         Calculation().CursorRow = Calculation().CursorColumn = 1;
         PasteText(text);

@@ -36,7 +36,7 @@ void SelectNothing() {
 }
 
 void CopySelection() {
-    if (SelectionValid()) SetPasteboardString(CalculationFileText(SelectionAsText()));
+    if (SelectionValid()) SetPasteboardString(SelectionAsText());
 }
 
 void CutSelection() {
@@ -79,7 +79,7 @@ constexpr MenuCommand Commands[] = {
 
 }  // namespace
 
-void CopySheetToPasteboard() { SetPasteboardString(CalculationFileText(SheetAsText())); }
+void CopySheetToPasteboard() { SetPasteboardString(SheetAsText()); }
 
 void TellLinesCut(const String& title, Int linesCut) {
     if (linesCut == 0) return;

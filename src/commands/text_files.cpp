@@ -19,7 +19,7 @@ String ExportedText() {
     CalculationState& c = Calculation();
     const bool formats = c.CopyFormats;
     c.CopyFormats = false;
-    String text = CalculationFileText(SheetAsText());
+    String text = SheetAsText();
     c.CopyFormats = formats;
     return text;
 }

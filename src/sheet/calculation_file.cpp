@@ -219,6 +219,11 @@ bool IsCalculationText(std::string_view text) {
 String CalculationFileText(const Text& codes) {
     String text;
     text.reserve(codes.Size() + codes.Size() / 8);
+    AppendCalculationFileText(text, codes);
+    return text;
+}
+
+void AppendCalculationFileText(String& text, const Text& codes) {
     for (std::size_t i = 0; i < codes.Size(); ++i) {
         // Runs of ASCII, most of a file, are appended whole.
         std::size_t end = i;
@@ -237,7 +242,6 @@ String CalculationFileText(const Text& codes) {
         AppendUtf8(text, static_cast<char32_t>(escaped));
         i += 5;
     }
-    return text;
 }
 
 void AppendCalculationCode(Text& codes, char32_t s) {

@@ -23,20 +23,21 @@ const Text& Entry(const CalculationState& c, std::size_t at) {
 // An entry that starts with a quote or holds a separator is written in
 // quotes, with its own quotes doubled, as spreadsheets do: it then comes
 // back as it went, in this program and in others.
-void AppendEntry(Text& out, const Text& entry) {
+void AppendEntry(String& out, const Text& entry) {
     const auto special = [](UInt8 code) { return code == Tab || code == LineFeed || code == CarriageReturn; };
     const bool quoted =
         !entry.Empty() && (entry[0] == Quote || std::any_of(entry.Elements.begin(), entry.Elements.end(), special));
     if (!quoted) {
-        out += entry;
+        AppendCalculationFileText(out, entry);
         return;
     }
-    out += static_cast<UInt8>(Quote);
+    Text inner{static_cast<UInt8>(Quote)};
     for (const UInt8 code : entry.Elements) {
-        if (code == Quote) out += code;
-        out += code;
+        if (code == Quote) inner += code;
+        inner += code;
     }
-    out += static_cast<UInt8>(Quote);
+    inner += static_cast<UInt8>(Quote);
+    AppendCalculationFileText(out, inner);
 }
 
 // The separators and the quote are ASCII, which never occurs inside the
@@ -197,9 +198,9 @@ private:
 
 }  // namespace
 
-Text CellsAsText(Int firstRow, Int firstColumn, Int lastRow, Int lastColumn) {
+String CellsAsText(Int firstRow, Int firstColumn, Int lastRow, Int lastColumn) {
     const CalculationState& c = Calculation();
-    Text out, waiting;  // separators wait for the next cell written
+    String out, waiting;  // separators wait for the next cell written
     // Made once at about its size: growing a large text copies it over
     // and over into memory touched for the first time.
     const std::size_t format = c.CopyFormats ? 9 : 0;  // the mark and eight hexadecimal digits
@@ -210,35 +211,35 @@ Text CellsAsText(Int firstRow, Int firstColumn, Int lastRow, Int lastColumn) {
             size += 1 + (c.CellAttributes[at] == DefaultCellAttributes ? 0 : Entry(c, at).Size() + format);
         }
     }
-    out.Elements.reserve(size);
+    out.reserve(size);
     for (Int row = firstRow; row <= lastRow; ++row) {
         for (Int column = firstColumn; column <= lastColumn; ++column) {
             const auto at = static_cast<std::size_t>(CellIndex(row, column));
             const Int attributes = c.CellAttributes[at];
             if (attributes != DefaultCellAttributes) {
                 out += waiting;
-                waiting.Elements.clear();
-                const Text& entry = Entry(c, at);
-                AppendEntry(out, entry);
+                waiting.clear();
+                AppendEntry(out, Entry(c, at));
                 if (c.CopyFormats) {
-                    out += FormatMark;
-                    AppendHexWord(out, FormulaKept(c, at, attributes));
+                    Text word{FormatMark};
+                    AppendHexWord(word, FormulaKept(c, at, attributes));
+                    AppendCalculationFileText(out, word);
                 }
             }
-            if (column != c.ColumnCount) waiting += static_cast<UInt8>(Tab);
+            if (column != c.ColumnCount) waiting += Tab;
         }
-        waiting += static_cast<UInt8>(CarriageReturn);
+        waiting += CarriageReturn;
     }
     return out;
 }
 
-Text SelectionAsText() {
+String SelectionAsText() {
     if (!SelectionValid()) return {};
     const CalculationState& c = Calculation();
     return CellsAsText(c.SelectionStartRow, c.SelectionStartColumn, c.SelectionEndRow, c.SelectionEndColumn);
 }
 
-Text SheetAsText() { return CellsAsText(1, 1, Calculation().RowCount, Calculation().ColumnCount); }
+String SheetAsText() { return CellsAsText(1, 1, Calculation().RowCount, Calculation().ColumnCount); }
 
 // Computed once all is in: a formula comes after the cells it names, pasted
 // before or after it.

@@ -12,10 +12,11 @@
 #include "runtime/text.h"
 #include "runtime/types.h"
 
-// The cells of the rectangle, the selection, or the whole sheet.
-Text CellsAsText(Int firstRow, Int firstColumn, Int lastRow, Int lastColumn);
-Text SelectionAsText();  // empty when the selection is not valid
-Text SheetAsText();
+// The cells of the rectangle, the selection, or the whole sheet, as UTF-8
+// (codes as a Calculation file writes them).
+String CellsAsText(Int firstRow, Int firstColumn, Int lastRow, Int lastColumn);
+String SelectionAsText();  // empty when the selection is not valid
+String SheetAsText();
 
 // What a paste left out: the lines that would have gone below the last row.
 struct PasteOutcome {

@@ -41,21 +41,21 @@ TEST_F(ExchangeTextTest, CopyWritesEntriesFormatsAndOnlyTheSeparatorsNeeded) {
     EditCell(1, 1, Text::FromBytes("=1+2"), false);
     EditCell(1, 2, Text::FromBytes("Text"), false);
     c.CopyFormats = false;
-    EXPECT_EQ(S(CellsAsText(1, 1, 1, 2)), "=1+2\tText");
+    EXPECT_EQ(CellsAsText(1, 1, 1, 2), "=1+2\tText");
     c.CopyFormats = true;  // a formula goes as one still to compute, its kind comes with the paste
-    EXPECT_EQ(S(CellsAsText(1, 1, 1, 1)), "=1+2\x03" "000000000000F001");
+    EXPECT_EQ(CellsAsText(1, 1, 1, 1), "=1+2\x03" "000000000000F001");
     c.CopyFormats = false;
-    EXPECT_EQ(S(CellsAsText(1, 1, 1, 1)), "=1+2");
+    EXPECT_EQ(CellsAsText(1, 1, 1, 1), "=1+2");
     c.FormulasInsteadOfContents = false;
-    EXPECT_EQ(S(CellsAsText(1, 1, 2, 2)), "3\tText");
+    EXPECT_EQ(CellsAsText(1, 1, 2, 2), "3\tText");
     c.CopyFormats = true;
-    EXPECT_EQ(S(CellsAsText(1, 2, 1, 2)), "Text\x03" "000000000000F002");
+    EXPECT_EQ(CellsAsText(1, 2, 1, 2), "Text\x03" "000000000000F002");
     // Rows above the last cell keep every separator; nothing trails it.
-    EXPECT_EQ(S(SheetAsText()), "3\x03" "000000000000F003\tText\x03" "000000000000F002");
+    EXPECT_EQ(SheetAsText(), "3\x03" "000000000000F003\tText\x03" "000000000000F002");
     c.CellAttributes.Set(Slot(1, 1), DefaultCellAttributes);
     c.CellAttributes.Set(Slot(1, 2), DefaultCellAttributes);
     EditCell(2, 3, Text::FromBytes("x"), false);
-    EXPECT_EQ(S(SheetAsText()), std::string(99, '\t') + "\r\t\tx\x03" "000000000000F002");
+    EXPECT_EQ(SheetAsText(), std::string(99, '\t') + "\r\t\tx\x03" "000000000000F002");
 }
 
 TEST_F(ExchangeTextTest, PasteLandsCellForCell) {
@@ -101,7 +101,7 @@ TEST_F(ExchangeTextTest, CopiedCellsComeBackWhereTheyArePasted) {
     c.CellAttributes.Set(Slot(6, 7), 0xF001);  // typed into a formula cell: a formula without its "="
     EditCell(6, 7, Text::FromBytes("42"), false);
     const CalculationState before = c;
-    PasteAt(101, 11, CalculationFileText(CellsAsText(1, 1, 6, 8)));  // as the pasteboard carries it
+    PasteAt(101, 11, CellsAsText(1, 1, 6, 8));  // as the pasteboard carries it
     for (Int row = 1; row <= 6; ++row) {
         for (Int column = 1; column <= 8; ++column) {
             SCOPED_TRACE(std::to_string(row) + "," + std::to_string(column));
