@@ -180,34 +180,49 @@ void CalculationFromText(const String& text) {
 }
 
 void CalculationReader::Line(std::string_view line) {
-    if (stopped_ || !accept_(line)) {
-        stopped_ = true;
-        return;
-    }
     blank_ = blank_ && line.find_first_not_of(" \t\n") == std::string_view::npos;
     understood_ = ReadLine(TextView(reinterpret_cast<const UInt8*>(line.data()), line.size()), true) || understood_;
 }
 
-void CalculationReader::Add(std::string_view part) {
-    while (!stopped_) {
-        const std::size_t end = part.find(static_cast<char>(CarriageReturn));
-        if (end == std::string_view::npos) {
-            rest_.append(part);
-            return;
-        }
-        if (rest_.empty()) {
-            Line(part.substr(0, end));
-        } else {
-            rest_.append(part.substr(0, end));
-            Line(rest_);
-            rest_.clear();
-        }
-        part.remove_prefix(end + 1);
+// Whole lines, shown to `accept` at once: checking a run of them costs
+// less than checking each one.
+void CalculationReader::Lines(std::string_view lines) {
+    if (stopped_ || !accept_(lines)) {
+        stopped_ = true;
+        return;
+    }
+    for (std::size_t start = 0;;) {
+        const std::size_t end = lines.find(static_cast<char>(CarriageReturn), start);
+        Line(lines.substr(start, end - start));
+        if (end == std::string_view::npos) return;
+        start = end + 1;
     }
 }
 
+void CalculationReader::Add(std::string_view part) {
+    if (stopped_) return;
+    const std::size_t last = part.rfind(static_cast<char>(CarriageReturn));
+    if (last == std::string_view::npos) {
+        rest_.append(part);
+        return;
+    }
+    // Whole lines up to the last line end; the first one may have begun in
+    // the part before.
+    std::string_view lines = part.substr(0, last);
+    bool more = true;
+    if (!rest_.empty()) {
+        const std::size_t end = lines.find(static_cast<char>(CarriageReturn));
+        rest_.append(lines.substr(0, end));
+        Lines(rest_);
+        more = end != std::string_view::npos;
+        if (more) lines.remove_prefix(end + 1);
+    }
+    if (more) Lines(lines);
+    rest_.assign(part.substr(last + 1));
+}
+
 void CalculationReader::Finish() {
-    Line(rest_);
+    Lines(rest_);
     String().swap(rest_);
 }
 

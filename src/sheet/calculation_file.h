@@ -19,9 +19,10 @@ bool IsCalculationText(std::string_view text);
 
 // Reads a file's text handed over in parts, cut anywhere, as
 // CalculationFromText reads it whole: a large file need not be held in
-// memory at once. Each line is first shown to `accept`; once it says no,
-// the reader stops and Stopped() is true (the Calculation then holds what
-// was read before, and the caller should clear it).
+// memory at once. Lines are first shown to `accept`, whole, one or more at
+// a time (with the line ends between them); once it says no, the reader
+// stops and Stopped() is true (the Calculation then holds what was read
+// before, and the caller should clear it).
 class CalculationReader {
 public:
     explicit CalculationReader(bool (*accept)(std::string_view line)) : accept_(accept) {}
@@ -33,6 +34,7 @@ public:
     bool IsCalculation() const { return understood_ || blank_; }
 
 private:
+    void Lines(std::string_view lines);
     void Line(std::string_view line);
 
     bool (*accept_)(std::string_view);

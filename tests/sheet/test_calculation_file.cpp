@@ -78,7 +78,7 @@ TEST_F(CalculationFileTest, ReaderSkipsWhatItDoesNotUnderstand) {
 }
 
 // The reader in parts says of a text what the whole-text check says, and
-// stops at the first line it is told to refuse.
+// stops at the first lines it is told to refuse.
 TEST_F(CalculationFileTest, ReaderInPartsKnowsACalculationAndStops) {
     for (const std::string text : {"", " \r\n\t\r", "kein Inhalt\r", "Brief\rS3:20", "x\rZ1S1:F002>a\r\r", "S\r3:20"}) {
         ClearCalculation();
@@ -88,8 +88,9 @@ TEST_F(CalculationFileTest, ReaderInPartsKnowsACalculationAndStops) {
         EXPECT_EQ(reader.IsCalculation(), IsCalculationText(text)) << text;
     }
     ClearCalculation();
-    CalculationReader reader([](std::string_view line) { return !line.starts_with("Z2"); });
-    reader.Add("Z1S1:F002>a\rZ2S1:F002>b\rZ3");
+    CalculationReader reader([](std::string_view lines) { return lines.find("Z2") == std::string_view::npos; });
+    reader.Add("Z1S1:F002>a\r");
+    reader.Add("Z2S1:F002>b\rZ3");
     reader.Add("S1:F002>c\r");
     reader.Finish();
     EXPECT_TRUE(reader.Stopped());
