@@ -68,8 +68,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         c.CopyFormats = formats;
         return CellsAsText(row, column, c.RowCount, c.ColumnCount);
     };
-    const Text entries = copy(false);
-    PasteAt(row, column, CalculationFileText(copy(true)));
+    const String entries = copy(false);
+    PasteAt(row, column, copy(true));
     if (copy(false) != entries) std::abort();
     c.CopyFormats = true;
     return 0;
