@@ -61,12 +61,12 @@ public:
     // The first cell at or after `from` that is not empty; size() when none is.
     std::size_t NextFilled(std::size_t from) const {
         for (std::size_t i = from; i < count_;) {
-            if (!blocks_[i >> BlockShift]) {
-                i = ((i >> BlockShift) + 1) << BlockShift;
-                continue;
+            const std::size_t next = (i | BlockMask) + 1;  // the next block's first cell
+            if (const T* block = blocks_[i >> BlockShift].get()) {
+                for (const std::size_t end = std::min(next, count_); i < end; ++i)
+                    if (!(block[i & BlockMask] == empty_)) return i;
             }
-            if (!((*this)[i] == empty_)) return i;
-            ++i;
+            i = next;
         }
         return count_;
     }
