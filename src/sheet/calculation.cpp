@@ -121,6 +121,19 @@ void AppendHexWord(Text& out, Int word) {
 Int HexValue(TextView digits) {
     std::uint64_t value = 0;
     const auto& table = Tools().HexValueTable;
+    // Sixteen digits, every attribute word the program writes, are read
+    // without a test after each one; any other character is seen at the end.
+    if (digits.size() == 16) {
+        Int seen = 0;
+#pragma GCC unroll 16
+        for (std::size_t k = 0; k < 16; ++k) {
+            const Int digit = table[digits[k]];
+            seen |= digit;
+            value = (value << 4) | static_cast<std::uint64_t>(digit & 15);
+        }
+        if (seen >= 0) return static_cast<Int>(value);
+        value = 0;
+    }
     for (const UInt8 code : digits) {
         const Int digit = table[code];
         if (digit < 0) break;

@@ -63,7 +63,7 @@ TEST_F(CalculationFileTest, ReaderSkipsWhatItDoesNotUnderstand) {
     Load(
         "S0:10\rS5:0\rS5:77\rS101:5\rZ1000S1:0000F002>a\rz1s1:0000F002>b\rX1:c\rohne Doppelpunkt\r\r"
         "Z1S1\rZ2S1:F002\rS3:76\rZ3S3:00000000000E000>\rZ4S4:0000f00gz>x\rZ5S5:>=1+2\rZ6S6:abc>>\r"
-        "Z7S7:F002>Tab\tund ; Zeichen\n");
+        "Z7S7:F002>Tab\tund ; Zeichen\n\rZ8S8:00000000000F00G2>y");
     const CalculationState& c = Calculation();
     for (Int column = 1; column <= 100; ++column)
         EXPECT_EQ(c.ColumnWidth[static_cast<std::size_t>(column)], column == 3 ? 76 : 9) << column;
@@ -71,6 +71,7 @@ TEST_F(CalculationFileTest, ReaderSkipsWhatItDoesNotUnderstand) {
     EXPECT_EQ(Attributes(2, 1), DefaultCellAttributes);
     EXPECT_EQ(Attributes(3, 3), 0xE000);
     EXPECT_EQ(Attributes(4, 4), 0xF00);  // read up to the first character that is no digit
+    EXPECT_EQ(Attributes(8, 8), 0xF00);  // also in a word of the usual sixteen characters
     EXPECT_EQ(std::pair(Attributes(5, 5), S(c.CellFormula[At(5, 5)])), std::pair(Int{0}, std::string("=1+2")));
     EXPECT_EQ(std::pair(Attributes(6, 6), S(c.CellText[At(6, 6)])), std::pair(Int{0xABC}, std::string(">")));
     EXPECT_EQ(S(c.CellText[At(7, 7)]), "Tab\tund ; Zeichen\n");
