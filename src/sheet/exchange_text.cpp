@@ -203,7 +203,7 @@ String CellsAsText(Int firstRow, Int firstColumn, Int lastRow, Int lastColumn) {
     String out, waiting;  // separators wait for the next cell written
     // Made once at about its size: growing a large text copies it over
     // and over into memory touched for the first time.
-    const std::size_t format = c.CopyFormats ? 9 : 0;  // the mark and eight hexadecimal digits
+    const std::size_t format = c.CopyFormats ? 17 : 0;  // the mark and sixteen hexadecimal digits
     std::size_t size = 0;
     for (Int row = firstRow; row <= lastRow; ++row) {
         for (Int column = firstColumn; column <= lastColumn; ++column) {

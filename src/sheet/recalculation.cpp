@@ -245,11 +245,12 @@ void BuildOrder() {
     r.Places.clear();
     r.DependentsFound = false;
     r.OrderValid = true;
-    // A sheet without formulas needs nothing kept.
-    if (C().CellFormula.NextFilled(0) == CellCount()) return;
-    Fit();
     const CellArray<Text>& formulas = C().CellFormula;
-    for (std::size_t i = formulas.NextFilled(0); i < formulas.size(); i = formulas.NextFilled(i + 1)) {
+    const std::size_t first = formulas.NextFilled(0);
+    // A sheet without formulas needs nothing kept.
+    if (first == formulas.size()) return;
+    Fit();
+    for (std::size_t i = first; i < formulas.size(); i = formulas.NextFilled(i + 1)) {
         const auto index = static_cast<Int>(i);
         const FormulaProgram& program = ProgramOf(index);
         r.OrderMatters = r.OrderMatters || program.OrderMatters;
@@ -273,7 +274,6 @@ void BuildOrder() {
     }
     // The places are found again with the dependents, when an edit needs them.
     PerCell<Cell>().swap(r.Places);
-    r.OrderValid = true;
     r.Report.Rebuilt = true;
 }
 
