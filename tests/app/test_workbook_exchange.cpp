@@ -60,6 +60,29 @@ TEST_F(RunnerTest, BatchModeSaysWhatDidNotGoAcross) {
     EXPECT_EQ(ReadAll(dir / "old.calc"), "alt");
 }
 
+// Excel and OpenDocument come from a module of the program's. A program
+// without it says so, writes nothing and overwrites nothing; its other
+// formats work as ever.
+TEST_F(RunnerTest, WorkbooksWithoutTheirModuleFailSafely) {
+    std::filesystem::create_directory(dir / "bin");
+    std::filesystem::copy_file(TABRONA_EXE, dir / "bin" / "tabrona");
+    const std::string bin = "'" + (dir / "bin" / "tabrona").string() + "'";
+    const std::string calc = File("in.calc", Budget);
+    const auto path = [&](const char* name) { return "'" + (dir / name).string() + "'"; };
+    for (const char* name : {"a.xlsx", "a.ods"}) {
+        const auto [status, message] = RunCommand(bin + " --export " + calc + " " + path(name));
+        EXPECT_EQ(status, 1) << name;
+        EXPECT_NE(message.find("could not be loaded"), std::string::npos) << message;
+        EXPECT_FALSE(std::filesystem::exists(dir / name)) << name;
+    }
+    ASSERT_EQ(RunCommand(std::string("'") + TABRONA_EXE + "' --export " + calc + " " + path("a.xlsx")).first, 0);
+    File("old.calc", "alt");
+    EXPECT_EQ(RunCommand(bin + " --import " + path("a.xlsx") + " " + path("old.calc")).first, 1);
+    EXPECT_EQ(ReadAll(dir / "old.calc"), "alt");
+    EXPECT_EQ(RunCommand(bin + " --export " + calc + " " + path("a.csv")).first, 0);
+    EXPECT_EQ(ReadAll(dir / "a.csv"), "\xEF\xBB\xBFGr\u00fc\u00dfe;2,5;5\r\n");
+}
+
 // An opened workbook is a new Calculation named like it: a save writes the
 // .calc beside it (or "name 2.calc" when that exists) and never the original.
 TEST_F(RunnerTest, AnOpenedWorkbookBecomesANewCalculation) {
