@@ -97,8 +97,12 @@ BENCHMARK_CAPTURE(BM_UndoRedoFullSheet, redo_demo_data, FullStep::DemoData, fals
 double SheetBytes() {
     const CalculationState& c = Calculation();
     double bytes = static_cast<double>(c.CellText.size()) * (2 * sizeof(Text) + sizeof(Int));
-    for (std::size_t i = 0; i < c.CellText.size(); ++i)
-        bytes += static_cast<double>(c.CellText[i].Elements.capacity() + c.CellFormula[i].Elements.capacity());
+    // Codes kept in place take no heap.
+    const auto heap = [](const Text& text) {
+        const std::size_t capacity = text.Elements.capacity();
+        return static_cast<double>(capacity > CodeBuffer::InPlace ? capacity : 0);
+    };
+    for (std::size_t i = 0; i < c.CellText.size(); ++i) bytes += heap(c.CellText[i]) + heap(c.CellFormula[i]);
     return bytes;
 }
 

@@ -39,7 +39,7 @@ bool ReadMacroLine(TextView line) {
     static constexpr UInt8 Word[] = {'M', 'a', 'c', 'r', 'o'};
     if (line.size() < 5 || !std::equal(Word, Word + 5, line.begin())) return false;
     const Int number =
-        line.size() > NumberAt ? TextToInteger(Text(std::vector<UInt8>(line.begin() + NumberAt, line.end()))) : 0;
+        line.size() > NumberAt ? TextToInteger(Text(CodeBuffer(line.begin() + NumberAt, line.end()))) : 0;
     if (number < 1 || number > MacroCount) return false;
     Text bytes;
     if (line.size() <= TextAt || !FromHex(line.subspan(TextAt), bytes)) bytes = Text();

@@ -165,7 +165,7 @@ void d_SetData(Int position, Int type, const std::string& value) {
             text = N(number);
             break;
         case FieldReal: {
-            const Text codes(std::vector<UInt8>(value.begin(), value.end()));
+            const Text codes(CodeBuffer(value.begin(), value.end()));
             const double x = TextToNumber(codes.Elements);
             text = FromCodes(FormulaNumberText(x));
             number = IntegerPart(x);

@@ -56,13 +56,13 @@ void t_DialogTitle(UInt8 w, const String& title, Int width) {
     const Int left = (n - 2) / 2;
     const Int right = n - 2 - left;
     t_Normal(w);
-    t_Print(w, Text(std::vector<UInt8>(static_cast<std::size_t>(std::max<Int>(left, 0)), TopEdge)));
+    t_Print(w, Text(CodeBuffer(static_cast<std::size_t>(std::max<Int>(left, 0)), TopEdge)));
     PrintGlyphAndStep(w, TitleLeft);
     t_Inverse(w);
     t_Print(w, s);
     t_Normal(w);
     PrintGlyphAndStep(w, TitleRight);
-    t_Print(w, Text(std::vector<UInt8>(static_cast<std::size_t>(std::max<Int>(right, 0)), TopEdge)));
+    t_Print(w, Text(CodeBuffer(static_cast<std::size_t>(std::max<Int>(right, 0)), TopEdge)));
 }
 
 void t_Dialog(UInt8 w, const String& title, Int left, Int top, Int right, Int bottom) {

@@ -202,7 +202,7 @@ Text UniqueIdentifier() {
 
 Text Bytes(const Text& text, std::size_t start, std::size_t count) {
     const auto first = text.Elements.begin() + static_cast<std::ptrdiff_t>(start);
-    return Text(std::vector<UInt8>(first, first + static_cast<std::ptrdiff_t>(count)));
+    return Text(CodeBuffer(first, first + static_cast<std::ptrdiff_t>(count)));
 }
 
 Int Length(const Text& text) { return static_cast<Int>(text.Size()); }

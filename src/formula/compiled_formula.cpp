@@ -33,7 +33,7 @@ public:
 
     Slot Number(double number) { return Add({StepKind::Number, 0, false, 0, 0, 0, -1, number}); }
     Slot Literal(TextView bytes) {
-        formula_.Literals.emplace_back(std::vector<UInt8>(bytes.begin(), bytes.end()));
+        formula_.Literals.emplace_back(CodeBuffer(bytes.begin(), bytes.end()));
         return Add({StepKind::Literal, 0, false, 0, static_cast<Int>(formula_.Literals.size()) - 1});
     }
     Slot Nothing() { return Add({StepKind::Nothing}); }

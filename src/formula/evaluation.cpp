@@ -17,15 +17,9 @@ std::optional<parser_UniversalType> CellValue(Int index) {
 
 void parser_SetText(TextView formula) {
     ParserState& parser = Parser();
-    std::vector<UInt8>& text = parser.ParserText.Elements;
     // Copied into the kept buffer, which a pass over the sheet then reuses;
-    // a part of that buffer itself goes through a copy first.
-    const std::less<const UInt8*> before;
-    if (!formula.empty() && !before(formula.data(), text.data()) && before(formula.data(), text.data() + text.size())) {
-        text = std::vector<UInt8>(formula.begin(), formula.end());
-    } else {
-        text.assign(formula.begin(), formula.end());
-    }
+    // assign takes a part of that buffer itself as well.
+    parser.ParserText.Elements.assign(formula.begin(), formula.end());
     parser.ParserTextEnd = static_cast<Int>(parser.ParserText.Size());
 }
 

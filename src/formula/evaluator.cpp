@@ -16,7 +16,7 @@ namespace {
 struct EvaluateMode {
     using Slot = Value;
     Slot Number(double number) { return Real(number); }
-    Slot Literal(TextView bytes) { return TextValue(Text(std::vector<UInt8>(bytes.begin(), bytes.end()))); }
+    Slot Literal(TextView bytes) { return TextValue(Text(CodeBuffer(bytes.begin(), bytes.end()))); }
     Slot Nothing() { return Value{}; }
     void Raise(Int code, Int position) { parser_RaiseError(code, position); }
     Slot Name(Int start, Int end, bool dollar) {

@@ -33,7 +33,7 @@ std::string_view DigitsOf(std::uint64_t value, char (&buffer)[24]) {
 
 // Appends digits, with a "." before each digit (but the first) that has a
 // multiple of three digits from it to the end.
-void AppendDigits(std::vector<UInt8>& out, std::string_view digits, bool grouping) {
+void AppendDigits(CodeBuffer& out, std::string_view digits, bool grouping) {
     for (std::size_t k = 0; k < digits.size(); ++k) {
         if (grouping && k > 0 && (digits.size() - k) % 3 == 0) out.push_back('.');
         out.push_back(static_cast<UInt8>(digits[k]));
@@ -41,7 +41,7 @@ void AppendDigits(std::vector<UInt8>& out, std::string_view digits, bool groupin
 }
 
 // body with fill codes in front up to width.
-std::vector<UInt8> PadInFront(std::vector<UInt8> body, Int fill, Int width) {
+CodeBuffer PadInFront(CodeBuffer body, Int fill, Int width) {
     const auto wanted = static_cast<std::size_t>(std::clamp<Int>(width, 0, MaximumPadding));
     if (fill < 0 || fill > 255 || body.size() >= wanted) return body;
     body.insert(body.begin(), wanted - body.size(), static_cast<UInt8>(fill));
@@ -284,10 +284,10 @@ Text FormatNumber(Int fill, Int width, Int decimals, Int grouping, double value)
         fraction.erase(0, moved);
     }
 
-    std::vector<UInt8> body;
+    CodeBuffer body;
     if (negative) body.push_back('-');
     AppendDigits(body, integer, (grouping & 1) != 0);
-    std::vector<UInt8> out = PadInFront(std::move(body), fill, width);
+    CodeBuffer out = PadInFront(std::move(body), fill, width);
 
     if (decimals == 0) return Text(std::move(out));
     const Int d = std::clamp(decimals, -MaximumPadding, MaximumPadding);
@@ -305,7 +305,7 @@ Text IntegerText(Int value, Int fill, Int width, bool grouping) {
     // Unsigned negation, so that the most negative Int has a magnitude too.
     const std::uint64_t magnitude = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
     char buffer[24];
-    std::vector<UInt8> body;
+    CodeBuffer body;
     if (value < 0) body.push_back('-');
     AppendDigits(body, DigitsOf(magnitude, buffer), grouping);
     return Text(PadInFront(std::move(body), fill, width));

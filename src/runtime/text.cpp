@@ -102,7 +102,7 @@ String TextToString(const Text& text) {
 
 Int position(TextView text, TextView pattern, Int start) {
     if (start < 1) {
-        const Text shown(std::vector<UInt8>(pattern.begin(), pattern.end()));
+        const Text shown(CodeBuffer(pattern.begin(), pattern.end()));
         LogLine("position: Startposition must be >= 1 (" + TextToString(shown) + ")");
         return 0;
     }

@@ -7,8 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <vector>
-
+#include "runtime/code_buffer.h"
 #include "runtime/types.h"
 
 using String = std::string;
@@ -21,17 +20,13 @@ constexpr bool IsDigit(char32_t code) { return code >= '0' && code <= '9'; }
 using TextView = std::span<const UInt8>;
 
 struct Text {
-    std::vector<UInt8> Elements;
+    CodeBuffer Elements;
 
     Text() = default;
     Text(std::initializer_list<UInt8> codes) : Elements(codes) {}
-    explicit Text(std::vector<UInt8> codes) : Elements(std::move(codes)) {}
+    explicit Text(CodeBuffer codes) : Elements(std::move(codes)) {}
     // Each byte of the view becomes one code.
-    static Text FromBytes(std::string_view bytes) {
-        // As bytes, so that the copy is one memmove rather than a loop of conversions.
-        const auto* codes = reinterpret_cast<const UInt8*>(bytes.data());
-        return Text(std::vector<UInt8>(codes, codes + bytes.size()));
-    }
+    static Text FromBytes(std::string_view bytes) { return Text(CodeBuffer(bytes.begin(), bytes.end())); }
 
     // Implicit, so that every reader taking a view also takes a Text.
     operator TextView() const { return Elements; }  // NOLINT(google-explicit-constructor)

@@ -39,7 +39,7 @@ TextView Part(TextView line, std::size_t from, std::size_t to) { return line.sub
 
 Text Slice(TextView line, std::size_t from, std::size_t to) {
     const TextView part = Part(line, from, to);
-    return Text(std::vector<UInt8>(part.begin(), part.end()));
+    return Text(CodeBuffer(part.begin(), part.end()));
 }
 
 // memchr: the library's search is many times faster over a file's lines.
@@ -276,7 +276,7 @@ void AppendCalculationCode(Text& codes, char32_t s) {
 Text CalculationCodes(std::string_view text) {
     if (IsAscii(text)) {  // nearly every entry, copied whole
         const auto* bytes = reinterpret_cast<const UInt8*>(text.data());
-        return Text(std::vector<UInt8>(bytes, bytes + text.size()));
+        return Text(CodeBuffer(bytes, bytes + text.size()));
     }
     Text codes;
     codes.Elements.reserve(text.size());

@@ -33,7 +33,7 @@ Int MaxEntryLength() { return std::max<Int>(C().ScreenColumns - EntryMargin, 0);
 Text CutEntry(const Text& entry) {
     const auto limit = static_cast<std::size_t>(MaxEntryLength());
     if (entry.Size() <= limit) return entry;
-    return Text(std::vector<UInt8>(entry.Elements.begin(), entry.Elements.begin() + static_cast<long>(limit)));
+    return Text(CodeBuffer(entry.Elements.begin(), entry.Elements.begin() + static_cast<long>(limit)));
 }
 
 bool IsNumberStart(UInt8 code) { return code == ',' || code == '-' || code == '.'; }

@@ -551,7 +551,7 @@ void ShowFunctionOverview() {
         t_Area(SheetWindow, 2, calc.GridTop + 2, calc.ScreenColumns, calc.GridBottom);
         t_CursorHome(SheetWindow);
     }
-    const Text rule(std::vector<UInt8>(static_cast<std::size_t>(OverviewRuleLength), OverviewRule));
+    const Text rule(CodeBuffer(static_cast<std::size_t>(OverviewRuleLength), OverviewRule));
     t_Print(SheetWindow, ScreenCodes(FunctionsHeading));
     t_Cr(SheetWindow);
     t_Print(SheetWindow, rule);

@@ -50,7 +50,7 @@ struct CellSet {
     }
     static void PutBack(CellArray<Text>& cells, std::size_t index, std::vector<UInt8>::const_iterator from,
                         std::vector<UInt8>::const_iterator to) {
-        const std::vector<UInt8>& now = cells[index].Elements;
+        const CodeBuffer& now = cells[index].Elements;
         if (!std::equal(now.begin(), now.end(), from, to)) cells.Edit(index).Elements.assign(from, to);
     }
     bool Empty() const { return Records.empty(); }

@@ -275,7 +275,7 @@ private:
         while (at_ < f_.size() && f_[at_] != QuoteCharacter) ++at_;
         if (at_ == f_.size()) return std::nullopt;
         Node node = Leaf(NodeKind::String, Type::Text);
-        node.Utf8 = CalculationFileText(Text(std::vector<UInt8>(f_.begin() + static_cast<std::ptrdiff_t>(start),
+        node.Utf8 = CalculationFileText(Text(CodeBuffer(f_.begin() + static_cast<std::ptrdiff_t>(start),
                                                                 f_.begin() + static_cast<std::ptrdiff_t>(at_))));
         ++at_;
         return node;
