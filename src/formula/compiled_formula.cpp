@@ -75,18 +75,11 @@ private:
     Int self_;
 };
 
-// A name starting at `position` (0-based in the formula, where the body's
-// position p is the formula's byte p) and the cell it addresses, if any.
-struct AddressName {
-    std::size_t Start = 0, End = 0;
-    Int Cell = -1;
-};
-
 bool IsNameByte(UInt8 code) { return parser_IsNameCharacter(code); }
 
 // Every name of the formula that addresses a cell, as the parser reads names.
 // Only a name starting with "Z" can: the scan stops at those alone.
-void FindAddressNames(TextView formula, std::vector<AddressName>& names) {
+void FindAddressNames(TextView formula, std::vector<FormulaAddress>& names) {
     names.clear();
     for (std::size_t i = 1; i < formula.size(); ++i) {
         if ((formula[i] != 'Z' && formula[i] != 'z') || IsNameByte(formula[i - 1])) continue;
@@ -97,15 +90,15 @@ void FindAddressNames(TextView formula, std::vector<AddressName>& names) {
     }
 }
 
-std::vector<AddressName> AddressNames(TextView formula) {
-    std::vector<AddressName> names;
+std::vector<FormulaAddress> AddressNames(TextView formula) {
+    std::vector<FormulaAddress> names;
     FindAddressNames(formula, names);
     return names;
 }
 
 // The addresses the key found are exactly the names the program reads as
 // cells (a name in quotes, or one the parser reads otherwise, is not).
-bool KeyHolds(const FormulaProgram& program, const std::vector<AddressName>& names) {
+bool KeyHolds(const FormulaProgram& program, const std::vector<FormulaAddress>& names) {
     std::size_t next = 0;
     for (const FormulaStep& step : program.Steps) {
         if (step.Kind != StepKind::Name || step.Operator == 0) continue;
@@ -250,22 +243,51 @@ void RunStep(const FormulaProgram& program, TextView formula, Int self, const Fo
 }  // namespace
 
 void parser_ShapeKey(TextView formula, Int self, std::string& key) {
-    thread_local std::vector<AddressName> names;
+    thread_local std::vector<FormulaAddress> names;
     FindAddressNames(formula, names);
     // Fixed-size records of the addresses first, then the text with them
     // blanked: two keys are equal only for texts equal outside addresses.
     key.clear();
     const auto append = [&key](auto number) { key.append(reinterpret_cast<const char*>(&number), sizeof number); };
     append(static_cast<std::uint32_t>(names.size()));
-    for (const AddressName& name : names) {
+    for (const FormulaAddress& name : names) {
         append(static_cast<std::uint32_t>(name.Start));
         append(static_cast<std::uint32_t>(name.End));
         append(name.Cell - self);
     }
     const std::size_t text = key.size();
     key.append(reinterpret_cast<const char*>(formula.data()), formula.size());
-    for (const AddressName& name : names) std::memset(key.data() + text + name.Start, 0, name.End - name.Start);
+    for (const FormulaAddress& name : names) std::memset(key.data() + text + name.Start, 0, name.End - name.Start);
 }
+
+void ShapeMemo::Key(TextView formula, Int self, std::string& key) {
+    parser_ShapeKey(formula, self, key);
+    FindAddressNames(formula, names_);
+    text_.assign(formula.begin(), formula.end());
+    self_ = self;
+}
+
+bool ShapeMemo::SameShape(TextView formula, Int self) const {
+    const std::size_t n = formula.size();
+    if (self_ < 0 || n != text_.size()) return false;
+    const UInt8* now = formula.data();
+    const UInt8* was = text_.data();
+    // Where the texts differ, both hold a digit: every byte is a name byte
+    // in both or in neither, so both have the same names at the same
+    // places, and a name that reads alike addresses the same cell in both.
+    std::size_t from = 0;
+    for (const FormulaAddress& name : names_) {
+        if (std::memcmp(now + from, was + from, name.Start - from) != 0) return false;
+        for (std::size_t i = name.Start; i < name.End; ++i)
+            if (now[i] != was[i] && !(IsDigit(now[i]) && IsDigit(was[i]))) return false;
+        const Int cell = FormulaCellIndex(formula.subspan(name.Start, name.End - name.Start));
+        if (cell < 0 || cell - self != name.Cell - self_) return false;
+        from = name.End;
+    }
+    return std::memcmp(now + from, was + from, n - from) == 0;
+}
+
+void ShapeMemo::Forget() { self_ = -1; }
 
 std::string parser_ShapeKey(TextView formula, Int self) {
     std::string key;

@@ -53,12 +53,40 @@ struct FormulaProgram {
 
 inline constexpr int ArithmeticDepth = 16;
 
+// A name of a formula that addresses a cell: its place [Start, End) in the
+// formula ("=" at 0) and the cell's index.
+struct FormulaAddress {
+    std::size_t Start = 0, End = 0;
+    Int Cell = -1;
+};
+
 // The key of the formula's shape for the cell `self`: its text, with each
 // name that addresses a cell left out and told by its place, its length and
 // the distance of its cell from `self`.
 std::string parser_ShapeKey(TextView formula, Int self);
 // The same into `key`, whose buffer a pass over the sheet then reuses.
 void parser_ShapeKey(TextView formula, Int self, std::string& key);
+// The formula keyed last, so that the next formula of its shape (in the
+// cell beside or below, its addresses moved along) is known without a key
+// of its own, which takes about five times as long: a pass over a sheet
+// keys one formula after another.
+class ShapeMemo {
+public:
+    // parser_ShapeKey into `key`, remembering the formula.
+    void Key(TextView formula, Int self, std::string& key);
+    // True only when the formula of cell `self` has the key of the one
+    // remembered: a text of the same length that differs only in digits of
+    // its addresses, each naming a cell at the same distance. False also
+    // where it cannot tell so quickly; then the key tells.
+    bool SameShape(TextView formula, Int self) const;
+    void Forget();
+
+private:
+    CodeBuffer text_;
+    Int self_ = -1;
+    std::vector<FormulaAddress> names_;
+};
+
 // Reads the formula of cell `self` ("=" first, not part of what is computed).
 FormulaProgram parser_Compile(TextView formula, Int self);
 // Computes the program for cell `self` whose formula (of the program's

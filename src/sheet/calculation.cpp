@@ -158,23 +158,26 @@ std::size_t DecimalLength(Int value) {
     return length;
 }
 
-// Up to eight digits from `i` on, as a number; -1 for none or more.
-Int ShortNumber(TextView text, std::size_t& i) {
-    const std::size_t from = i;
+// Up to eight digits from `p` on, as a number, and p moved past them; -1
+// for none or more.
+Int ShortNumber(const UInt8*& p, const UInt8* end) {
+    const UInt8* from = p;
     Int value = 0;
-    while (i < text.size() && IsDigit(text[i]) && i - from < 9) value = value * 10 + (text[i++] - '0');
-    return i == from || i - from > 8 ? -1 : value;
+    while (p < end && IsDigit(*p) && p - from < 9) value = value * 10 + (*p++ - '0');
+    return p == from || p - from > 8 ? -1 : value;
 }
 
 // The usual form of an address, "Z" digits without a leading zero, "S" and
 // digits, read in one go (formulas name cells by the hundred thousand);
 // false for any other form, which the full reading takes.
 bool PlainAddress(TextView address, Int& row, Int& column) {
-    std::size_t i = 1;
-    if (address.size() < 4 || address[1] == '0' || (row = ShortNumber(address, i)) < 0) return false;
-    if (i >= address.size() || (address[i] != 'S' && address[i] != 's')) return false;
-    ++i;
-    column = ShortNumber(address, i);
+    if (address.size() < 4 || address[1] == '0') return false;
+    const UInt8* p = address.data() + 1;
+    const UInt8* end = address.data() + address.size();
+    if ((row = ShortNumber(p, end)) < 0) return false;
+    if (p == end || (*p != 'S' && *p != 's')) return false;
+    ++p;
+    column = ShortNumber(p, end);
     return column >= 0;
 }
 

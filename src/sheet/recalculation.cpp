@@ -44,6 +44,10 @@ struct RecalculationState {
     // Every program, and those shared by formulas of one shape by shape key.
     std::vector<std::unique_ptr<const FormulaProgram>> Owned;
     std::unordered_map<std::string, Cell> Shapes;
+    // The formula keyed last and its program when that is shared (-1 when
+    // not): the next formula of its shape takes it without a key.
+    ShapeMemo LastShape;
+    Cell LastShared = -1;
 
     // The formula cells in the order of a pass, each cell's place in it (-1
     // for no formula; while the order is found, its node), and for each
@@ -92,8 +96,12 @@ const FormulaProgram& ProgramOf(Int index) {
     Cell& program = r.Cells[At(index)].Program;
     if (program < 0) {
         const TextView formula = C().CellFormula[At(index)];
+        if (r.LastShared >= 0 && r.LastShape.SameShape(formula, index)) {
+            program = r.LastShared;
+            return *r.Owned[At(program)];
+        }
         thread_local std::string key;
-        parser_ShapeKey(formula, index, key);
+        r.LastShape.Key(formula, index, key);
         if (const auto found = r.Shapes.find(key); found != r.Shapes.end()) {
             program = found->second;
         } else {
@@ -101,6 +109,7 @@ const FormulaProgram& ProgramOf(Int index) {
             r.Owned.push_back(std::make_unique<const FormulaProgram>(parser_Compile(formula, index)));
             if (r.Owned.back()->Shareable) r.Shapes.emplace(key, program);
         }
+        r.LastShared = r.Owned[At(program)]->Shareable ? program : -1;
     }
     return *r.Owned[At(program)];
 }
@@ -338,6 +347,7 @@ void RecalculationCellChanging(CellField field, std::size_t index) {
         r.Cells.clear();
         r.Shapes.clear();
         r.Owned.clear();
+        r.LastShared = -1;
         r.OrderValid = false;
         r.AllChanged = true;
         return;

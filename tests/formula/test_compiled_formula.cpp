@@ -130,4 +130,60 @@ TEST_F(CompiledFormulaTest, FormulasOfOneShapeShareAProgram) {
     }
 }
 
+// The shape remembered from one formula is claimed for the next only when
+// the keys agree: random neighbours with addresses written in every form,
+// in quotes, with leading zeros and past the sheet, and the usual column
+// of one formula, where it must be claimed.
+TEST_F(CompiledFormulaTest, AShapeRememberedIsClaimedOnlyWhereTheKeysAgree) {
+    std::mt19937 random(7);
+    const auto pick = [&](int bound) { return std::uniform_int_distribution<int>(0, bound)(random); };
+    const auto address = [&] {
+        static const char* const forms[] = {"Z%dS%d", "z%ds%d", "Z0%dS%d", "Z%dS%dx", "Z%d", "\"Z%dS%d\"", "Z%dS%d$"};
+        char text[40];
+        std::snprintf(text, sizeof text, forms[pick(9) < 4 ? 0 : pick(6)], pick(12) + (pick(3) == 0 ? 990 : 0), pick(12));
+        return std::string(text);
+    };
+    const auto formula = [&] {
+        std::string f = "=";
+        for (int n = pick(3); n >= 0; --n) f += address() + (pick(1) ? "+" : "*") + std::to_string(pick(2));
+        return f;
+    };
+    int claimed = 0;
+    for (int round = 0; round < 4000; ++round) {
+        const Text first = Text::FromBytes(formula());
+        const Int self = CellIndex(pick(20) + 1, pick(20) + 1);
+        ShapeMemo memo;
+        std::string key;
+        memo.Key(first, self, key);
+        ASSERT_EQ(key, parser_ShapeKey(first, self));
+        for (int next = 0; next < 8; ++next) {
+            const Text other = next < 4 ? Text::FromBytes(formula()) : first;
+            const Int at = CellIndex(pick(20) + 1, pick(20) + 1);
+            if (!memo.SameShape(other, at)) continue;
+            ++claimed;
+            ASSERT_EQ(parser_ShapeKey(other, at), key)
+                << std::string(first.Elements.begin(), first.Elements.end()) << " / "
+                << std::string(other.Elements.begin(), other.Elements.end());
+        }
+    }
+    EXPECT_GT(claimed, 20);
+    // Row after row and column after column, as a pass meets them.
+    ShapeMemo memo;
+    std::string key;
+    memo.Key(Text::FromBytes("=Round(Sin(Z4S3),2)+Sqrt(Abs(Z4S3))"), CellIndex(5, 3), key);
+    EXPECT_TRUE(memo.SameShape(Text::FromBytes("=Round(Sin(Z4S4),2)+Sqrt(Abs(Z4S4))"), CellIndex(5, 4)));
+    EXPECT_TRUE(memo.SameShape(Text::FromBytes("=Round(Sin(Z5S3),2)+Sqrt(Abs(Z5S3))"), CellIndex(6, 3)));
+    EXPECT_FALSE(memo.SameShape(Text::FromBytes("=Round(Sin(Z5S3),2)+Sqrt(Abs(Z4S3))"), CellIndex(6, 3)));
+    EXPECT_FALSE(memo.SameShape(Text::FromBytes("=Round(Sin(Z4S3),3)+Sqrt(Abs(Z4S3))"), CellIndex(5, 3)));
+    memo.Forget();
+    EXPECT_FALSE(memo.SameShape(Text::FromBytes("=Round(Sin(Z4S4),2)+Sqrt(Abs(Z4S4))"), CellIndex(5, 4)));
+    // An address that ends in other name bytes is one name; the same bytes
+    // with an operator in them are two things.
+    memo.Key(Text::FromBytes("=Z1S1x+1"), CellIndex(2, 1), key);
+    EXPECT_FALSE(memo.SameShape(Text::FromBytes("=Z2S1++1"), CellIndex(3, 1)));
+    // No cell is at no distance, whatever the cell asking.
+    memo.Key(Text::FromBytes("=Z5S1+1"), CellIndex(6, 1), key);
+    EXPECT_FALSE(memo.SameShape(Text::FromBytes("=Z0S1+1"), CellIndex(6, 1) - CellIndex(5, 1) - 1));
+}
+
 }  // namespace
