@@ -78,7 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         parser_SeedRandom(size);
     };
     start();
-    const Text formula(std::vector<UInt8>(data, data + size));
+    const Text formula(CodeBuffer(data, data + size));
     const parser_UniversalType value = parser_Evaluate(formula);
     const Int code = parser.ParserErrorCode, position = parser.ParserErrorPosition, count = parser.ParserErrorCount;
     const auto numeric = parser.NumericVariables;

@@ -41,35 +41,30 @@ void CodeBuffer::resize(std::size_t count, UInt8 code) {
     SetSize(count);
 }
 
-CodeBuffer::iterator CodeBuffer::insert(const_iterator at, std::size_t count, UInt8 code) {
-    const auto offset = static_cast<std::size_t>(at - data());
+UInt8* CodeBuffer::OpenGap(std::size_t offset, std::size_t count) {
     const std::size_t n = size();
     if (n + count > capacity()) Regrow(std::max(n + count, Grown(n)));
     UInt8* place = data() + offset;
-    if (count > 0) {
-        std::memmove(place + count, place, n - offset);
-        std::memset(place, code, count);
-    }
+    std::memmove(place + count, place, n - offset);
     SetSize(n + count);
+    return place;
+}
+
+CodeBuffer::iterator CodeBuffer::insert(const_iterator at, std::size_t count, UInt8 code) {
+    UInt8* place = OpenGap(static_cast<std::size_t>(at - data()), count);
+    std::memset(place, code, count);
     return place;
 }
 
 CodeBuffer::iterator CodeBuffer::InsertBytes(const_iterator at, const UInt8* codes, std::size_t count) {
     const UInt8* own = data();
-    const std::size_t n = size();
-    if (codes >= own && codes < own + n) {
+    if (codes >= own && codes < own + size()) {
         // Codes of this very buffer (text += text) move as the gap opens.
         const CodeBuffer copied(codes, codes + count);
         return InsertBytes(at, copied.data(), count);
     }
-    const auto offset = static_cast<std::size_t>(at - own);
-    if (n + count > capacity()) Regrow(std::max(n + count, Grown(n)));
-    UInt8* place = data() + offset;
-    if (count > 0) {
-        std::memmove(place + count, place, n - offset);
-        std::memcpy(place, codes, count);
-    }
-    SetSize(n + count);
+    UInt8* place = OpenGap(static_cast<std::size_t>(at - own), count);
+    if (count > 0) std::memcpy(place, codes, count);
     return place;
 }
 

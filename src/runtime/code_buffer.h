@@ -155,6 +155,8 @@ private:
 
     void AssignBytes(const UInt8* codes, std::size_t count);
     iterator InsertBytes(const_iterator at, const UInt8* codes, std::size_t count);
+    // Makes room for `count` codes at `offset`, growing when needed; where they go.
+    UInt8* OpenGap(std::size_t offset, std::size_t count);
     // Moves the codes to a heap run of the capacity (at least the size).
     void Regrow(std::size_t capacity);
     void Release() noexcept;
