@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -49,47 +50,62 @@ CodeBuffer PadInFront(CodeBuffer body, Int fill, Int width) {
 }
 
 // Shortest round-trip digits of a finite value laid out with a decimal
-// point, before the point becomes a comma. Returns the length written.
+// comma. Returns the length written.
 std::size_t WriteShortest(double value, char* out) {
     char scientific[32];  // "-1.7976931348623157e+308" is the longest
-    const auto written = std::to_chars(scientific, scientific + sizeof scientific, value,
-                                       std::chars_format::scientific);
-    const std::string_view text(scientific, static_cast<std::size_t>(written.ptr - scientific));
+    const char* end = std::to_chars(scientific, scientific + sizeof scientific, value, std::chars_format::scientific).ptr;
     // The exponent's "e" stands among the last five characters.
-    std::size_t e = text.size() - 1;
-    while (text[e] != 'e') --e;
+    const char* e = end - 1;
+    while (*e != 'e') --e;
     int exponent = 0;
-    for (std::size_t k = e + 2; k < text.size(); ++k) exponent = exponent * 10 + (text[k] - '0');
-    if (text[e + 1] == '-') exponent = -exponent;
+    for (const char* k = e + 2; k < end; ++k) exponent = exponent * 10 + (*k - '0');
+    if (e[1] == '-') exponent = -exponent;
 
-    // The digits of to_chars' "d.ddde±xx" form; value = d.ddd x 10^exponent.
+    // to_chars' form is "d.ddde±xx", or "de±xx" for one digit; value =
+    // d.ddd x 10^exponent.
     std::size_t n = 0;
-    std::size_t start = 0;
-    if (text[0] == '-') {
+    const char* first = scientific;
+    if (*first == '-') {
         out[n++] = '-';
-        start = 1;
+        ++first;
     }
+    const bool point = first + 1 < e;
     if (exponent < -4 || std::fabs(value) > LargestPlainMagnitude) {
-        for (std::size_t k = start; k < text.size(); ++k) out[n++] = text[k];
-        return n;
+        const auto length = static_cast<std::size_t>(end - first);
+        std::memcpy(out + n, first, length);
+        if (point) out[n + 1] = ',';
+        return n + length;
     }
     char digits[20];
-    std::size_t count = 0;
-    for (std::size_t k = start; k < e; ++k)
-        if (text[k] != '.') digits[count++] = text[k];
-
+    digits[0] = *first;
+    std::size_t count = 1;
+    if (point) {
+        std::memcpy(digits + 1, first + 2, static_cast<std::size_t>(e - first - 2));
+        count += static_cast<std::size_t>(e - first - 2);
+    }
+    const auto put = [&](const char* from, std::size_t length) {
+        std::memcpy(out + n, from, length);
+        n += length;
+    };
+    const auto zeros = [&](std::size_t length) {
+        std::memset(out + n, '0', length);
+        n += length;
+    };
     if (exponent < 0) {
-        out[n++] = '0';
-        out[n++] = '.';
-        for (int k = 1; k < -exponent; ++k) out[n++] = '0';
-        for (std::size_t k = 0; k < count; ++k) out[n++] = digits[k];
+        put("0,", 2);
+        zeros(static_cast<std::size_t>(-exponent - 1));
+        put(digits, count);
         return n;
     }
     const auto integerDigits = static_cast<std::size_t>(exponent) + 1;
-    for (std::size_t k = 0; k < integerDigits; ++k) out[n++] = k < count ? digits[k] : '0';
-    out[n++] = '.';
-    if (count <= integerDigits) out[n++] = '0';
-    for (std::size_t k = integerDigits; k < count; ++k) out[n++] = digits[k];
+    if (count <= integerDigits) {
+        put(digits, count);
+        zeros(integerDigits - count);
+        return n;
+    }
+    put(digits, integerDigits);
+    out[n++] = ',';
+    put(digits + integerDigits, count - integerDigits);
     return n;
 }
 
@@ -204,10 +220,7 @@ void AssignFormulaNumberText(Text& text, double value) {
     if (std::isinf(value)) return assign(value < 0 ? "-inf" : "inf");
     char digits[48];
     if (const std::size_t n = WriteShortDecimal(value, digits)) return assign(std::string_view(digits, n));
-    std::size_t n = WriteShortest(value, digits);
-    std::replace(digits, digits + n, '.', ',');
-    if (n >= 3 && digits[n - 2] == ',' && digits[n - 1] == '0') n -= 2;
-    assign(std::string_view(digits, n));
+    assign(std::string_view(digits, WriteShortest(value, digits)));
 }
 
 Text FormulaNumberText(double value) {

@@ -162,8 +162,9 @@ std::size_t DecimalLength(Int value) {
 // for none or more.
 Int ShortNumber(const UInt8*& p, const UInt8* end) {
     const UInt8* from = p;
+    const UInt8* stop = end - p > 9 ? p + 9 : end;  // a ninth digit is one too many
     Int value = 0;
-    while (p < end && IsDigit(*p) && p - from < 9) value = value * 10 + (*p++ - '0');
+    while (p < stop && IsDigit(*p)) value = value * 10 + (*p++ - '0');
     return p == from || p - from > 8 ? -1 : value;
 }
 
