@@ -287,8 +287,6 @@ bool ShapeMemo::SameShape(TextView formula, Int self) const {
     return std::memcmp(now + from, was + from, n - from) == 0;
 }
 
-void ShapeMemo::Forget() { self_ = -1; }
-
 std::string parser_ShapeKey(TextView formula, Int self) {
     std::string key;
     parser_ShapeKey(formula, self, key);

@@ -79,7 +79,6 @@ public:
     // its addresses, each naming a cell at the same distance. False also
     // where it cannot tell so quickly; then the key tells.
     bool SameShape(TextView formula, Int self) const;
-    void Forget();
 
 private:
     CodeBuffer text_;

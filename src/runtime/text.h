@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+
 #include "runtime/code_buffer.h"
 #include "runtime/types.h"
 
