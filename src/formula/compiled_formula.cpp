@@ -240,11 +240,8 @@ void RunStep(const FormulaProgram& program, TextView formula, Int self, const Fo
     }
 }
 
-}  // namespace
-
-void parser_ShapeKey(TextView formula, Int self, std::string& key) {
-    thread_local std::vector<FormulaAddress> names;
-    FindAddressNames(formula, names);
+// The shape key of the formula whose addresses are `names`.
+void KeyOfNames(TextView formula, Int self, const std::vector<FormulaAddress>& names, std::string& key) {
     // Fixed-size records of the addresses first, then the text with them
     // blanked: two keys are equal only for texts equal outside addresses.
     key.clear();
@@ -260,9 +257,17 @@ void parser_ShapeKey(TextView formula, Int self, std::string& key) {
     for (const FormulaAddress& name : names) std::memset(key.data() + text + name.Start, 0, name.End - name.Start);
 }
 
+}  // namespace
+
+void parser_ShapeKey(TextView formula, Int self, std::string& key) {
+    thread_local std::vector<FormulaAddress> names;
+    FindAddressNames(formula, names);
+    KeyOfNames(formula, self, names, key);
+}
+
 void ShapeMemo::Key(TextView formula, Int self, std::string& key) {
-    parser_ShapeKey(formula, self, key);
     FindAddressNames(formula, names_);
+    KeyOfNames(formula, self, names_, key);
     text_.assign(formula.begin(), formula.end());
     self_ = self;
 }
