@@ -1,6 +1,8 @@
 #include "numbers/number_format.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstddef>
@@ -108,6 +110,56 @@ std::size_t WriteShortest(double value, char* out) {
     put(digits + integerDigits, count - integerDigits);
     return n;
 }
+
+// The full-precision texts written last, found by value and by text: a
+// sheet often formats a value it has just shown (Str$ of a cell) or reads
+// back a text it has just written (Val(Str$(x))), and finding shortest
+// digits, or reading so many, costs as much as the rest of such a formula.
+// A text found by its bytes reads as its value, since shortest digits read
+// back exactly. Per thread, so that no two computations share it.
+class RecentTexts {
+public:
+    bool FindText(double value, char* out, std::size_t& length) const {
+        const Entry& entry = byValue_[ValueSlot(value)];
+        if (entry.Length == 0 || entry.Bits != std::bit_cast<std::uint64_t>(value)) return false;
+        length = entry.Length;
+        std::memcpy(out, entry.Codes, length);
+        return true;
+    }
+    bool FindValue(std::string_view text, double& value) const {
+        if (text.size() > MaximumLength) return false;
+        const Entry& entry = byText_[TextSlot(text)];
+        if (entry.Length != text.size() || std::memcmp(entry.Codes, text.data(), text.size()) != 0) return false;
+        value = std::bit_cast<double>(entry.Bits);
+        return true;
+    }
+    void Remember(double value, std::string_view text) {
+        if (text.empty() || text.size() > MaximumLength) return;
+        Entry entry{std::bit_cast<std::uint64_t>(value), static_cast<UInt8>(text.size()), {}};
+        std::memcpy(entry.Codes, text.data(), text.size());
+        byValue_[ValueSlot(value)] = entry;
+        byText_[TextSlot(text)] = entry;
+    }
+
+private:
+    static constexpr std::size_t MaximumLength = 23;
+    static constexpr int SlotBits = 10;
+    struct Entry {
+        std::uint64_t Bits;
+        UInt8 Length;  // 0 for an empty slot
+        char Codes[MaximumLength];
+    };
+    static std::size_t Spread(std::uint64_t h) { return static_cast<std::size_t>((h * 0x9E3779B97F4A7C15u) >> (64 - SlotBits)); }
+    static std::size_t ValueSlot(double value) { return Spread(std::bit_cast<std::uint64_t>(value)); }
+    static std::size_t TextSlot(std::string_view text) {
+        std::uint64_t words[3] = {};
+        std::memcpy(words, text.data(), text.size());
+        return Spread(words[0] ^ (words[1] * 0xC2B2AE3D27D4EB4Fu) ^ (words[2] * 0x165667B19E3779F9u) ^ text.size());
+    }
+    std::array<Entry, std::size_t{1} << SlotBits> byValue_, byText_;
+};
+
+thread_local RecentTexts recentTexts;
 
 // Reads an optionally signed exponent from position p on; 0 without digits.
 Int ReadExponent(TextView c, std::size_t p) {
@@ -220,7 +272,12 @@ void AssignFormulaNumberText(Text& text, double value) {
     if (std::isinf(value)) return assign(value < 0 ? "-inf" : "inf");
     char digits[48];
     if (const std::size_t n = WriteShortDecimal(value, digits)) return assign(std::string_view(digits, n));
-    assign(std::string_view(digits, WriteShortest(value, digits)));
+    std::size_t n = 0;
+    if (!recentTexts.FindText(value, digits, n)) {
+        n = WriteShortest(value, digits);
+        recentTexts.Remember(value, std::string_view(digits, n));
+    }
+    assign(std::string_view(digits, n));
 }
 
 Text FormulaNumberText(double value) {
@@ -258,6 +315,9 @@ double TextToNumber(TextView c) {
         p = end;
     }
     if (integer.empty() && fraction.empty()) return 0;
+    // Digits beyond the quick reading's fifteen: perhaps a text just written.
+    if (double recent = 0; integer.size() + fraction.size() > 15 && recentTexts.FindValue(bytes(0, c.size()), recent))
+        return recent;
 
     const Int exponent = p < c.size() && (c[p] == 'e' || c[p] == 'E') ? ReadExponent(c, p + 1) : 0;
     const double magnitude = DecimalValue(integer, fraction, exponent);
