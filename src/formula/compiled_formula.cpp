@@ -281,13 +281,20 @@ bool ShapeMemo::SameShape(TextView formula, Int self) const {
     // in both or in neither, so both have the same names at the same
     // places, and a name that reads alike addresses the same cell in both.
     std::size_t from = 0;
+    const FormulaAddress* read = nullptr;  // the name read last, right
     for (const FormulaAddress& name : names_) {
         if (std::memcmp(now + from, was + from, name.Start - from) != 0) return false;
         for (std::size_t i = name.Start; i < name.End; ++i)
             if (now[i] != was[i] && !(IsDigit(now[i]) && IsDigit(was[i]))) return false;
-        const Int cell = FormulaCellIndex(formula.subspan(name.Start, name.End - name.Start));
-        if (cell < 0 || cell - self != name.Cell - self_) return false;
         from = name.End;
+        // A cell named again ("=Round(Z1S1)+Z1S1") is read once.
+        const std::size_t length = name.End - name.Start;
+        if (read && read->End - read->Start == length && read->Cell == name.Cell &&
+            std::memcmp(now + read->Start, now + name.Start, length) == 0)
+            continue;
+        const Int cell = FormulaCellIndex(formula.subspan(name.Start, length));
+        if (cell < 0 || cell - self != name.Cell - self_) return false;
+        read = &name;
     }
     return std::memcmp(now + from, was + from, n - from) == 0;
 }

@@ -290,6 +290,9 @@ double TextToNumber(TextView c) {
     const auto bytes = [&c](std::size_t from, std::size_t to) {
         return std::string_view(reinterpret_cast<const char*>(c.data()) + from, to - from);
     };
+    // A text longer than the quick reading's fifteen digits may be one just
+    // written, which is known without reading it.
+    if (double recent = 0; c.size() > 15 && recentTexts.FindValue(bytes(0, c.size()), recent)) return recent;
     std::size_t p = 0;
     const bool negative = !c.empty() && c[0] == '-';
     if (negative) ++p;
@@ -315,9 +318,6 @@ double TextToNumber(TextView c) {
         p = end;
     }
     if (integer.empty() && fraction.empty()) return 0;
-    // Digits beyond the quick reading's fifteen: perhaps a text just written.
-    if (double recent = 0; integer.size() + fraction.size() > 15 && recentTexts.FindValue(bytes(0, c.size()), recent))
-        return recent;
 
     const Int exponent = p < c.size() && (c[p] == 'e' || c[p] == 'E') ? ReadExponent(c, p + 1) : 0;
     const double magnitude = DecimalValue(integer, fraction, exponent);

@@ -144,8 +144,11 @@ TEST_F(CompiledFormulaTest, AShapeRememberedIsClaimedOnlyWhereTheKeysAgree) {
         return std::string(text);
     };
     const auto formula = [&] {
-        std::string f = "=";
-        for (int n = pick(3); n >= 0; --n) f += address() + (pick(1) ? "+" : "*") + std::to_string(pick(2));
+        std::string f = "=", name;
+        for (int n = pick(3); n >= 0; --n) {
+            name = name.empty() || pick(2) ? address() : name;  // a cell named again now and then
+            f += name + (pick(1) ? "+" : "*") + std::to_string(pick(2));
+        }
         return f;
     };
     int claimed = 0;
@@ -180,6 +183,10 @@ TEST_F(CompiledFormulaTest, AShapeRememberedIsClaimedOnlyWhereTheKeysAgree) {
     // with an operator in them are two things.
     memo.Key(Text::FromBytes("=Z1S1x+1"), CellIndex(2, 1), key);
     EXPECT_FALSE(memo.SameShape(Text::FromBytes("=Z2S1++1"), CellIndex(3, 1)));
+    // A name written like the one before it names the same cell, which is
+    // not the cell the remembered formula named there.
+    memo.Key(Text::FromBytes("=Z1S1+Z1S2"), CellIndex(2, 1), key);
+    EXPECT_FALSE(memo.SameShape(Text::FromBytes("=Z2S1+Z2S1"), CellIndex(3, 1)));
     // No cell is at no distance, whatever the cell asking.
     memo.Key(Text::FromBytes("=Z5S1+1"), CellIndex(6, 1), key);
     EXPECT_FALSE(memo.SameShape(Text::FromBytes("=Z0S1+1"), CellIndex(6, 1) - CellIndex(5, 1) - 1));
