@@ -209,6 +209,14 @@ void RunStep(const FormulaProgram& program, TextView formula, Int self, const Fo
     case StepKind::Nothing: stack.emplace_back(); break;
     case StepKind::Raise: parser_RaiseError(step.First, at); break;
     case StepKind::Name: {
+        // A cell's number goes straight onto the stack where no variable
+        // can take the name; a text, or no cell, as NamedValue finds it.
+        const ParserState& parser = Parser();
+        if (double number = 0; step.Operator && !step.Flag && parser.NumericVariableCount == 0 &&
+                               parser.CellReferencesEnabled && ReadFormulaNumber(self + step.Cell, number)) {
+            stack.push_back(Real(number));
+            break;
+        }
         // Positions count in the formula without its "=", the formula's first byte.
         const TextView name =
             formula.subspan(static_cast<std::size_t>(step.First), static_cast<std::size_t>(step.Second - step.First));
