@@ -271,12 +271,11 @@ void AssignFormulaNumberText(Text& text, double value) {
     if (std::isnan(value)) return assign("nan");
     if (std::isinf(value)) return assign(value < 0 ? "-inf" : "inf");
     char digits[48];
-    if (const std::size_t n = WriteShortDecimal(value, digits)) return assign(std::string_view(digits, n));
     std::size_t n = 0;
-    if (!recentTexts.FindText(value, digits, n)) {
-        n = WriteShortest(value, digits);
-        recentTexts.Remember(value, std::string_view(digits, n));
-    }
+    if (recentTexts.FindText(value, digits, n) || (n = WriteShortDecimal(value, digits)) != 0)
+        return assign(std::string_view(digits, n));
+    n = WriteShortest(value, digits);
+    recentTexts.Remember(value, std::string_view(digits, n));
     assign(std::string_view(digits, n));
 }
 
