@@ -12,8 +12,7 @@ void CodeBuffer::Regrow(std::size_t capacity) {
     store_.Heap = HeapRun{run, n, capacity};
 }
 
-void CodeBuffer::Release() noexcept {
-    if (IsShort()) return;
+void CodeBuffer::FreeHeap() noexcept {
     std::allocator<UInt8>().deallocate(store_.Heap.Data, store_.Heap.Capacity);
     SetShort(0);
 }

@@ -159,7 +159,11 @@ private:
     UInt8* OpenGap(std::size_t offset, std::size_t count);
     // Moves the codes to a heap run of the capacity (at least the size).
     void Regrow(std::size_t capacity);
-    void Release() noexcept;
+    // Inline, since every text destroyed asks, and nearly all are short.
+    void Release() noexcept {
+        if (!IsShort()) FreeHeap();
+    }
+    void FreeHeap() noexcept;
 
     Store store_{};
 };
