@@ -191,6 +191,13 @@ std::vector<Value>& Stack() {
     return stack;
 }
 
+// A real on top of the stack, made in its place.
+void PushReal(std::vector<Value>& stack, double number) {
+    Value& top = stack.emplace_back();
+    top.ValueType = ValueTypeReal;
+    top.ValueNumeric = number;
+}
+
 // Takes the right operand off the stack; the left one, below it, takes the
 // result.
 template <typename Apply>
@@ -204,7 +211,7 @@ void RunStep(const FormulaProgram& program, TextView formula, Int self, const Fo
              std::vector<Value>& stack) {
     const Int at = step.Position;
     switch (step.Kind) {
-    case StepKind::Number: stack.push_back(Real(step.Number)); break;
+    case StepKind::Number: PushReal(stack, step.Number); break;
     case StepKind::Literal: stack.push_back(TextValue(program.Literals[static_cast<std::size_t>(step.First)])); break;
     case StepKind::Nothing: stack.emplace_back(); break;
     case StepKind::Raise: parser_RaiseError(step.First, at); break;
@@ -214,7 +221,7 @@ void RunStep(const FormulaProgram& program, TextView formula, Int self, const Fo
         const ParserState& parser = Parser();
         if (double number = 0; step.Operator && !step.Flag && parser.NumericVariableCount == 0 &&
                                parser.CellReferencesEnabled && ReadFormulaNumber(self + step.Cell, number)) {
-            stack.push_back(Real(number));
+            PushReal(stack, number);
             break;
         }
         // Positions count in the formula without its "=", the formula's first byte.
@@ -227,8 +234,13 @@ void RunStep(const FormulaProgram& program, TextView formula, Int self, const Fo
         const auto count = static_cast<std::size_t>(step.Second);
         const std::span<const Value> arguments(stack.data() + stack.size() - count, count);
         Value result = parser_CallBuiltin(at, step.First, arguments);
-        stack.resize(stack.size() - count);
-        stack.push_back(std::move(result));
+        // The result takes the first argument's place.
+        if (count == 0) {
+            stack.push_back(std::move(result));
+        } else {
+            stack[stack.size() - count] = std::move(result);
+            stack.resize(stack.size() - count + 1);
+        }
         break;
     }
     case StepKind::Sign: ApplySign(step.Operator, stack.back(), at); break;
