@@ -239,23 +239,20 @@ String CalculationFileText(const Text& codes) {
 }
 
 void AppendCalculationFileText(String& text, const Text& codes) {
-    for (std::size_t i = 0; i < codes.Size(); ++i) {
+    const UInt8* data = codes.Elements.data();
+    const std::size_t size = codes.Size();
+    for (std::size_t i = 0; i < size;) {
         // Runs of ASCII, most of a file, are appended whole.
         std::size_t end = i;
-        while (end < codes.Size() && codes[end] < 0x80 && codes[end] != EscapeCode) ++end;
+        while (end < size && data[end] < 0x80 && data[end] != EscapeCode) ++end;
         if (end > i) {
-            text.append(reinterpret_cast<const char*>(codes.Elements.data() + i), end - i);
-            i = end - 1;
+            text.append(reinterpret_cast<const char*>(data + i), end - i);
+            i = end;
             continue;
         }
-        const UInt8 code = codes[i];
         const Int escaped = EscapedCharacter(codes, i);
-        if (escaped < 0) {
-            AppendUtf8(text, code);
-            continue;
-        }
-        AppendUtf8(text, static_cast<char32_t>(escaped));
-        i += 5;
+        AppendUtf8(text, escaped < 0 ? char32_t{data[i]} : static_cast<char32_t>(escaped));
+        i += escaped < 0 ? 1 : 6;
     }
 }
 
