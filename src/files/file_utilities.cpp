@@ -255,7 +255,13 @@ bool ValidUtf8(std::string_view text) {
     std::size_t i = 0;
     const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
     while (i < text.size()) {
-        // ASCII, most of any text, eight bytes at a time.
+        // ASCII, most of any text, 32 bytes at a time while it lasts.
+        if (std::uint64_t words[4]; i + 32 <= text.size() && (std::memcpy(words, text.data() + i, 32),
+                                                              ((words[0] | words[1] | words[2] | words[3]) &
+                                                               0x8080808080808080u) == 0)) {
+            i += 32;
+            continue;
+        }
         std::uint64_t eight = 0;
         if (i + 8 <= text.size() && (std::memcpy(&eight, text.data() + i, 8), (eight & 0x8080808080808080u) == 0)) {
             i += 8;

@@ -10,6 +10,7 @@
 #include <thread>
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 #include "files/file_faults.h"
 #include "files/file_utilities.h"
@@ -95,6 +96,42 @@ TEST_F(FilesTest, TextIsReadAsUtf8ElseMacRomanWithinBounds) {
     EXPECT_TRUE(getbinaryfromfile(fifo).empty());
     EXPECT_EQ(LastFileError(), NotRegularFileError);
     EXPECT_EQ(log.Lines().front(), Error("getbinaryfromfile", EFBIG, huge));
+}
+
+// Well-formed UTF-8 by the table of the Unicode standard, byte by byte.
+bool ReferenceUtf8(const std::string& s) {
+    for (std::size_t i = 0; i < s.size();) {
+        const auto at = [&](std::size_t k) { return i + k < s.size() ? static_cast<unsigned char>(s[i + k]) : 0u; };
+        const unsigned c = at(0);
+        const auto tail = [&](std::size_t from, std::size_t n) {
+            for (std::size_t k = from; k < n; ++k)
+                if (at(k) < 0x80 || at(k) > 0xBF) return false;
+            return true;
+        };
+        const std::size_t n = c < 0x80 ? 1 : c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
+        const unsigned second = at(1);
+        const bool first = n == 1 || (c == 0xE0 ? second >= 0xA0 && second <= 0xBF : c == 0xED ? second >= 0x80 && second <= 0x9F
+                                      : c == 0xF0 ? second >= 0x90 && second <= 0xBF : c == 0xF4 ? second >= 0x80 && second <= 0x8F
+                                      : second >= 0x80 && second <= 0xBF);
+        if (n == 0 || i + n > s.size() || !first || !tail(2, n)) return false;
+        i += n;
+    }
+    return true;
+}
+
+// Long ASCII runs, read many bytes at a time, with one sequence of any
+// kind somewhere in them, near the ends of those steps too.
+TEST(ValidUtf8Test, AgreesWithTheStandardsTable) {
+    std::mt19937 random(5);
+    const auto pick = [&](int bound) { return std::uniform_int_distribution<int>(0, bound)(random); };
+    for (int round = 0; round < 20000; ++round) {
+        std::string text(static_cast<std::size_t>(pick(80)), 'a');
+        std::string sequence;
+        for (int k = pick(3); k >= 0; --k)
+            sequence += static_cast<char>(pick(1) ? 0x80 + pick(0x7F) : pick(3) == 0 ? pick(0x7F) : 0x80 + pick(0x3F));
+        text.insert(static_cast<std::size_t>(pick(static_cast<int>(text.size()))), sequence);
+        ASSERT_EQ(ValidUtf8(text), ReferenceUtf8(text)) << ::testing::PrintToString(text);
+    }
 }
 
 // A save replaces the file whole and keeps its permissions; a locked file,
