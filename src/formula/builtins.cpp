@@ -45,6 +45,7 @@ const parser_UniversalType& Argument(Arguments arguments, std::size_t index) {
 
 double X(Arguments arguments, std::size_t index) { return Argument(arguments, index).ValueNumeric; }
 Int N(Arguments arguments, std::size_t index) { return parser_ToInteger(X(arguments, index)); }
+Int I(double x) { return parser_ToInteger(x); }
 const Text& T(Arguments arguments, std::size_t index) { return Argument(arguments, index).ValueText; }
 
 bool ArgumentFits(ArgumentKind kind, const parser_UniversalType& value) {
@@ -316,33 +317,33 @@ constexpr ArgumentKind Any = ArgumentKind::Any;
 // kinds, and the computation, which runs once the arguments have been
 // checked against the kinds.
 constexpr BuiltinFunction Builtins[] = {
-    {1, "Abs", 1, {Num}, [](Int, Arguments a) { return Real(std::fabs(X(a, 0))); }},
-    {2, "Sin", 1, {Num}, [](Int, Arguments a) { return Real(std::sin(X(a, 0))); }},
-    {3, "Cos", 1, {Num}, [](Int, Arguments a) { return Real(std::cos(X(a, 0))); }},
-    {4, "Tan", 1, {Num}, [](Int, Arguments a) { return Real(std::tan(X(a, 0))); }},
-    {5, "Sqr", 1, {Num}, [](Int, Arguments a) { return Real(X(a, 0) * X(a, 0)); }},
-    {6, "ArcTan", 1, {Num}, [](Int, Arguments a) { return Real(std::atan(X(a, 0))); }},
-    {7, "Ln", 1, {Num}, [](Int, Arguments a) { return Real(std::log(X(a, 0))); }},
+    {1, "Abs", 1, {Num}, nullptr, [](const double* x) { return std::fabs(x[0]); }},
+    {2, "Sin", 1, {Num}, nullptr, [](const double* x) { return std::sin(x[0]); }},
+    {3, "Cos", 1, {Num}, nullptr, [](const double* x) { return std::cos(x[0]); }},
+    {4, "Tan", 1, {Num}, nullptr, [](const double* x) { return std::tan(x[0]); }},
+    {5, "Sqr", 1, {Num}, nullptr, [](const double* x) { return x[0] * x[0]; }},
+    {6, "ArcTan", 1, {Num}, nullptr, [](const double* x) { return std::atan(x[0]); }},
+    {7, "Ln", 1, {Num}, nullptr, [](const double* x) { return std::log(x[0]); }},
     // Divided by ln 10 rather than log10, so Log(1000) is not exactly 3.
-    {8, "Log", 1, {Num}, [](Int, Arguments a) { return Real(std::log(X(a, 0)) / 2.302585092994046); }},
-    {9, "Exp", 1, {Num}, [](Int, Arguments a) { return Real(std::exp(X(a, 0))); }},
-    {10, "Exp10", 1, {Num}, [](Int, Arguments a) { return Real(std::pow(10.0, X(a, 0))); }},
-    {11, "ArcCos", 1, {Num}, [](Int, Arguments a) { return Real(std::acos(X(a, 0))); }},
-    {12, "ArcSin", 1, {Num}, [](Int, Arguments a) { return Real(std::asin(X(a, 0))); }},
-    {13, "Sqrt", 1, {Num}, [](Int, Arguments a) { return Real(std::sqrt(X(a, 0))); }},
-    {14, "e", 0, {}, [](Int, Arguments) { return Real(2.718281828459045); }},
-    {15, "Sgn", 1, {Num}, [](Int, Arguments a) { return Real(Signum(N(a, 0))); }},
-    {16, "Trunc", 1, {Num}, [](Int, Arguments a) { return Real(std::trunc(X(a, 0))); }},
-    {17, "Round", 2, {Num, Num}, [](Int, Arguments a) { return Real(RoundTo(X(a, 0), N(a, 1))); }},
-    {18, "LenVal", 1, {Num}, [](Int, Arguments a) { return Real(DigitCount(X(a, 0))); }},
+    {8, "Log", 1, {Num}, nullptr, [](const double* x) { return std::log(x[0]) / 2.302585092994046; }},
+    {9, "Exp", 1, {Num}, nullptr, [](const double* x) { return std::exp(x[0]); }},
+    {10, "Exp10", 1, {Num}, nullptr, [](const double* x) { return std::pow(10.0, x[0]); }},
+    {11, "ArcCos", 1, {Num}, nullptr, [](const double* x) { return std::acos(x[0]); }},
+    {12, "ArcSin", 1, {Num}, nullptr, [](const double* x) { return std::asin(x[0]); }},
+    {13, "Sqrt", 1, {Num}, nullptr, [](const double* x) { return std::sqrt(x[0]); }},
+    {14, "e", 0, {}, nullptr, [](const double*) { return 2.718281828459045; }},
+    {15, "Sgn", 1, {Num}, nullptr, [](const double* x) { return Signum(I(x[0])); }},
+    {16, "Trunc", 1, {Num}, nullptr, [](const double* x) { return std::trunc(x[0]); }},
+    {17, "Round", 2, {Num, Num}, nullptr, [](const double* x) { return RoundTo(x[0], I(x[1])); }},
+    {18, "LenVal", 1, {Num}, nullptr, [](const double* x) { return DigitCount(x[0]); }},
     {19, "UniqueID", 0, {}, [](Int, Arguments) { return TextValue(UniqueIdentifier()); }},
-    {20, "Rnd", 1, {Num}, [](Int, Arguments a) { return Real(RandomUpTo(X(a, 0))); }},
-    {21, "GGT", 2, {Num, Num},
-     [](Int, Arguments a) { return Real(static_cast<double>(GreatestCommonDivisor(N(a, 0), N(a, 1)))); }},
-    {22, "BinCoef", 2, {Num, Num}, [](Int, Arguments a) { return Real(BinomialCoefficient(N(a, 0), N(a, 1))); }},
-    {23, "Min", 2, {Num, Num}, [](Int, Arguments a) { return Real(Minimum(X(a, 0), X(a, 1))); }},
-    {24, "Max", 2, {Num, Num}, [](Int, Arguments a) { return Real(Maximum(X(a, 0), X(a, 1))); }},
-    {25, "Fact", 1, {Num}, [](Int, Arguments a) { return Real(Factorial(N(a, 0))); }},
+    {20, "Rnd", 1, {Num}, nullptr, [](const double* x) { return RandomUpTo(x[0]); }},
+    {21, "GGT", 2, {Num, Num}, nullptr,
+     [](const double* x) { return static_cast<double>(GreatestCommonDivisor(I(x[0]), I(x[1]))); }},
+    {22, "BinCoef", 2, {Num, Num}, nullptr, [](const double* x) { return BinomialCoefficient(I(x[0]), I(x[1])); }},
+    {23, "Min", 2, {Num, Num}, nullptr, [](const double* x) { return Minimum(x[0], x[1]); }},
+    {24, "Max", 2, {Num, Num}, nullptr, [](const double* x) { return Maximum(x[0], x[1]); }},
+    {25, "Fact", 1, {Num}, nullptr, [](const double* x) { return Factorial(I(x[0])); }},
     {26, "Result", 0, {}, [](Int, Arguments) { return Parser().ParserResult; }},
     {27, "Str$", 1, {Num}, [](Int, Arguments a) { return TextValue(FormulaNumberText(X(a, 0))); }},
     {28, "Mid$", 3, {Txt, Num, Num}, [](Int, Arguments a) { return TextValue(Middle(T(a, 0), N(a, 1), N(a, 2))); }},
@@ -353,25 +354,25 @@ constexpr BuiltinFunction Builtins[] = {
     {33, "Asc", 1, {Txt}, [](Int position, Arguments a) { return FirstCode(position, T(a, 0)); }},
     {34, "Val", 1, {Txt}, [](Int, Arguments a) { return Real(TextToNumber(T(a, 0))); }},
     {35, "Len", 1, {Txt}, [](Int, Arguments a) { return Real(static_cast<double>(T(a, 0).Size())); }},
-    {36, "Int", 1, {Num}, [](Int, Arguments a) { return Real(Floor(X(a, 0))); }},
-    {37, "Frac", 1, {Num}, [](Int, Arguments a) { return Real(X(a, 0) - std::trunc(X(a, 0))); }},
-    {38, "HiByte", 1, {Num}, [](Int, Arguments a) { return Real(Bits(N(a, 0), 8, 0xFF)); }},
-    {39, "LoByte", 1, {Num}, [](Int, Arguments a) { return Real(Bits(N(a, 0), 0, 0xFF)); }},
-    {40, "HiWord", 1, {Num}, [](Int, Arguments a) { return Real(Bits(N(a, 0), 16, 0xFFFF)); }},
-    {41, "LoWord", 1, {Num}, [](Int, Arguments a) { return Real(Bits(N(a, 0), 0, 0xFFFF)); }},
-    {42, "BinDist", 3, {Num, Num, Num},
-     [](Int, Arguments a) { return Real(BinomialProbability(N(a, 0), X(a, 1), N(a, 2))); }},
+    {36, "Int", 1, {Num}, nullptr, [](const double* x) { return Floor(x[0]); }},
+    {37, "Frac", 1, {Num}, nullptr, [](const double* x) { return x[0] - std::trunc(x[0]); }},
+    {38, "HiByte", 1, {Num}, nullptr, [](const double* x) { return Bits(I(x[0]), 8, 0xFF); }},
+    {39, "LoByte", 1, {Num}, nullptr, [](const double* x) { return Bits(I(x[0]), 0, 0xFF); }},
+    {40, "HiWord", 1, {Num}, nullptr, [](const double* x) { return Bits(I(x[0]), 16, 0xFFFF); }},
+    {41, "LoWord", 1, {Num}, nullptr, [](const double* x) { return Bits(I(x[0]), 0, 0xFFFF); }},
+    {42, "BinDist", 3, {Num, Num, Num}, nullptr,
+     [](const double* x) { return BinomialProbability(I(x[0]), x[1], I(x[2])); }},
     {43, "Dec", 1, {Txt}, [](Int, Arguments a) { return Real(HexadecimalValue(T(a, 0))); }},
-    {44, "Sum", 4, {Num, Num, Num, Num}, [](Int, Arguments a) { return Real(X(a, 0) + X(a, 1) + X(a, 2) + X(a, 3)); }},
+    {44, "Sum", 4, {Num, Num, Num, Num}, nullptr, [](const double* x) { return x[0] + x[1] + x[2] + x[3]; }},
     {45, "Var", 2, {Txt, Any},
      [](Int position, Arguments a) { DefineVariable(position, T(a, 0), Argument(a, 1)); return Real(0.0); }},
-    {46, "CRC16", 2, {Num, Num}, [](Int, Arguments a) { return Real(Crc16Step(N(a, 0), N(a, 1))); }},
+    {46, "CRC16", 2, {Num, Num}, nullptr, [](const double* x) { return Crc16Step(I(x[0]), I(x[1])); }},
     {47, "Void", 1, {Any}, [](Int, Arguments) { return Real(0.0); }},
     {48, "Void$", 1, {Any}, [](Int, Arguments) { return TextValue({}); }},
     {49, "Repeat$", 2, {Txt, Num}, [](Int position, Arguments a) { return Repeated(position, T(a, 0), N(a, 1)); }},
     {50, "Index", 1, {Txt}, [](Int, Arguments a) { return Real(static_cast<double>(FormulaCellIndex(T(a, 0)))); }},
     {51, "IndCell", 1, {Num}, [](Int position, Arguments a) { return CellValueAt(position, N(a, 0)); }},
-    {52, "Self", 0, {}, [](Int, Arguments) { return Real(static_cast<double>(FormulaComputingCell())); }},
+    {52, "Self", 0, {}, nullptr, [](const double*) { return static_cast<double>(FormulaComputingCell()); }},
 };
 
 }  // namespace
@@ -405,5 +406,8 @@ parser_UniversalType parser_CallBuiltin(Int position, Int token, std::span<const
         parser_RaiseError(TypeError, position);
         return Real(0.0);
     }
-    return row->Compute(position, arguments);
+    if (row->OnReals == nullptr) return row->Compute(position, arguments);
+    static_assert(MaxParamCount == 4);
+    const double x[MaxParamCount] = {X(arguments, 0), X(arguments, 1), X(arguments, 2), X(arguments, 3)};
+    return Real(row->OnReals(x));
 }

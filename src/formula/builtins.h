@@ -15,14 +15,21 @@ inline constexpr Int MaxParamCount = 4;
 // What an argument must be; slots beyond ParamCount are Unused.
 enum class ArgumentKind : UInt8 { Unused, Real, Text, Any };
 
+// A function of reals that gives a real and raises no error: its value
+// from its arguments' numbers (x[0] the first; MaxParamCount of them).
+using RealFunction = double (*)(const double* x);
+
 struct BuiltinFunction {
     Int Token;
     std::string_view Name;
     Int ParamCount;
     std::array<ArgumentKind, MaxParamCount> Arguments;
     // Runs on arguments that fit the kinds above; `position` is where its
-    // formula errors are raised.
+    // formula errors are raised. Null where OnReals computes the function.
     parser_UniversalType (*Compute)(Int position, std::span<const parser_UniversalType> arguments);
+    // Set for a function of reals only (every argument Real): a computation
+    // on plain numbers may call it without building values.
+    RealFunction OnReals = nullptr;
 };
 
 // Starts the random numbers of Rnd and UniqueID anew from a seed, so that
