@@ -24,6 +24,14 @@ const Text& Entry(const CalculationState& c, std::size_t at) {
 // quotes, with its own quotes doubled, as spreadsheets do: it then comes
 // back as it went, in this program and in others.
 void AppendEntry(String& out, const Text& entry) {
+    // Printable ASCII, nearly every entry, goes as it stands.
+    const UInt8* codes = entry.Elements.data();
+    const std::size_t size = entry.Size();
+    const auto printable = [](UInt8 code) { return static_cast<UInt8>(code - 0x20) < 0x60; };
+    if ((size == 0 || codes[0] != Quote) && std::all_of(codes, codes + size, printable)) {
+        out.append(reinterpret_cast<const char*>(codes), size);
+        return;
+    }
     const auto special = [](UInt8 code) { return code == Tab || code == LineFeed || code == CarriageReturn; };
     const bool quoted =
         !entry.Empty() && (entry[0] == Quote || std::any_of(entry.Elements.begin(), entry.Elements.end(), special));

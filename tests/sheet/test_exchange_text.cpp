@@ -42,6 +42,16 @@ TEST_F(ExchangeTextTest, CopyWritesEntriesFormatsAndOnlyTheSeparatorsNeeded) {
     EditCell(1, 2, Text::FromBytes("Text"), false);
     c.CopyFormats = false;
     EXPECT_EQ(CellsAsText(1, 1, 1, 2), "=1+2\tText");
+    // Quoted where a separator or a quote in front would mislead a paste;
+    // codes of 128 and more, and the escape of a character, as UTF-8.
+    const std::pair<const char*, const char*> entries[] = {
+        {"\"ja\"", "\"\"\"ja\"\"\""}, {"a\tb", "\"a\tb\""}, {"a\"b", "a\"b"}, {"~\x80", "~\xC2\x80"}, {"\xE4", "\xC3\xA4"},
+        {"\x1B" "20AC\x1D!", "\xE2\x82\xAC!"}, {"\x1F ", "\x1F "}};
+    for (const auto& [entry, copied] : entries) {
+        EditCell(3, 1, Text::FromBytes(entry), false);
+        EXPECT_EQ(CellsAsText(3, 1, 3, 1), copied) << entry;
+    }
+    c.CellAttributes.Set(Slot(3, 1), DefaultCellAttributes);
     c.CopyFormats = true;  // a formula goes as one still to compute, its kind comes with the paste
     EXPECT_EQ(CellsAsText(1, 1, 1, 1), "=1+2\x03" "000000000000F001");
     c.CopyFormats = false;
