@@ -259,12 +259,27 @@ void BuildOrder() {
     // A sheet without formulas needs nothing kept.
     if (first == formulas.size()) return;
     Fit();
+    r.Report.Rebuilt = true;
+    // Where every formula names only formulas before it, and none reads
+    // cells it does not name, the order is cell order: known without lists
+    // of a hundred thousand cells.
+    bool backwards = true;
     for (std::size_t i = first; i < formulas.size(); i = formulas.NextFilled(i + 1)) {
         const auto index = static_cast<Int>(i);
         const FormulaProgram& program = ProgramOf(index);
         r.OrderMatters = r.OrderMatters || program.OrderMatters;
-        stages[program.ReadsAnyCell ? 1 : 0].push_back(index);
+        if (program.Volatile) r.VolatileCells.push_back(index);
+        backwards = backwards && !program.ReadsAnyCell &&
+                    std::none_of(program.References.begin(), program.References.end(),
+                                 [index](Int offset) { return offset >= 0 && HasFormula(index + offset); });
     }
+    if (backwards) {
+        r.CellOrder = true;
+        return;
+    }
+    r.VolatileCells.clear();
+    for (std::size_t i = first; i < formulas.size(); i = formulas.NextFilled(i + 1))
+        stages[ProgramOf(static_cast<Int>(i)).ReadsAnyCell ? 1 : 0].push_back(static_cast<Int>(i));
     // Each stage's node numbers, in Places until the order is known.
     r.Places.assign(At(cells), -1);
     for (std::vector<Cell>& stage : stages) {
@@ -283,7 +298,6 @@ void BuildOrder() {
     }
     // The places are found again with the dependents, when an edit needs them.
     PerCell<Cell>().swap(r.Places);
-    r.Report.Rebuilt = true;
 }
 
 // Who names each cell: counted, then filled in.
