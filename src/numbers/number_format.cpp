@@ -149,7 +149,9 @@ private:
         UInt8 Length;  // 0 for an empty slot
         char Codes[MaximumLength];
     };
-    static std::size_t Spread(std::uint64_t h) { return static_cast<std::size_t>((h * 0x9E3779B97F4A7C15u) >> (64 - SlotBits)); }
+    static std::size_t Spread(std::uint64_t h) {
+        return static_cast<std::size_t>((h * 0x9E3779B97F4A7C15u) >> (64 - SlotBits));
+    }
     static std::size_t ValueSlot(double value) { return Spread(std::bit_cast<std::uint64_t>(value)); }
     static std::size_t TextSlot(std::string_view text) {
         std::uint64_t words[3] = {};

@@ -164,7 +164,8 @@ std::size_t DecimalLength(Int value) {
     const UInt8* from = p;
     const UInt8* stop = end - p > 9 ? p + 9 : end;  // a ninth digit is one too many
     Int value = 0;
-    for (unsigned digit = 0; p < stop && (digit = static_cast<unsigned>(*p - '0')) < 10; ++p) value = value * 10 + digit;
+    for (unsigned digit = 0; p < stop && (digit = static_cast<unsigned>(*p - '0')) < 10; ++p)
+        value = value * 10 + digit;
     return p == from || p - from > 8 ? -1 : value;
 }
 

@@ -108,11 +108,19 @@ bool ReferenceUtf8(const std::string& s) {
                 if (at(k) < 0x80 || at(k) > 0xBF) return false;
             return true;
         };
-        const std::size_t n = c < 0x80 ? 1 : c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
+        const std::size_t n = c < 0x80                 ? 1
+                              : c >= 0xC2 && c <= 0xDF ? 2
+                              : c >= 0xE0 && c <= 0xEF ? 3
+                              : c >= 0xF0 && c <= 0xF4 ? 4
+                                                       : 0;
+        // The second byte's range depends on the first.
         const unsigned second = at(1);
-        const bool first = n == 1 || (c == 0xE0 ? second >= 0xA0 && second <= 0xBF : c == 0xED ? second >= 0x80 && second <= 0x9F
-                                      : c == 0xF0 ? second >= 0x90 && second <= 0xBF : c == 0xF4 ? second >= 0x80 && second <= 0x8F
-                                      : second >= 0x80 && second <= 0xBF);
+        const auto within = [second](unsigned low, unsigned high) { return second >= low && second <= high; };
+        const bool first = n == 1 || (c == 0xE0   ? within(0xA0, 0xBF)
+                                      : c == 0xED ? within(0x80, 0x9F)
+                                      : c == 0xF0 ? within(0x90, 0xBF)
+                                      : c == 0xF4 ? within(0x80, 0x8F)
+                                                  : within(0x80, 0xBF));
         if (n == 0 || i + n > s.size() || !first || !tail(2, n)) return false;
         i += n;
     }

@@ -45,8 +45,8 @@ TEST_F(ExchangeTextTest, CopyWritesEntriesFormatsAndOnlyTheSeparatorsNeeded) {
     // Quoted where a separator or a quote in front would mislead a paste;
     // codes of 128 and more, and the escape of a character, as UTF-8.
     const std::pair<const char*, const char*> entries[] = {
-        {"\"ja\"", "\"\"\"ja\"\"\""}, {"a\tb", "\"a\tb\""}, {"a\"b", "a\"b"}, {"~\x80", "~\xC2\x80"}, {"\xE4", "\xC3\xA4"},
-        {"\x1B" "20AC\x1D!", "\xE2\x82\xAC!"}, {"\x1F ", "\x1F "}};
+        {"\"ja\"", "\"\"\"ja\"\"\""}, {"a\tb", "\"a\tb\""}, {"a\"b", "a\"b"}, {"~\x80", "~\xC2\x80"},
+        {"\xE4", "\xC3\xA4"}, {"\x1B" "20AC\x1D!", "\xE2\x82\xAC!"}, {"\x1F ", "\x1F "}};
     for (const auto& [entry, copied] : entries) {
         EditCell(3, 1, Text::FromBytes(entry), false);
         EXPECT_EQ(CellsAsText(3, 1, 3, 1), copied) << entry;
