@@ -406,8 +406,6 @@ parser_UniversalType parser_CallBuiltin(Int position, Int token, std::span<const
         parser_RaiseError(TypeError, position);
         return Real(0.0);
     }
-    if (row->OnReals == nullptr) return row->Compute(position, arguments);
-    static_assert(MaxParamCount == 4);
-    const double x[MaxParamCount] = {X(arguments, 0), X(arguments, 1), X(arguments, 2), X(arguments, 3)};
-    return Real(row->OnReals(x));
+    if (double result = 0; CallOnReals(*row, arguments, result)) return Real(result);
+    return row->Compute(position, arguments);
 }

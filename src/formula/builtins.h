@@ -45,3 +45,19 @@ const BuiltinFunction* BuiltinFunctionByToken(Int token);
 // (arguments[0] is the first). Type errors and invalid arguments raise their
 // formula errors at `position`, the parser's position after the call.
 parser_UniversalType parser_CallBuiltin(Int position, Int token, std::span<const parser_UniversalType> arguments);
+// A function of reals (OnReals) whose first ParamCount arguments are reals,
+// computed without building a value: its number into `result`, as
+// parser_CallBuiltin gives it. False, and nothing done, for any other call.
+// Inline: compiled formulas call it for every function they compute.
+inline bool CallOnReals(const BuiltinFunction& row, std::span<const parser_UniversalType> arguments,
+                        double& result) {
+    const auto count = static_cast<std::size_t>(row.ParamCount);
+    if (row.OnReals == nullptr || arguments.size() < count) return false;
+    double x[MaxParamCount] = {};
+    for (std::size_t k = 0; k < count; ++k) {
+        if (arguments[k].ValueType != ValueTypeReal) return false;
+        x[k] = arguments[k].ValueNumeric;
+    }
+    result = row.OnReals(x);
+    return true;
+}

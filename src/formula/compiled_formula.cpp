@@ -207,30 +207,6 @@ void Binary(std::vector<Value>& stack, Apply apply) {
     apply(stack.back(), right);
 }
 
-// A function of reals on reals, computed in its first argument's place
-// without building a value: what parser_CallBuiltin would give. False,
-// and nothing done, for any other call.
-bool CallOnReals(const FormulaStep& step, std::vector<Value>& stack) {
-    const BuiltinFunction* row = BuiltinFunctionByToken(step.First);
-    const auto count = static_cast<std::size_t>(step.Second);
-    if (row == nullptr || row->OnReals == nullptr || static_cast<Int>(count) != row->ParamCount) return false;
-    Value* arguments = stack.data() + stack.size() - count;
-    double x[MaxParamCount] = {};
-    for (std::size_t k = 0; k < count; ++k) {
-        if (arguments[k].ValueType != ValueTypeReal) return false;
-        x[k] = arguments[k].ValueNumeric;
-    }
-    const double result = row->OnReals(x);
-    if (count == 0) {
-        PushReal(stack, result);
-        return true;
-    }
-    arguments[0].ValueNumeric = result;
-    arguments[0].ValueText.Elements.clear();
-    stack.resize(stack.size() - count + 1);
-    return true;
-}
-
 void RunStep(const FormulaProgram& program, TextView formula, Int self, const FormulaStep& step,
              std::vector<Value>& stack) {
     const Int at = step.Position;
@@ -256,16 +232,24 @@ void RunStep(const FormulaProgram& program, TextView formula, Int self, const Fo
     }
     case StepKind::Call: {
         const auto count = static_cast<std::size_t>(step.Second);
-        if (CallOnReals(step, stack)) break;
         const std::span<const Value> arguments(stack.data() + stack.size() - count, count);
-        Value result = parser_CallBuiltin(at, step.First, arguments);
         // The result takes the first argument's place.
-        if (count == 0) {
-            stack.push_back(std::move(result));
-        } else {
-            stack[stack.size() - count] = std::move(result);
-            stack.resize(stack.size() - count + 1);
+        const auto place = [&stack, count]() -> Value& {
+            if (count == 0) stack.emplace_back();
+            else stack.resize(stack.size() - count + 1);
+            return stack.back();
+        };
+        // A function of reals on reals gives its number without a value built.
+        const BuiltinFunction* row = BuiltinFunctionByToken(step.First);
+        if (double number = 0; row != nullptr && CallOnReals(*row, arguments, number)) {
+            Value& real = place();
+            real.ValueType = ValueTypeReal;
+            real.ValueNumeric = number;
+            real.ValueText.Elements.clear();
+            break;
         }
+        Value result = parser_CallBuiltin(at, step.First, arguments);
+        place() = std::move(result);
         break;
     }
     case StepKind::Sign: ApplySign(step.Operator, stack.back(), at); break;
