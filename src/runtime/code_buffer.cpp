@@ -14,7 +14,7 @@ void CodeBuffer::Regrow(std::size_t capacity) {
 
 void CodeBuffer::FreeHeap() noexcept {
     std::allocator<UInt8>().deallocate(store_.Heap.Data, store_.Heap.Capacity);
-    SetShort(0);
+    SetEmpty();
 }
 
 void CodeBuffer::AssignBytes(const UInt8* codes, std::size_t count) {

@@ -32,7 +32,7 @@ public:
     // Codes kept in place.
     static constexpr std::size_t InPlace = 23;
 
-    CodeBuffer() noexcept { SetShort(0); }
+    CodeBuffer() noexcept { SetEmpty(); }
     CodeBuffer(std::initializer_list<UInt8> codes) : CodeBuffer() { AssignBytes(codes.begin(), codes.size()); }
     CodeBuffer(std::size_t count, UInt8 code) : CodeBuffer() { assign(count, code); }
     template <std::input_iterator It>
@@ -40,7 +40,7 @@ public:
         assign(first, last);
     }
     CodeBuffer(const CodeBuffer& other) : CodeBuffer() { AssignBytes(other.data(), other.size()); }
-    CodeBuffer(CodeBuffer&& other) noexcept : store_(other.store_) { other.SetShort(0); }
+    CodeBuffer(CodeBuffer&& other) noexcept : store_(other.store_) { other.SetEmpty(); }
     CodeBuffer& operator=(const CodeBuffer& other) {
         if (this != &other) AssignBytes(other.data(), other.size());
         return *this;
@@ -49,7 +49,7 @@ public:
         if (this != &other) {
             Release();
             store_ = other.store_;
-            other.SetShort(0);
+            other.SetEmpty();
         }
         return *this;
     }
@@ -75,7 +75,10 @@ public:
     UInt8& back() noexcept { return data()[size() - 1]; }
     UInt8 back() const noexcept { return data()[size() - 1]; }
 
-    void clear() noexcept { SetSize(0); }
+    void clear() noexcept {
+        if (IsShort()) SetEmpty();
+        else store_.Heap.Size = 0;
+    }
     void reserve(std::size_t wanted) {
         if (wanted > capacity()) Regrow(wanted);
     }
@@ -147,6 +150,13 @@ private:
 
     bool IsShort() const noexcept { return (store_.Place[InPlace] & ShortFlag) != 0; }
     void SetShort(std::size_t size) noexcept { store_.Place[InPlace] = static_cast<UInt8>(ShortFlag | size); }
+    // Empty and in place, by a store of the whole last word: a move reads
+    // that word right after (a value stack moves its values all the time),
+    // and a read that spans a byte just written alone waits for the store.
+    void SetEmpty() noexcept {
+        const std::uint64_t tail = std::uint64_t{ShortFlag} << 56;
+        std::memcpy(store_.Place + InPlace - 7, &tail, sizeof tail);
+    }
     void SetSize(std::size_t size) noexcept {
         if (IsShort()) SetShort(size);
         else store_.Heap.Size = size;

@@ -94,12 +94,12 @@ void ReadCellLine(TextView line, std::size_t colon, const CellLine& cell) {
     // An attribute field that runs past ">" ends there.
     c.CellAttributes.Set(cell.At, cell.Mark > colon ? HexValue(Part(line, colon + 1, cell.Mark)) : 0);
     // The line is the file's UTF-8; only the entry needs the program's codes.
-    Text entry = CalculationCodes(std::string_view(reinterpret_cast<const char*>(line.data()) + cell.Mark + 1,
-                                                   line.size() - cell.Mark - 1));
-    if (!entry.Empty() && entry[0] == '=')
-        c.CellFormula.Set(cell.At, std::move(entry));
-    else
-        c.CellText.Set(cell.At, std::move(entry));
+    // They are made in the cell itself: a text moved right after it was
+    // written waits for its stores to reach memory.
+    const std::string_view entry(reinterpret_cast<const char*>(line.data()) + cell.Mark + 1,
+                                 line.size() - cell.Mark - 1);
+    CellArray<Text>& cells = !entry.empty() && entry[0] == '=' ? c.CellFormula : c.CellText;
+    AssignCalculationCodes(cells.Edit(cell.At), entry);
 }
 
 // A line of the file, seen in place: only a cell's entry is copied. False
@@ -271,11 +271,18 @@ void AppendCalculationCode(Text& codes, char32_t s) {
 }
 
 Text CalculationCodes(std::string_view text) {
+    Text codes;
+    AssignCalculationCodes(codes, text);
+    return codes;
+}
+
+void AssignCalculationCodes(Text& codes, std::string_view text) {
     if (IsAscii(text)) {  // nearly every entry, copied whole
         const auto* bytes = reinterpret_cast<const UInt8*>(text.data());
-        return Text(CodeBuffer(bytes, bytes + text.size()));
+        codes.Elements.assign(bytes, bytes + text.size());
+        return;
     }
-    Text codes;
+    codes.Elements.clear();
     codes.Elements.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
         // Runs of ASCII, nearly all of a file, are copied as they are.
@@ -286,5 +293,4 @@ Text CalculationCodes(std::string_view text) {
         i = end;
         if (i < text.size()) AppendCalculationCode(codes, NextScalar(text, i));
     }
-    return codes;
 }

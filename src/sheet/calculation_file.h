@@ -51,4 +51,6 @@ void AppendCalculationFileText(String& text, const Text& codes);
 // The file's text as codes: characters up to 255 as themselves, others up
 // to U+FFFF as their escape sequence, the rest as 127.
 Text CalculationCodes(std::string_view text);
+// The same into `codes`, which it replaces.
+void AssignCalculationCodes(Text& codes, std::string_view text);
 void AppendCalculationCode(Text& codes, char32_t scalar);
