@@ -119,11 +119,16 @@ std::size_t WriteShortest(double value, char* out) {
 // back exactly. Per thread, so that no two computations share it.
 class RecentTexts {
 public:
-    bool FindText(double value, char* out, std::size_t& length) const {
+    // `out` has room for MaximumLength bytes, all of which are copied: a
+    // copy of a fixed size is two moves, one of the length a slow loop. A
+    // text found is also put back where it is found by text, which another
+    // may have taken meanwhile: the text is usually read back next.
+    bool FindText(double value, char* out, std::size_t& length) {
         const Entry& entry = byValue_[ValueSlot(value)];
         if (entry.Length == 0 || entry.Bits != std::bit_cast<std::uint64_t>(value)) return false;
         length = entry.Length;
-        std::memcpy(out, entry.Codes, length);
+        std::memcpy(out, entry.Codes, sizeof entry.Codes);
+        byText_[TextSlot(std::string_view(out, length))] = entry;
         return true;
     }
     bool FindValue(std::string_view text, double& value) const {
@@ -153,10 +158,25 @@ private:
         return static_cast<std::size_t>((h * 0x9E3779B97F4A7C15u) >> (64 - SlotBits));
     }
     static std::size_t ValueSlot(double value) { return Spread(std::bit_cast<std::uint64_t>(value)); }
+    // From words read straight into registers, overlapping where the text
+    // is no multiple of eight: a word read back from bytes just copied
+    // into memory waits for them.
     static std::size_t TextSlot(std::string_view text) {
-        std::uint64_t words[3] = {};
-        std::memcpy(words, text.data(), text.size());
-        return Spread(words[0] ^ (words[1] * 0xC2B2AE3D27D4EB4Fu) ^ (words[2] * 0x165667B19E3779F9u) ^ text.size());
+        const char* p = text.data();
+        const std::size_t n = text.size();
+        const auto word = [](const char* at) {
+            std::uint64_t w = 0;
+            std::memcpy(&w, at, sizeof w);
+            return w;
+        };
+        std::uint64_t h = n;
+        if (n >= 8) {
+            h ^= word(p) ^ (word(p + n - 8) * 0xC2B2AE3D27D4EB4Fu);
+            if (n > 16) h ^= word(p + 8) * 0x165667B19E3779F9u;
+        } else {
+            for (std::size_t i = 0; i < n; ++i) h ^= std::uint64_t{static_cast<unsigned char>(p[i])} << (8 * i + 8);
+        }
+        return Spread(h);
     }
     std::array<Entry, std::size_t{1} << SlotBits> byValue_, byText_;
 };
