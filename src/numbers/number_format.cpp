@@ -128,7 +128,11 @@ public:
         if (entry.Length == 0 || entry.Bits != std::bit_cast<std::uint64_t>(value)) return false;
         length = entry.Length;
         std::memcpy(out, entry.Codes, sizeof entry.Codes);
-        byText_[TextSlot(std::string_view(out, length))] = entry;
+        // Every entry holds a value's one shortest text, so the same bits
+        // are the same text. The hash reads the table, not `out`, whose
+        // bytes were only just stored.
+        Entry& byText = byText_[TextSlot(std::string_view(entry.Codes, length))];
+        if (byText.Bits != entry.Bits || byText.Length != entry.Length) byText = entry;
         return true;
     }
     bool FindValue(std::string_view text, double& value) const {
