@@ -269,6 +269,46 @@ void RunStep(const FormulaProgram& program, TextView formula, Int self, const Fo
     }
 }
 
+std::uint64_t Word(const UInt8* at) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, at, sizeof word);
+    return word;
+}
+
+constexpr std::uint64_t EachByte = 0x0101010101010101u;
+constexpr std::uint64_t HighBits = EachByte * 0x80;
+
+// 0x80 in each byte of `word` that is not 0, else 0.
+std::uint64_t NonZeroBytes(std::uint64_t word) { return (((word & ~HighBits) + ~HighBits) | word) & HighBits; }
+
+// 0x80 in each byte that is no digit, else 0: "0" to "9" become 0 to 9,
+// and all else has a high nibble or a low one of 10 or more.
+std::uint64_t NonDigitBytes(std::uint64_t word) {
+    const std::uint64_t t = word ^ (EachByte * '0');
+    return NonZeroBytes((t & (EachByte * 0xF0)) | (((t & (EachByte * 0x0F)) + EachByte * 6) & (EachByte * 0x10)));
+}
+
+// Whether eight bytes of two texts differ only where both hold a digit and
+// `names` holds 0xFF.
+[[gnu::always_inline]] inline bool DifferOnlyInNameDigits(std::uint64_t now, std::uint64_t was,
+                                                          std::uint64_t names) {
+    if (now == was) return true;
+    const std::uint64_t differ = NonZeroBytes(now ^ was);
+    return (differ & ~names) == 0 && (differ & (NonDigitBytes(now) | NonDigitBytes(was))) == 0;
+}
+
+// Two runs of a name's length, four to eight bytes ("Z999S100") but for an
+// odd one.
+bool EqualBytes(const UInt8* a, const UInt8* b, std::size_t n) {
+    if (n < 4 || n > 8) return std::memcmp(a, b, n) == 0;
+    const auto half = [](const UInt8* at) {
+        std::uint32_t word = 0;
+        std::memcpy(&word, at, sizeof word);
+        return word;
+    };
+    return half(a) == half(b) && half(a + n - 4) == half(b + n - 4);
+}
+
 // The shape key of the formula whose addresses are `names`.
 void KeyOfNames(TextView formula, Int self, const std::vector<FormulaAddress>& names, std::string& key) {
     // Fixed-size records of the addresses first, then the text with them
@@ -298,34 +338,45 @@ void ShapeMemo::Key(TextView formula, Int self, std::string& key) {
     FindAddressNames(formula, names_);
     KeyOfNames(formula, self, names_, key);
     text_.assign(formula.begin(), formula.end());
+    nameBytes_.assign(formula.size(), 0);
+    for (const FormulaAddress& name : names_)
+        std::memset(nameBytes_.data() + name.Start, 0xFF, name.End - name.Start);
     self_ = self;
 }
 
 bool ShapeMemo::SameShape(TextView formula, Int self) const {
     const std::size_t n = formula.size();
-    if (self_ < 0 || n != text_.size()) return false;
+    if (self_ < 0 || n != text_.size() || n == 0) return false;
     const UInt8* now = formula.data();
     const UInt8* was = text_.data();
-    // Where the texts differ, both hold a digit: every byte is a name byte
-    // in both or in neither, so both have the same names at the same
-    // places, and a name that reads alike addresses the same cell in both.
-    std::size_t from = 0;
+    // Where the texts differ, both hold a digit inside a name: every byte
+    // is a name byte in both or in neither, so both have the same names at
+    // the same places, and a name that reads alike addresses the same cell
+    // in both. Eight bytes at a time, the last eight overlapping.
+    if (n < 8) {
+        std::uint64_t words[3] = {};
+        std::memcpy(&words[0], now, n);
+        std::memcpy(&words[1], was, n);
+        std::memcpy(&words[2], nameBytes_.data(), n);
+        if (!DifferOnlyInNameDigits(words[0], words[1], words[2])) return false;
+    }
+    for (std::size_t at = 0; n >= 8; at += 8) {
+        const std::size_t o = std::min(at, n - 8);
+        if (!DifferOnlyInNameDigits(Word(now + o), Word(was + o), Word(nameBytes_.data() + o))) return false;
+        if (o == n - 8) break;
+    }
     const FormulaAddress* read = nullptr;  // the name read last, right
     for (const FormulaAddress& name : names_) {
-        if (std::memcmp(now + from, was + from, name.Start - from) != 0) return false;
-        for (std::size_t i = name.Start; i < name.End; ++i)
-            if (now[i] != was[i] && !(IsDigit(now[i]) && IsDigit(was[i]))) return false;
-        from = name.End;
         // A cell named again ("=Round(Z1S1)+Z1S1") is read once.
         const std::size_t length = name.End - name.Start;
         if (read && read->End - read->Start == length && read->Cell == name.Cell &&
-            std::memcmp(now + read->Start, now + name.Start, length) == 0)
+            EqualBytes(now + read->Start, now + name.Start, length))
             continue;
         const Int cell = FormulaCellIndex(formula.subspan(name.Start, length));
         if (cell < 0 || cell - self != name.Cell - self_) return false;
         read = &name;
     }
-    return std::memcmp(now + from, was + from, n - from) == 0;
+    return true;
 }
 
 std::string parser_ShapeKey(TextView formula, Int self) {

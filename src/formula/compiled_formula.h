@@ -84,6 +84,7 @@ private:
     CodeBuffer text_;
     Int self_ = -1;
     std::vector<FormulaAddress> names_;
+    std::vector<UInt8> nameBytes_;  // 0xFF for each byte of text_ in a name, else 0
 };
 
 // Reads the formula of cell `self` ("=" first, not part of what is computed).

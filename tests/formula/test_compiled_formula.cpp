@@ -179,6 +179,15 @@ TEST_F(CompiledFormulaTest, AShapeRememberedIsClaimedOnlyWhereTheKeysAgree) {
     EXPECT_FALSE(memo.SameShape(Text::FromBytes("=Round(Sin(Z5S3),2)+Sqrt(Abs(Z4S3))"), CellIndex(6, 3)));
     EXPECT_FALSE(memo.SameShape(Text::FromBytes("=Round(Sin(Z4S3),3)+Sqrt(Abs(Z4S3))"), CellIndex(5, 3)));
     EXPECT_FALSE(ShapeMemo().SameShape(Text::FromBytes("=Round(Sin(Z4S4),2)+Sqrt(Abs(Z4S4))"), CellIndex(5, 4)));
+    // Every byte counts, the last ones past a multiple of eight too, and
+    // 9 is a digit like any other.
+    memo.Key(Text::FromBytes("=Z8S3*2"), CellIndex(9, 3), key);
+    EXPECT_TRUE(memo.SameShape(Text::FromBytes("=Z9S3*2"), CellIndex(10, 3)));
+    for (std::string tail = "+1"; tail.size() < 20; tail += "1") {
+        memo.Key(Text::FromBytes("=Z1S1" + tail), CellIndex(2, 1), key);
+        EXPECT_TRUE(memo.SameShape(Text::FromBytes("=Z2S1" + tail), CellIndex(3, 1))) << tail;
+        EXPECT_FALSE(memo.SameShape(Text::FromBytes("=Z2S1" + tail.substr(0, tail.size() - 1) + "2"), CellIndex(3, 1))) << tail;
+    }
     // An address that ends in other name bytes is one name; the same bytes
     // with an operator in them are two things.
     memo.Key(Text::FromBytes("=Z1S1x+1"), CellIndex(2, 1), key);
