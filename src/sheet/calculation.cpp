@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 
 #include "platform/program_state.h"
@@ -123,7 +124,13 @@ Int HexValue(TextView digits) {
     const auto& table = Tools().HexValueTable;
     // Sixteen digits, every attribute word the program writes, are read
     // without a test after each one; any other character is seen at the end.
+    // A file gives long runs of cells the same word: the one read last is
+    // known again by its digits.
+    thread_local std::uint64_t lastDigits[2] = {}, lastValue = 0;
     if (digits.size() == 16) {
+        std::uint64_t words[2];
+        std::memcpy(words, digits.data(), sizeof words);
+        if (words[0] == lastDigits[0] && words[1] == lastDigits[1]) return static_cast<Int>(lastValue);
         Int seen = 0;
 #pragma GCC unroll 16
         for (std::size_t k = 0; k < 16; ++k) {
@@ -131,7 +138,14 @@ Int HexValue(TextView digits) {
             seen |= digit;
             value = (value << 4) | static_cast<std::uint64_t>(digit & 15);
         }
-        if (seen >= 0) return static_cast<Int>(value);
+        if (seen >= 0) {
+            if (Tools().ToolsReady) {
+                lastDigits[0] = words[0];
+                lastDigits[1] = words[1];
+                lastValue = value;
+            }
+            return static_cast<Int>(value);
+        }
         value = 0;
     }
     for (const UInt8 code : digits) {

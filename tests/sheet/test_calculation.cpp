@@ -3,10 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <limits>
+#include <random>
 #include <string>
 #include <tuple>
 
+#include "runtime/program.h"
 #include "test_support.h"
 
 namespace {
@@ -36,6 +39,39 @@ TEST_F(CalculationTest, AddressesFollowTheLetterAndRangeRules) {
         for (Int column = 1; column <= 100; ++column)
             ASSERT_EQ(CellIndexFromAddress(T("Z") + IntegerToText(row) + T("S") + IntegerToText(column)),
                       (row - 1) * 100 + column - 1) << row << "," << column;
+}
+
+// Attribute words come back as written, the same one read again too, and
+// any other text reads as its digits up to the first other character:
+// compared with a reader of the digits one by one, on texts mostly of
+// digits and the characters around them in the code table.
+TEST_F(CalculationTest, HexValuesReadWordsAndStopAtTheFirstOtherCharacter) {
+    const auto reference = [](const std::string& text) {
+        std::uint64_t value = 0;
+        for (const char c : text) {
+            const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                            : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+            if (digit < 0) break;
+            value = value * 16 + static_cast<std::uint64_t>(digit);
+        }
+        return static_cast<Int>(value);
+    };
+    initoxtools();
+    std::mt19937 random(11);
+    const std::string others = std::string("/:@G`g \xB0\x00", 9) + "\x7F";
+    // A few words, two of them alike in their first half, met again and again.
+    const Int words[] = {0xF003, 0x12345678F003, 0x12345678F004, Int{-1}};
+    for (int round = 0; round < 20000; ++round) {
+        std::string text;
+        const int length = round % 3 == 0 ? static_cast<int>(random() % 20) : 16;
+        for (int i = 0; i < length; ++i)
+            text += random() % 24 == 0 ? others[random() % others.size()] : "0123456789ABCDEFabcdef"[random() % 22];
+        ASSERT_EQ(HexValue(T(text)), reference(text)) << text;
+        const Int word = random() % 2 ? words[random() % 4] : static_cast<Int>(random() * random());
+        Text written;
+        AppendHexWord(written, word);
+        ASSERT_EQ(HexValue(written), word);
+    }
 }
 
 // Narrow columns cannot be made by keys yet. '[' and ']' stand for the rules.
