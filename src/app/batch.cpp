@@ -83,14 +83,23 @@ bool DistinctFiles(const std::string& in, const std::string& out) {
     return false;
 }
 
-int Write(const std::string& text, const std::string& out) {
+// The text, made in parts, to the file or to standard output ("-").
+int Write(const TextParts& parts, const std::string& out) {
     if (out == "-") {
-        if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0)
+        bool written = true;
+        parts([&written](std::string_view part) {
+            return written = std::fwrite(part.data(), 1, part.size(), stdout) == part.size();
+        });
+        if (!written || std::fflush(stdout) != 0)
             return Fail(std::string("cannot write to standard output: ") + std::strerror(errno));
         return 0;
     }
-    const int error = setstringtofile(text, out);
+    const int error = setpartstofile(parts, out);
     return error == 0 ? 0 : Fail("cannot write " + out + ": " + std::strerror(error));
+}
+
+int Write(const std::string& text, const std::string& out) {
+    return Write([&text](const std::function<bool(std::string_view)>& write) { write(text); }, out);
 }
 
 // The Calculation file into the sheet; false with a message. A UTF-8 file,
@@ -127,10 +136,11 @@ int ExportCalculation(const std::string& in, const std::string& out) {
     const WorkbookFormat format = out == "-" ? WorkbookFormat::TabText : FormatOfPath(out);
     if (format == WorkbookFormat::None) {
         // The texts are all this needs: what passes keep goes, and the text
-        // written reuses its memory. (A workbook reads the kept numbers.)
+        // is written in parts as it is made, never held whole. (A workbook
+        // reads the kept numbers.)
         ForgetRecalculation();
         Calculation().FormulasInsteadOfContents = false;
-        return Write(ExportedText(), out);
+        return Write(ExportedTextInParts, out);
     }
     std::vector<std::pair<Int, Int>> valuesOnly;
     std::string error;

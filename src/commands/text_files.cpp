@@ -15,13 +15,32 @@
 #include "sheet/exchange_text.h"
 #include "sheet/grid_display.h"
 
-String ExportedText() {
+namespace {
+
+// Whatever the text is made of, with CopyFormats off meanwhile.
+template <typename Make>
+auto WithoutFormats(Make make) {
     CalculationState& c = Calculation();
     const bool formats = c.CopyFormats;
     c.CopyFormats = false;
-    String text = SheetAsText();
+    auto made = make();
     c.CopyFormats = formats;
-    return text;
+    return made;
+}
+
+}  // namespace
+
+String ExportedText() {
+    return WithoutFormats([] { return SheetAsText(); });
+}
+
+void ExportedTextInParts(const std::function<bool(std::string_view)>& write) {
+    WithoutFormats([&write] {
+        const CalculationState& c = Calculation();
+        CellsAsTextInParts(1, 1, c.RowCount, c.ColumnCount, std::size_t{1} << 16,
+                           [&write](const String& part) { return write(part); });
+        return true;
+    });
 }
 
 int ExportTextTo(const String& path) {

@@ -3,12 +3,18 @@
 // and the batch mode's export and import.
 #pragma once
 
+#include <functional>
+#include <string_view>
+
 #include "runtime/text.h"
 #include "runtime/types.h"
 
 // The whole sheet as the text a file gets: no attribute words, whatever
 // CopyFormats says; formulas or values as FormulasInsteadOfContents says.
 String ExportedText();
+// The same, handed to `write` in parts of about 64 KB, up to the first part
+// it does not take.
+void ExportedTextInParts(const std::function<bool(std::string_view)>& write);
 // Writes it to path with the log lines "TabronaExport: …"; 0 or the
 // system's error code.
 int ExportTextTo(const String& path);

@@ -132,7 +132,7 @@ int InjectedFault(WriteStep step) {
     return 0;
 }
 
-bool WriteAll(int fd, const std::string& text) {
+bool WriteAll(int fd, std::string_view text) {
     std::size_t done = 0;
     while (done < text.size()) {
         const ssize_t n = write(fd, text.data() + done, text.size() - done);
@@ -182,9 +182,9 @@ int CreateBeside(const std::string& folder, const std::string& path, mode_t mode
     return -1;
 }
 
-// Writes text beside path and renames it over path; the error, or 0.
-// `created` tells whether the new file could be made at all.
-int WriteReplacing(const std::string& text, const std::string& path, mode_t mode, bool& created) {
+// Writes the parts beside path and renames the new file over path; the
+// error, or 0. `created` tells whether the new file could be made at all.
+int WriteReplacing(const TextParts& parts, const std::string& path, mode_t mode, bool& created) {
     const std::string folder = folderofpath(path).empty() ? "./" : folderofpath(path);
     std::string temporary;
     int error = InjectedFault(WriteStep::CreateTemporary);
@@ -195,7 +195,12 @@ int WriteReplacing(const std::string& text, const std::string& path, mode_t mode
         unlink(temporary.c_str());
         return e;
     };
-    if ((error = InjectedFault(WriteStep::Write)) || !WriteAll(file.Fd, text)) return fail(error ? error : errno);
+    if ((error = InjectedFault(WriteStep::Write))) return fail(error);
+    parts([&](std::string_view part) {
+        if (!WriteAll(file.Fd, part)) error = errno != 0 ? errno : EIO;
+        return error == 0;
+    });
+    if (error) return fail(error);
     if ((error = InjectedFault(WriteStep::Flush)) || fsync(file.Fd) != 0) return fail(error ? error : errno);
     if ((error = InjectedFault(WriteStep::Rename)) || rename(temporary.c_str(), path.c_str()) != 0)
         return fail(error ? error : errno);
@@ -203,6 +208,11 @@ int WriteReplacing(const std::string& text, const std::string& path, mode_t mode
     Descriptor directory(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (directory.Fd >= 0) fsync(directory.Fd);
     return 0;
+}
+
+// A text written in one part.
+TextParts Whole(const std::string& text) {
+    return [&text](const std::function<bool(std::string_view)>& write) { write(text); };
 }
 
 // The file's whole content from the start, replacing what was there.
@@ -229,7 +239,8 @@ int WriteInPlace(const std::string& text, const std::string& path, int refused) 
     if (!ReadWhole(path, MaxBinaryFileBytes, old)) return refused;
     const std::string copy = SafetyCopyPath(path);
     bool created = false;
-    if (createdirectory(folderofpath(copy)) != 0 || WriteReplacing(old, copy, 0600, created) != 0) return refused;
+    if (createdirectory(folderofpath(copy)) != 0 || WriteReplacing(Whole(old), copy, 0600, created) != 0)
+        return refused;
     const int injected = InjectedFault(WriteStep::InPlace);
     const int error = injected ? injected : Overwrite(file.Fd, text) ? 0 : errno;
     if (error == 0 || Overwrite(file.Fd, old)) {
@@ -332,6 +343,10 @@ std::string getstringfromfile(const std::string& path) {
 }
 
 int setstringtofile(const std::string& text, const std::string& path, unsigned newFileMode) {
+    return setpartstofile(Whole(text), path, newFileMode);
+}
+
+int setpartstofile(const TextParts& parts, const std::string& path, unsigned newFileMode) {
     // The file a link points to is saved, and the link stays a link.
     const std::string target = ResolvedPath(path);
     int error = 0;
@@ -343,11 +358,18 @@ int setstringtofile(const std::string& text, const std::string& path, unsigned n
     else if (FileLocked(target))
         error = EACCES;
     else
-        error = WriteReplacing(text, target, static_cast<mode_t>(newFileMode & 0777), created);
-    // A folder closed to new files may still hold a file its user may write.
+        error = WriteReplacing(parts, target, static_cast<mode_t>(newFileMode & 0777), created);
+    // A folder closed to new files may still hold a file its user may write,
+    // which then takes the text whole.
     if (!created && (error == EACCES || error == EPERM) && filekind(target) == KindFile &&
-        access(target.c_str(), W_OK) == 0)
+        access(target.c_str(), W_OK) == 0) {
+        std::string text;
+        parts([&text](std::string_view part) {
+            text += part;
+            return true;
+        });
         error = WriteInPlace(text, target, error);
+    }
     if (error != 0) LogError("setstringtofile", error, path);
     return error;
 }

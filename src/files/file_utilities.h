@@ -55,6 +55,12 @@ int LastFileError();
 // gets newFileMode less the umask. 0 on success, else the system's error
 // code.
 int setstringtofile(const std::string& text, const std::string& path, unsigned newFileMode = 0666);
+// A text made part by part: hands each part in turn to `write`, stopping
+// when it gives false (the file could not take it).
+using TextParts = std::function<void(const std::function<bool(std::string_view)>& write)>;
+// The same as setstringtofile for a text made in parts, so that a large one
+// need not be held whole; only a file written in place takes them joined.
+int setpartstofile(const TextParts& parts, const std::string& path, unsigned newFileMode = 0666);
 // The file a path names once symbolic links are followed (a link whose
 // target does not exist yet names that target); the path itself when it is
 // no link.

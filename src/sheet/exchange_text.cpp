@@ -206,20 +206,10 @@ private:
 
 }  // namespace
 
-String CellsAsText(Int firstRow, Int firstColumn, Int lastRow, Int lastColumn) {
+void CellsAsTextInParts(Int firstRow, Int firstColumn, Int lastRow, Int lastColumn, std::size_t partSize,
+                        const std::function<bool(const String&)>& take) {
     const CalculationState& c = Calculation();
     String out, waiting;  // separators wait for the next cell written
-    // Made once at about its size: growing a large text copies it over
-    // and over into memory touched for the first time.
-    const std::size_t format = c.CopyFormats ? 17 : 0;  // the mark and sixteen hexadecimal digits
-    std::size_t size = 0;
-    for (Int row = firstRow; row <= lastRow; ++row) {
-        for (Int column = firstColumn; column <= lastColumn; ++column) {
-            const auto at = static_cast<std::size_t>(CellIndex(row, column));
-            size += 1 + (c.CellAttributes[at] == DefaultCellAttributes ? 0 : Entry(c, at).Size() + format);
-        }
-    }
-    out.reserve(size);
     for (Int row = firstRow; row <= lastRow; ++row) {
         for (Int column = firstColumn; column <= lastColumn; ++column) {
             const auto at = static_cast<std::size_t>(CellIndex(row, column));
@@ -237,8 +227,33 @@ String CellsAsText(Int firstRow, Int firstColumn, Int lastRow, Int lastColumn) {
             if (column != c.ColumnCount) waiting += Tab;
         }
         waiting += CarriageReturn;
+        if (out.size() >= partSize) {
+            if (!take(out)) return;
+            out.clear();
+        }
     }
-    return out;
+    if (!out.empty()) take(out);
+}
+
+String CellsAsText(Int firstRow, Int firstColumn, Int lastRow, Int lastColumn) {
+    const CalculationState& c = Calculation();
+    // Made once at about its size: growing a large text copies it over
+    // and over into memory touched for the first time.
+    const std::size_t format = c.CopyFormats ? 17 : 0;  // the mark and sixteen hexadecimal digits
+    std::size_t size = 0;
+    for (Int row = firstRow; row <= lastRow; ++row) {
+        for (Int column = firstColumn; column <= lastColumn; ++column) {
+            const auto at = static_cast<std::size_t>(CellIndex(row, column));
+            size += 1 + (c.CellAttributes[at] == DefaultCellAttributes ? 0 : Entry(c, at).Size() + format);
+        }
+    }
+    String text;
+    text.reserve(size);
+    CellsAsTextInParts(firstRow, firstColumn, lastRow, lastColumn, std::size_t{1} << 16, [&text](const String& part) {
+        text += part;
+        return true;
+    });
+    return text;
 }
 
 String SelectionAsText() {

@@ -9,12 +9,19 @@
 // own quotes doubled.
 #pragma once
 
+#include <cstddef>
+#include <functional>
+
 #include "runtime/text.h"
 #include "runtime/types.h"
 
 // The cells of the rectangle, the selection, or the whole sheet, as UTF-8
 // (codes as a Calculation file writes them).
 String CellsAsText(Int firstRow, Int firstColumn, Int lastRow, Int lastColumn);
+// The same text handed to `take` in parts of whole rows, each of about
+// `partSize` bytes or more (the last may be less); `take` gives false to stop.
+void CellsAsTextInParts(Int firstRow, Int firstColumn, Int lastRow, Int lastColumn, std::size_t partSize,
+                        const std::function<bool(const String&)>& take);
 String SelectionAsText();  // empty when the selection is not valid
 String SheetAsText();
 

@@ -2,10 +2,13 @@
 // write and its failures, and the forgiving file operations.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <thread>
 #include <filesystem>
@@ -179,6 +182,39 @@ TEST_F(FilesTest, SavingNeverLosesTheOldFile) {
     lockfile(path, false);
     EXPECT_FALSE(FileLocked(path));
     EXPECT_EQ(setstringtofile("wieder", path), 0);
+}
+
+// A text made in parts is written whole, or not at all: a write that fails
+// midway (the file size limit, here) asks for no further part and leaves the
+// old file; a file written in place takes the parts joined.
+TEST_F(FilesTest, ATextInPartsIsWrittenWholeOrNotAtAll) {
+    const std::string path = Write("Budget.calc", "alt");
+    const auto parts = [](std::vector<std::string> texts, int* asked = nullptr) -> TextParts {
+        return [texts, asked](const std::function<bool(std::string_view)>& write) {
+            for (const std::string& text : texts) {
+                if (asked) ++*asked;
+                if (!write(text)) return;
+            }
+        };
+    };
+    EXPECT_EQ(setpartstofile(parts({"ei", "", "ns"}), path), 0);
+    EXPECT_EQ(Read(path), "eins");
+    const auto beyondTheLimit = [&] {
+        const rlimit limit{100, 100};
+        signal(SIGXFSZ, SIG_IGN);
+        setrlimit(RLIMIT_FSIZE, &limit);
+        int asked = 0;
+        const int error = setpartstofile(parts({std::string(60, 'a'), std::string(60, 'b'), "c"}, &asked), path);
+        std::_Exit(error == EFBIG && asked == 2 ? 0 : 1);
+    };
+    EXPECT_EXIT(beyondTheLimit(), ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ(Read(path), "eins");
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Budget.calc"}));
+    InjectWriteFault(WriteStep::CreateTemporary, EACCES, 1);
+    setenv("XDG_STATE_HOME", (folder_ + "state").c_str(), 1);
+    EXPECT_EQ(setpartstofile(parts({"zw", "ei"}), path), 0);
+    unsetenv("XDG_STATE_HOME");
+    EXPECT_EQ(Read(path), "zwei");
 }
 
 // A link is saved through: its target gets the text and the link stays, for

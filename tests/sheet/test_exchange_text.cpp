@@ -108,8 +108,19 @@ TEST_F(ExchangeTextTest, CopiedCellsComeBackWhereTheyArePasted) {
         }
     }
     EditCell(6, 8, Text::FromBytes("Gr\xF6\xDF" "e \x1B" "20AC\x1D"), false);  // a euro sign, as typed
+    EditCell(8, 2, Text::FromBytes("unten"), false);  // below an empty row
     c.CellAttributes.Set(Slot(6, 7), 0xF001);  // typed into a formula cell: a formula without its "="
     EditCell(6, 7, Text::FromBytes("42"), false);
+    // Made in parts of whole rows, however small, it is the same text; the
+    // separators a row's end leaves waiting go with the next part.
+    for (const std::size_t size : {1, 5, 40}) {
+        std::string joined;
+        CellsAsTextInParts(1, 1, 8, 8, size, [&joined](const String& part) { return (joined += part), true; });
+        EXPECT_EQ(joined, CellsAsText(1, 1, 8, 8)) << size;
+    }
+    int asked = 0;
+    CellsAsTextInParts(1, 1, 8, 8, 1, [&asked](const String&) { return ++asked < 2; });
+    EXPECT_EQ(asked, 2);
     const CalculationState before = c;
     PasteAt(101, 11, CellsAsText(1, 1, 6, 8));  // as the pasteboard carries it
     for (Int row = 1; row <= 6; ++row) {
