@@ -196,6 +196,10 @@ TEST_F(CompiledFormulaTest, AShapeRememberedIsClaimedOnlyWhereTheKeysAgree) {
     // not the cell the remembered formula named there.
     memo.Key(Text::FromBytes("=Z1S1+Z1S2"), CellIndex(2, 1), key);
     EXPECT_FALSE(memo.SameShape(Text::FromBytes("=Z2S1+Z2S1"), CellIndex(3, 1)));
+    // And one named again is only the same where all its bytes are.
+    memo.Key(Text::FromBytes("=Z12S1+Z12S1"), CellIndex(13, 1), key);
+    EXPECT_TRUE(memo.SameShape(Text::FromBytes("=Z13S1+Z13S1"), CellIndex(14, 1)));
+    EXPECT_FALSE(memo.SameShape(Text::FromBytes("=Z13S1+Z13S2"), CellIndex(14, 1)));
     // No cell is at no distance, whatever the cell asking.
     memo.Key(Text::FromBytes("=Z5S1+1"), CellIndex(6, 1), key);
     EXPECT_FALSE(memo.SameShape(Text::FromBytes("=Z0S1+1"), CellIndex(6, 1) - CellIndex(5, 1) - 1));
