@@ -49,16 +49,20 @@ std::size_t Find(TextView line, UInt8 code) {
     return found ? static_cast<std::size_t>(static_cast<const UInt8*>(found) - line.data()) : line.size();
 }
 
-// Whether every byte is ASCII, tested eight bytes at a time.
+// Whether every byte is ASCII, tested eight bytes at a time, the last eight
+// overlapping the ones before.
 bool IsAscii(std::string_view text) {
-    std::uint64_t any = 0;
-    std::size_t i = 0;
-    for (std::uint64_t eight = 0; i + 8 <= text.size(); i += 8) {
+    std::uint64_t any = 0, eight = 0;
+    if (text.size() < 8) {
+        for (const char c : text) any |= static_cast<unsigned char>(c);
+        return any < 0x80;
+    }
+    for (std::size_t i = 0; i + 8 < text.size(); i += 8) {
         std::memcpy(&eight, text.data() + i, 8);
         any |= eight;
     }
-    for (; i < text.size(); ++i) any |= static_cast<unsigned char>(text[i]);
-    return (any & 0x8080808080808080) == 0;
+    std::memcpy(&eight, text.data() + text.size() - 8, 8);
+    return ((any | eight) & 0x8080808080808080) == 0;
 }
 
 struct WidthLine {
