@@ -98,9 +98,7 @@ int Write(const TextParts& parts, const std::string& out) {
     return error == 0 ? 0 : Fail("cannot write " + out + ": " + std::strerror(error));
 }
 
-int Write(const std::string& text, const std::string& out) {
-    return Write([&text](const std::function<bool(std::string_view)>& write) { write(text); }, out);
-}
+int Write(const std::string& text, const std::string& out) { return Write(WholeText(text), out); }
 
 // The Calculation file into the sheet; false with a message. A UTF-8 file,
 // nearly every one, is read in blocks, line by line, so that it is never

@@ -1,6 +1,7 @@
 #include "commands/text_files.h"
 
 #include <string>
+#include <utility>
 
 #include "catalog/file_selector.h"
 #include "commands/calculation_files.h"
@@ -17,30 +18,30 @@
 
 namespace {
 
-// Whatever the text is made of, with CopyFormats off meanwhile.
-template <typename Make>
-auto WithoutFormats(Make make) {
-    CalculationState& c = Calculation();
-    const bool formats = c.CopyFormats;
-    c.CopyFormats = false;
-    auto made = make();
-    c.CopyFormats = formats;
-    return made;
-}
+// CopyFormats off for as long as it lives: an exported text carries no
+// attribute words.
+class FormatsOff {
+public:
+    FormatsOff() : formats_(std::exchange(Calculation().CopyFormats, false)) {}
+    ~FormatsOff() { Calculation().CopyFormats = formats_; }
+    FormatsOff(const FormatsOff&) = delete;
+    FormatsOff& operator=(const FormatsOff&) = delete;
+
+private:
+    bool formats_;
+};
 
 }  // namespace
 
 String ExportedText() {
-    return WithoutFormats([] { return SheetAsText(); });
+    const FormatsOff off;
+    return SheetAsText();
 }
 
 void ExportedTextInParts(const std::function<bool(std::string_view)>& write) {
-    WithoutFormats([&write] {
-        const CalculationState& c = Calculation();
-        CellsAsTextInParts(1, 1, c.RowCount, c.ColumnCount, std::size_t{1} << 16,
-                           [&write](const String& part) { return write(part); });
-        return true;
-    });
+    const FormatsOff off;
+    const CalculationState& c = Calculation();
+    CellsAsTextInParts(1, 1, c.RowCount, c.ColumnCount, std::size_t{1} << 16, write);
 }
 
 int ExportTextTo(const String& path) {

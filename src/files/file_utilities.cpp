@@ -210,11 +210,6 @@ int WriteReplacing(const TextParts& parts, const std::string& path, mode_t mode,
     return 0;
 }
 
-// A text written in one part.
-TextParts Whole(const std::string& text) {
-    return [&text](const std::function<bool(std::string_view)>& write) { write(text); };
-}
-
 // The file's whole content from the start, replacing what was there.
 bool Overwrite(int fd, const std::string& text) {
     if (lseek(fd, 0, SEEK_SET) != 0 || !WriteAll(fd, text)) return false;
@@ -239,7 +234,7 @@ int WriteInPlace(const std::string& text, const std::string& path, int refused) 
     if (!ReadWhole(path, MaxBinaryFileBytes, old)) return refused;
     const std::string copy = SafetyCopyPath(path);
     bool created = false;
-    if (createdirectory(folderofpath(copy)) != 0 || WriteReplacing(Whole(old), copy, 0600, created) != 0)
+    if (createdirectory(folderofpath(copy)) != 0 || WriteReplacing(WholeText(old), copy, 0600, created) != 0)
         return refused;
     const int injected = InjectedFault(WriteStep::InPlace);
     const int error = injected ? injected : Overwrite(file.Fd, text) ? 0 : errno;
@@ -342,8 +337,12 @@ std::string getstringfromfile(const std::string& path) {
     return {};
 }
 
+TextParts WholeText(const std::string& text) {
+    return [&text](const std::function<bool(std::string_view)>& write) { write(text); };
+}
+
 int setstringtofile(const std::string& text, const std::string& path, unsigned newFileMode) {
-    return setpartstofile(Whole(text), path, newFileMode);
+    return setpartstofile(WholeText(text), path, newFileMode);
 }
 
 int setpartstofile(const TextParts& parts, const std::string& path, unsigned newFileMode) {

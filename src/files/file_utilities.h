@@ -58,6 +58,8 @@ int setstringtofile(const std::string& text, const std::string& path, unsigned n
 // A text made part by part: hands each part in turn to `write`, stopping
 // when it gives false (the file could not take it).
 using TextParts = std::function<void(const std::function<bool(std::string_view)>& write)>;
+// A text in one part; it must outlive the parts.
+TextParts WholeText(const std::string& text);
 // The same as setstringtofile for a text made in parts, so that a large one
 // need not be held whole; only a file written in place takes them joined.
 int setpartstofile(const TextParts& parts, const std::string& path, unsigned newFileMode = 0666);

@@ -114,12 +114,6 @@ Value TextValue(Text text) {
     return value;
 }
 
-void SetReal(Value& value, double number) {
-    value.ValueType = ValueTypeReal;
-    value.ValueNumeric = number;
-    value.ValueText.Elements.clear();
-}
-
 Relation RelationOf(UInt8 first, UInt8 second) {
     for (const RelationForm& form : RelationForms) {
         if (form.First == first && form.Second == second) return form.Meaning;

@@ -12,7 +12,13 @@ using Value = parser_UniversalType;
 
 Value Real(double number);
 Value TextValue(Text text);
-void SetReal(Value& value, double number);
+// Makes the value the real number, in place. Inline: compiled formulas set
+// one for nearly every step they run.
+inline void SetReal(Value& value, double number) {
+    value.ValueType = ValueTypeReal;
+    value.ValueNumeric = number;
+    value.ValueText.Elements.clear();
+}
 
 enum class Relation { Less, Greater, LessOrEqual, GreaterOrEqual, Equal, Unequal, Unknown };
 

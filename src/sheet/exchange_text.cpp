@@ -207,7 +207,7 @@ private:
 }  // namespace
 
 void CellsAsTextInParts(Int firstRow, Int firstColumn, Int lastRow, Int lastColumn, std::size_t partSize,
-                        const std::function<bool(const String&)>& take) {
+                        const std::function<bool(std::string_view)>& take) {
     const CalculationState& c = Calculation();
     String out, waiting;  // separators wait for the next cell written
     for (Int row = firstRow; row <= lastRow; ++row) {
@@ -249,7 +249,7 @@ String CellsAsText(Int firstRow, Int firstColumn, Int lastRow, Int lastColumn) {
     }
     String text;
     text.reserve(size);
-    CellsAsTextInParts(firstRow, firstColumn, lastRow, lastColumn, std::size_t{1} << 16, [&text](const String& part) {
+    CellsAsTextInParts(firstRow, firstColumn, lastRow, lastColumn, std::size_t{1} << 16, [&text](std::string_view part) {
         text += part;
         return true;
     });

@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <string_view>
 
 #include "runtime/text.h"
 #include "runtime/types.h"
@@ -21,7 +22,7 @@ String CellsAsText(Int firstRow, Int firstColumn, Int lastRow, Int lastColumn);
 // The same text handed to `take` in parts of whole rows, each of about
 // `partSize` bytes or more (the last may be less); `take` gives false to stop.
 void CellsAsTextInParts(Int firstRow, Int firstColumn, Int lastRow, Int lastColumn, std::size_t partSize,
-                        const std::function<bool(const String&)>& take);
+                        const std::function<bool(std::string_view)>& take);
 String SelectionAsText();  // empty when the selection is not valid
 String SheetAsText();
 

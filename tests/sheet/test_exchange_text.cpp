@@ -115,11 +115,11 @@ TEST_F(ExchangeTextTest, CopiedCellsComeBackWhereTheyArePasted) {
     // separators a row's end leaves waiting go with the next part.
     for (const std::size_t size : {1, 5, 40}) {
         std::string joined;
-        CellsAsTextInParts(1, 1, 8, 8, size, [&joined](const String& part) { return (joined += part), true; });
+        CellsAsTextInParts(1, 1, 8, 8, size, [&joined](std::string_view part) { return (joined += part), true; });
         EXPECT_EQ(joined, CellsAsText(1, 1, 8, 8)) << size;
     }
     int asked = 0;
-    CellsAsTextInParts(1, 1, 8, 8, 1, [&asked](const String&) { return ++asked < 2; });
+    CellsAsTextInParts(1, 1, 8, 8, 1, [&asked](std::string_view) { return ++asked < 2; });
     EXPECT_EQ(asked, 2);
     const CalculationState before = c;
     PasteAt(101, 11, CellsAsText(1, 1, 6, 8));  // as the pasteboard carries it
