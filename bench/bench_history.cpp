@@ -102,7 +102,7 @@ double SheetBytes() {
         const std::size_t capacity = text.Elements.capacity();
         return static_cast<double>(capacity > CodeBuffer::InPlace ? capacity : 0);
     };
-    for (std::size_t i = 0; i < c.CellText.size(); ++i) bytes += heap(c.CellText[i]) + heap(c.CellFormula[i]);
+    for (std::size_t i = 0; i < c.CellText.size(); ++i) bytes += heap(c.CellText[i]) + heap(c.CellFormula.Get(i));
     return bytes;
 }
 

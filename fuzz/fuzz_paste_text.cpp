@@ -41,8 +41,8 @@ void CheckFileRoundTrip() {
     const CalculationState& c = Calculation();
     for (std::size_t at = 0; at < c.CellText.size(); ++at) {
         if (saved.CellAttributes[at] == DefaultCellAttributes) continue;
-        const bool text = saved.CellFormula[at].Empty();
-        if (c.CellAttributes[at] != saved.CellAttributes[at] || c.CellFormula[at] != saved.CellFormula[at] ||
+        const bool text = saved.CellFormula.Empty(at);
+        if (c.CellAttributes[at] != saved.CellAttributes[at] || c.CellFormula.Get(at) != saved.CellFormula.Get(at) ||
             (text && c.CellText[at] != saved.CellText[at]))
             std::abort();
     }

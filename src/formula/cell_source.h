@@ -22,5 +22,8 @@ bool ReadFormulaNumber(Int index, double& number);
 // The index an address such as "Z3S4" names: negative when it names no cell
 // of the sheet (-2 no "Z", -3 no "S" after the row, -1 outside the sheet).
 Int FormulaCellIndex(TextView address);
+// The formula of the cell: valid until the next call or until the cell
+// changes.
+TextView FormulaTextOf(Int index);
 // The cell whose formula is being computed; 0 when none is.
 Int FormulaComputingCell();

@@ -17,6 +17,28 @@
 
 namespace {
 
+// The formula's text, which a run reads only for a name that is no cell's
+// number: a cell's formula is asked of the sheet then, not at every run.
+class FormulaText {
+public:
+    explicit FormulaText(TextView text) : text_(text), known_(true) {}
+    explicit FormulaText(Int cell) : cell_(cell) {}
+    // The name a step reads. Positions count in the formula without its
+    // "=", the formula's first byte.
+    TextView Name(const FormulaStep& step) const {
+        if (!known_) {
+            text_ = FormulaTextOf(cell_);
+            known_ = true;
+        }
+        return text_.subspan(static_cast<std::size_t>(step.First), static_cast<std::size_t>(step.Second - step.First));
+    }
+
+private:
+    mutable TextView text_;
+    mutable bool known_ = false;
+    Int cell_ = -1;
+};
+
 // The tokens of the functions whose value is not fixed by their arguments.
 constexpr Int UniqueIdToken = 19, RandomToken = 20, ResultToken = 26, VarToken = 45, IndCellToken = 51;
 
@@ -141,7 +163,7 @@ bool IsArithmetic(const FormulaProgram& program) {
 // error (a cell that holds text or is no cell, a division by zero) this
 // gives up, and the full run computes the formula with its error: what
 // comes out of here is what the full run would give.
-bool RunOnNumbers(const FormulaProgram& program, TextView formula, Int self, double& result) {
+bool RunOnNumbers(const FormulaProgram& program, const FormulaText& formula, Int self, double& result) {
     const ParserState& parser = Parser();
     if (!parser.CellReferencesEnabled) return false;
     std::array<double, ArithmeticDepth> stack;
@@ -152,9 +174,7 @@ bool RunOnNumbers(const FormulaProgram& program, TextView formula, Int self, dou
         case StepKind::Name: {
             // A variable of the name comes before the cell, as in NamedValue.
             if (parser.NumericVariableCount > 0) {
-                const TextView name = formula.subspan(static_cast<std::size_t>(step.First),
-                                                      static_cast<std::size_t>(step.Second - step.First));
-                if (const Int found = parser_FindNumericVariable(name); found > 0) {
+                if (const Int found = parser_FindNumericVariable(formula.Name(step)); found > 0) {
                     stack[top++] = parser.NumericVariables[static_cast<std::size_t>(found)].Value;
                     break;
                 }
@@ -208,7 +228,7 @@ void Binary(std::vector<Value>& stack, Apply apply) {
     apply(stack.back(), right);
 }
 
-void RunStep(const FormulaProgram& program, TextView formula, Int self, const FormulaStep& step,
+void RunStep(const FormulaProgram& program, const FormulaText& formula, Int self, const FormulaStep& step,
              std::vector<Value>& stack) {
     const Int at = step.Position;
     switch (step.Kind) {
@@ -225,10 +245,7 @@ void RunStep(const FormulaProgram& program, TextView formula, Int self, const Fo
             PushReal(stack, number);
             break;
         }
-        // Positions count in the formula without its "=", the formula's first byte.
-        const TextView name =
-            formula.subspan(static_cast<std::size_t>(step.First), static_cast<std::size_t>(step.Second - step.First));
-        stack.push_back(NamedValue(name, step.Flag, step.Operator ? self + step.Cell : -1, step.First));
+        stack.push_back(NamedValue(formula.Name(step), step.Flag, step.Operator ? self + step.Cell : -1, step.First));
         break;
     }
     case StepKind::Call: {
@@ -393,7 +410,9 @@ FormulaProgram parser_Compile(TextView formula, Int self) {
     return program;
 }
 
-const parser_UniversalType& parser_Run(const FormulaProgram& program, TextView formula, Int self) {
+namespace {
+
+const parser_UniversalType& Run(const FormulaProgram& program, const FormulaText& formula, Int self) {
     parser_StartEvaluation();
     if (double number = 0; program.Arithmetic && RunOnNumbers(program, formula, self, number)) {
         SetReal(Parser().ParserResult, number);
@@ -405,4 +424,14 @@ const parser_UniversalType& parser_Run(const FormulaProgram& program, TextView f
     ParserState& parser = Parser();
     parser.ParserResult = stack.empty() ? Value{} : std::move(stack.back());
     return parser.ParserResult;
+}
+
+}  // namespace
+
+const parser_UniversalType& parser_Run(const FormulaProgram& program, TextView formula, Int self) {
+    return Run(program, FormulaText(formula), self);
+}
+
+const parser_UniversalType& parser_RunCell(const FormulaProgram& program, Int self) {
+    return Run(program, FormulaText(self), self);
 }

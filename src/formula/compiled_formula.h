@@ -79,6 +79,9 @@ public:
     // its addresses, each naming a cell at the same distance. False also
     // where it cannot tell so quickly; then the key tells.
     bool SameShape(TextView formula, Int self) const;
+    // The addresses of the formula remembered, which a formula SameShape
+    // claims also has, at the same places.
+    const std::vector<FormulaAddress>& Addresses() const { return names_; }
 
 private:
     CodeBuffer text_;
@@ -94,3 +97,6 @@ FormulaProgram parser_Compile(TextView formula, Int self);
 // parser_Evaluate of the formula leaves them.
 // The value is Parser().ParserResult, which the next evaluation replaces.
 const parser_UniversalType& parser_Run(const FormulaProgram& program, TextView formula, Int self);
+// The same for the formula of cell `self`, whose text is only asked of the
+// sheet (FormulaTextOf) where the program needs it.
+const parser_UniversalType& parser_RunCell(const FormulaProgram& program, Int self);

@@ -231,7 +231,7 @@ void ClearCalculation() {
     const std::size_t cells = static_cast<std::size_t>(calc.RowCount * calc.ColumnCount);
     calc.CellText.Reset(cells, Text());
     calc.CellAttributes.Reset(cells, DefaultCellAttributes);
-    calc.CellFormula.Reset(cells, Text());
+    calc.CellFormula.Reset(cells, static_cast<std::size_t>(calc.ColumnCount));
 
     calc.ColumnWidth.assign(static_cast<std::size_t>(calc.ColumnCount + 1), DefaultColumnWidth);
 

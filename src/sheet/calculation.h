@@ -13,6 +13,7 @@
 #include "runtime/text.h"
 #include "runtime/types.h"
 #include "sheet/cell_array.h"
+#include "sheet/formula_array.h"
 
 inline constexpr Int SheetRowCount = 999;
 inline constexpr Int SheetColumnCount = 100;
@@ -55,7 +56,7 @@ struct CalculationState {
 
     // Parallel cell arrays, RowCount x ColumnCount entries, indexed by CellIndex.
     CellArray<Text> CellText{CellField::Text};
-    CellArray<Text> CellFormula{CellField::Formula};
+    FormulaArray CellFormula;
     CellArray<Int> CellAttributes{CellField::Attributes};
 
     // Width of column c at index c; entry 0 is unused.

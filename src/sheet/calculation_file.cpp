@@ -23,8 +23,8 @@ bool IsSurrogate(Int value) { return value >= 0xD800 && value <= 0xDFFF; }
 // digits, 29), as the program makes them for characters above 255; -1 when
 // there is none. Anything else stays as its codes, so that it comes back as
 // it went.
-Int EscapedCharacter(const Text& codes, std::size_t i) {
-    if (codes[i] != EscapeCode || i + 5 >= codes.Size() || codes[i + 5] != EscapeEnd) return -1;
+Int EscapedCharacter(TextView codes, std::size_t i) {
+    if (codes[i] != EscapeCode || i + 5 >= codes.size() || codes[i + 5] != EscapeEnd) return -1;
     Int value = 0;
     for (std::size_t k = 1; k <= 4; ++k) {
         const UInt8 code = codes[i + k];
@@ -98,12 +98,17 @@ void ReadCellLine(TextView line, std::size_t colon, const CellLine& cell) {
     // An attribute field that runs past ">" ends there.
     c.CellAttributes.Set(cell.At, cell.Mark > colon ? HexValue(Part(line, colon + 1, cell.Mark)) : 0);
     // The line is the file's UTF-8; only the entry needs the program's codes.
-    // They are made in the cell itself: a text moved right after it was
+    // A text's are made in the cell itself: a text moved right after it was
     // written waits for its stores to reach memory.
     const std::string_view entry(reinterpret_cast<const char*>(line.data()) + cell.Mark + 1,
                                  line.size() - cell.Mark - 1);
-    CellArray<Text>& cells = !entry.empty() && entry[0] == '=' ? c.CellFormula : c.CellText;
-    AssignCalculationCodes(cells.Edit(cell.At), entry);
+    if (entry.empty() || entry[0] != '=') {
+        AssignCalculationCodes(c.CellText.Edit(cell.At), entry);
+        return;
+    }
+    thread_local Text formula;
+    AssignCalculationCodes(formula, entry);
+    c.CellFormula.Set(cell.At, formula);
 }
 
 // A line of the file, seen in place: only a cell's entry is copied. False
@@ -143,7 +148,7 @@ bool AnyLine(std::string_view text, Read read) {
 
 Text CalculationToText() {
     const CalculationState& c = Calculation();
-    Text out;
+    Text out, formula;
     for (Int column = 1; column <= c.ColumnCount; ++column) {
         const Int width = c.ColumnWidth[static_cast<std::size_t>(column)];
         if (width == DefaultColumnWidth) continue;
@@ -165,7 +170,8 @@ Text CalculationToText() {
             AppendHexWord(out, c.CellAttributes[at]);
             out += '>';
             const std::size_t entry = out.Size();
-            out += c.CellFormula[at].Empty() ? c.CellText[at] : c.CellFormula[at];
+            const TextView stored = c.CellFormula.Empty(at) ? TextView(c.CellText[at]) : c.CellFormula.View(at, formula);
+            out.Elements.insert(out.Elements.end(), stored.begin(), stored.end());
             // Entries come without line ends; one that slipped in still
             // cannot break its line.
             std::replace(out.Elements.begin() + static_cast<std::ptrdiff_t>(entry), out.Elements.end(), CarriageReturn,
@@ -242,9 +248,9 @@ String CalculationFileText(const Text& codes) {
     return text;
 }
 
-void AppendCalculationFileText(String& text, const Text& codes) {
-    const UInt8* data = codes.Elements.data();
-    const std::size_t size = codes.Size();
+void AppendCalculationFileText(String& text, TextView codes) {
+    const UInt8* data = codes.data();
+    const std::size_t size = codes.size();
     for (std::size_t i = 0; i < size;) {
         // Runs of ASCII, most of a file, are appended whole.
         std::size_t end = i;

@@ -47,7 +47,7 @@ private:
 // The codes as the file's UTF-8: each code the character of that number,
 // and an escaped character (27, four hexadecimal digits, 29) that one.
 String CalculationFileText(const Text& codes);
-void AppendCalculationFileText(String& text, const Text& codes);
+void AppendCalculationFileText(String& text, TextView codes);
 // The file's text as codes: characters up to 255 as themselves, others up
 // to U+FFFF as their escape sequence, the rest as 127.
 Text CalculationCodes(std::string_view text);

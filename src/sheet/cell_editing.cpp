@@ -42,8 +42,7 @@ bool IsNumberStart(UInt8 code) { return code == ',' || code == '-' || code == '.
 // formula cell, the text of any other.
 Text StoredEntry(Int index) {
     const CalculationState& c = C();
-    const Text& formula = c.CellFormula[At(index)];
-    return CutEntry(formula.Empty() ? c.CellText[At(index)] : formula);
+    return CutEntry(c.CellFormula.Empty(At(index)) ? c.CellText[At(index)] : c.CellFormula.Get(At(index)));
 }
 
 // Lets the user edit on the status line, after the position and indicator
@@ -77,7 +76,7 @@ void StoreFormula(Int index, const Text& entry) {
 // Only a formula that is there is taken away: the order in which formulas
 // are computed stays as it was for a cell that never had one.
 void ClearFormula(Int index) {
-    if (!C().CellFormula[At(index)].Empty()) C().CellFormula.Edit(At(index)).Elements.clear();
+    if (!C().CellFormula.Empty(At(index))) C().CellFormula.Set(At(index), {});
 }
 
 void StoreText(Int index, const Text& entry) {
@@ -116,7 +115,7 @@ void CopyCell(Int to, Int from) {
     // The source is always overwritten or reset afterwards, so it may be
     // moved from.
     c.CellText.Set(At(to), std::move(c.CellText.Edit(At(from))));
-    c.CellFormula.Set(At(to), std::move(c.CellFormula.Edit(At(from))));
+    c.CellFormula.Set(At(to), c.CellFormula.Get(At(from)));
     c.CellAttributes.Set(At(to), c.CellAttributes[At(from)]);
 }
 

@@ -16,31 +16,32 @@ namespace {
 constexpr UInt8 FormatMark = 3;
 constexpr char Tab = 9, LineFeed = 10, CarriageReturn = 13, Quote = '"';
 
-const Text& Entry(const CalculationState& c, std::size_t at) {
-    return c.FormulasInsteadOfContents && !c.CellFormula[at].Empty() ? c.CellFormula[at] : c.CellText[at];
+// `scratch` holds a formula written out for the cell.
+TextView Entry(const CalculationState& c, std::size_t at, Text& scratch) {
+    return c.FormulasInsteadOfContents && !c.CellFormula.Empty(at) ? c.CellFormula.View(at, scratch)
+                                                                     : TextView(c.CellText[at]);
 }
 
 // An entry that starts with a quote or holds a separator is written in
 // quotes, with its own quotes doubled, as spreadsheets do: it then comes
 // back as it went, in this program and in others.
-void AppendEntry(String& out, const Text& entry) {
+void AppendEntry(String& out, TextView entry) {
     // Printable ASCII, nearly every entry, goes as it stands.
-    const UInt8* codes = entry.Elements.data();
-    const std::size_t size = entry.Size();
+    const UInt8* codes = entry.data();
+    const std::size_t size = entry.size();
     const auto printable = [](UInt8 code) { return static_cast<UInt8>(code - 0x20) < 0x60; };
     if ((size == 0 || codes[0] != Quote) && std::all_of(codes, codes + size, printable)) {
         out.append(reinterpret_cast<const char*>(codes), size);
         return;
     }
     const auto special = [](UInt8 code) { return code == Tab || code == LineFeed || code == CarriageReturn; };
-    const bool quoted =
-        !entry.Empty() && (entry[0] == Quote || std::any_of(entry.Elements.begin(), entry.Elements.end(), special));
+    const bool quoted = !entry.empty() && (entry[0] == Quote || std::any_of(entry.begin(), entry.end(), special));
     if (!quoted) {
         AppendCalculationFileText(out, entry);
         return;
     }
     Text inner{static_cast<UInt8>(Quote)};
-    for (const UInt8 code : entry.Elements) {
+    for (const UInt8 code : entry) {
         if (code == Quote) inner += code;
         inner += code;
     }
@@ -55,7 +56,7 @@ void AppendEntry(String& out, const Text& entry) {
 // not start with "=" (as typing into a formula cell leaves it); the paste
 // computes it and gives it its kind.
 Int FormulaKept(const CalculationState& c, std::size_t at, Int attributes) {
-    if (!c.FormulasInsteadOfContents || c.CellFormula[at].Empty()) return attributes;
+    if (!c.FormulasInsteadOfContents || c.CellFormula.Empty(at)) return attributes;
     SetCellKind(attributes, CellKindUncomputed);
     return attributes;
 }
@@ -210,6 +211,7 @@ void CellsAsTextInParts(Int firstRow, Int firstColumn, Int lastRow, Int lastColu
                         const std::function<bool(std::string_view)>& take) {
     const CalculationState& c = Calculation();
     String out, waiting;  // separators wait for the next cell written
+    Text scratch;
     for (Int row = firstRow; row <= lastRow; ++row) {
         for (Int column = firstColumn; column <= lastColumn; ++column) {
             const auto at = static_cast<std::size_t>(CellIndex(row, column));
@@ -217,7 +219,7 @@ void CellsAsTextInParts(Int firstRow, Int firstColumn, Int lastRow, Int lastColu
             if (attributes != DefaultCellAttributes) {
                 out += waiting;
                 waiting.clear();
-                AppendEntry(out, Entry(c, at));
+                AppendEntry(out, Entry(c, at, scratch));
                 if (c.CopyFormats) {
                     Text word{FormatMark};
                     AppendHexWord(word, FormulaKept(c, at, attributes));
@@ -241,10 +243,11 @@ String CellsAsText(Int firstRow, Int firstColumn, Int lastRow, Int lastColumn) {
     // and over into memory touched for the first time.
     const std::size_t format = c.CopyFormats ? 17 : 0;  // the mark and sixteen hexadecimal digits
     std::size_t size = 0;
+    Text scratch;
     for (Int row = firstRow; row <= lastRow; ++row) {
         for (Int column = firstColumn; column <= lastColumn; ++column) {
             const auto at = static_cast<std::size_t>(CellIndex(row, column));
-            size += 1 + (c.CellAttributes[at] == DefaultCellAttributes ? 0 : Entry(c, at).Size() + format);
+            size += 1 + (c.CellAttributes[at] == DefaultCellAttributes ? 0 : Entry(c, at, scratch).size() + format);
         }
     }
     String text;

@@ -353,7 +353,7 @@ Text StatusContent() {
     const CalculationState& calc = Calculation();
     if (!InSheet(calc.CursorRow, calc.CursorColumn)) return {};
     const std::size_t index = Index(calc.CursorRow, calc.CursorColumn);
-    Text content = calc.CellFormula[index].Empty() ? calc.CellText[index] : calc.CellFormula[index];
+    Text content = calc.CellFormula.Empty(index) ? calc.CellText[index] : calc.CellFormula.Get(index);
     CutTo(content, calc.ScreenColumns - ContentColumn);
     return content;
 }

@@ -29,12 +29,13 @@ struct CellSet {
     void Add(std::size_t index) {
         const CalculationState& c = Calculation();
         const Text& text = c.CellText[index];
-        const Text& formula = c.CellFormula[index];
+        thread_local Text scratch;
+        const TextView formula = c.CellFormula.View(index, scratch);
         Records.push_back({static_cast<std::uint32_t>(index), static_cast<std::uint32_t>(Bytes.size()),
-                           static_cast<std::uint32_t>(text.Size()), static_cast<std::uint32_t>(formula.Size()),
+                           static_cast<std::uint32_t>(text.Size()), static_cast<std::uint32_t>(formula.size()),
                            c.CellAttributes[index]});
         Bytes.insert(Bytes.end(), text.Elements.begin(), text.Elements.end());
-        Bytes.insert(Bytes.end(), formula.Elements.begin(), formula.Elements.end());
+        Bytes.insert(Bytes.end(), formula.begin(), formula.end());
     }
     // Puts every cell back as recorded. What is already so is left alone,
     // so that the recalculation keeps what it knows of it; the rest is
@@ -44,7 +45,7 @@ struct CellSet {
         for (const CellRecord& record : Records) {
             const auto text = Bytes.begin() + record.Offset, formula = text + record.TextSize;
             PutBack(c.CellText, record.Index, text, formula);
-            PutBack(c.CellFormula, record.Index, formula, formula + record.FormulaSize);
+            PutBackFormula(record.Index, TextView(Bytes).subspan(record.Offset + record.TextSize, record.FormulaSize));
             if (c.CellAttributes[record.Index] != record.Attributes) c.CellAttributes.Set(record.Index, record.Attributes);
         }
     }
@@ -52,6 +53,12 @@ struct CellSet {
                         std::vector<UInt8>::const_iterator to) {
         const CodeBuffer& now = cells[index].Elements;
         if (!std::equal(now.begin(), now.end(), from, to)) cells.Edit(index).Elements.assign(from, to);
+    }
+    static void PutBackFormula(std::size_t index, TextView formula) {
+        FormulaArray& formulas = Calculation().CellFormula;
+        thread_local Text scratch;
+        const TextView now = formulas.View(index, scratch);
+        if (!std::equal(now.begin(), now.end(), formula.begin(), formula.end())) formulas.Set(index, formula);
     }
     bool Empty() const { return Records.empty(); }
     std::size_t Memory() const { return Records.capacity() * sizeof(CellRecord) + Bytes.capacity(); }
@@ -152,7 +159,7 @@ CellSet CaptureWhole() {
     CellSet whole;
     whole.Records.reserve(c.CellText.size());
     for (std::size_t i = 0; i < c.CellText.size(); ++i)
-        if (!c.CellText[i].Empty() || !c.CellFormula[i].Empty() || c.CellAttributes[i] != DefaultCellAttributes)
+        if (!c.CellText[i].Empty() || !c.CellFormula.Empty(i) || c.CellAttributes[i] != DefaultCellAttributes)
             whole.Add(i);
     return whole;
 }
@@ -178,7 +185,7 @@ void Restore(const Snapshot& snapshot) {
     CalculationState& c = Calculation();
     if (snapshot.WholeSheet) {
         c.CellText.Reset(c.CellText.size(), Text());
-        c.CellFormula.Reset(c.CellFormula.size(), Text());
+        c.CellFormula.Reset(c.CellFormula.size(), static_cast<std::size_t>(c.ColumnCount));
         c.CellAttributes.Reset(c.CellAttributes.size(), DefaultCellAttributes);
         snapshot.Whole.Restore();
         c.ColumnWidth = snapshot.WholeWidths;

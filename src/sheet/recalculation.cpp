@@ -48,6 +48,12 @@ struct RecalculationState {
     // not): the next formula of its shape takes it without a key.
     ShapeMemo LastShape;
     Cell LastShared = -1;
+    // A shared program found for a formula whose names (of the sheet's
+    // formula store) are just its addresses, and that formula's stamp: the
+    // stamp's other formulas have its shape where their names still
+    // address cells, written without leading zeros.
+    std::uint64_t StampShared = 0;
+    Cell StampProgram = -1;
 
     // The formula cells in the order of a pass, each cell's place in it (-1
     // for no formula; while the order is found, its node), and for each
@@ -89,17 +95,47 @@ void Fit() {
     r.OrderValid = false;
 }
 
+// The places of the cell's names in the formula store.
+const std::vector<FormulaArray::NamePlace>& NamePlaces(Int index) {
+    thread_local std::vector<FormulaArray::NamePlace> places;
+    C().CellFormula.NamesOf(At(index), places);
+    return places;
+}
+
+// Remembers the program for the stamp of the cell, whose formula has the
+// shape of the one keyed last, where the stamp's names are just the
+// addresses of that formula.
+void RememberStamp(Int index, Cell program) {
+    RecalculationState& r = R();
+    const std::uint64_t stamp = C().CellFormula.Stamp(At(index));
+    if (stamp == r.StampShared) return;
+    r.StampShared = 0;
+    const std::vector<FormulaAddress>& addresses = r.LastShape.Addresses();
+    const std::vector<FormulaArray::NamePlace>& places = NamePlaces(index);
+    if (places.size() != addresses.size()) return;
+    for (std::size_t k = 0; k < places.size(); ++k)
+        if (places[k].Start != addresses[k].Start || places[k].End != addresses[k].End) return;
+    r.StampShared = stamp;
+    r.StampProgram = program;
+}
+
 // The program of a cell's formula, compiled when it has none yet; a formula
 // of a shape seen before takes that shape's program.
 const FormulaProgram& ProgramOf(Int index) {
     RecalculationState& r = R();
     Cell& program = r.Cells[At(index)].Program;
-    if (program < 0) {
-        const TextView formula = C().CellFormula[At(index)];
-        if (r.LastShared >= 0 && r.LastShape.SameShape(formula, index)) {
-            program = r.LastShared;
-            return *r.Owned[At(program)];
-        }
+    if (program >= 0) return *r.Owned[At(program)];
+    // A formula filled down or across, as the one before it.
+    if (r.StampShared != 0 && C().CellFormula.Stamp(At(index)) == r.StampShared &&
+        C().CellFormula.NamesMoveWithin(At(index), C().RowCount, C().ColumnCount)) {
+        program = r.StampProgram;
+        return *r.Owned[At(program)];
+    }
+    thread_local Text scratch;
+    const TextView formula = C().CellFormula.View(At(index), scratch);
+    if (r.LastShared >= 0 && r.LastShape.SameShape(formula, index)) {
+        program = r.LastShared;
+    } else {
         thread_local std::string key;
         r.LastShape.Key(formula, index, key);
         if (const auto found = r.Shapes.find(key); found != r.Shapes.end()) {
@@ -111,13 +147,14 @@ const FormulaProgram& ProgramOf(Int index) {
         }
         r.LastShared = r.Owned[At(program)]->Shareable ? program : -1;
     }
+    if (r.LastShared >= 0) RememberStamp(index, r.LastShared);
     return *r.Owned[At(program)];
 }
 
 // Equal to the bit, so that 0 and -0 (shown "0" and "-0") differ.
 bool SameNumber(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
-bool HasFormula(Int index) { return !C().CellFormula[At(index)].Empty(); }
+bool HasFormula(Int index) { return !C().CellFormula.Empty(At(index)); }
 
 // --- the order of a pass ------------------------------------------------
 
@@ -254,7 +291,7 @@ void BuildOrder() {
     r.Places.clear();
     r.DependentsFound = false;
     r.OrderValid = true;
-    const CellArray<Text>& formulas = C().CellFormula;
+    const FormulaArray& formulas = C().CellFormula;
     const std::size_t first = formulas.NextFilled(0);
     // A sheet without formulas needs nothing kept.
     if (first == formulas.size()) return;
@@ -326,7 +363,7 @@ void ForEachInOrder(Visit visit) {
         for (const Int index : r.Order) visit(index);
         return;
     }
-    const CellArray<Text>& formulas = C().CellFormula;
+    const FormulaArray& formulas = C().CellFormula;
     for (std::size_t i = formulas.NextFilled(0); i < formulas.size(); i = formulas.NextFilled(i + 1))
         visit(static_cast<Int>(i));
 }
@@ -362,6 +399,7 @@ void RecalculationCellChanging(CellField field, std::size_t index) {
         r.Shapes.clear();
         r.Owned.clear();
         r.LastShared = -1;
+        r.StampShared = 0;
         r.OrderValid = false;
         r.AllChanged = true;
         return;
@@ -400,7 +438,7 @@ namespace {
 void Compute(Int index) {
     CalculationState& c = C();
     c.ComputingCell = index;
-    const parser_UniversalType& value = parser_Run(ProgramOf(index), c.CellFormula[At(index)], index);
+    const parser_UniversalType& value = parser_RunCell(ProgramOf(index), index);
     const ParserState& parser = Parser();
     Int& attributes = c.CellAttributes.Computed(At(index));
     Text& text = c.CellText.Computed(At(index));
@@ -521,5 +559,10 @@ bool ReadFormulaNumber(Int index, double& number) {
 }
 
 Int FormulaCellIndex(TextView address) { return CellIndexFromAddress(address); }
+
+TextView FormulaTextOf(Int index) {
+    thread_local Text scratch;
+    return C().CellFormula.View(At(index), scratch);
+}
 
 Int FormulaComputingCell() { return Calculation().ComputingCell; }

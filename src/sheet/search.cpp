@@ -79,7 +79,7 @@ bool ReplaceAtCursor() {
     c.Modified = true;
     // A plain cell's text that now starts with "=" is what a saved file
     // gives back as a formula: it becomes one now, not after the next open.
-    if (c.CellFormula[at].Empty() && !replaced.Empty() && replaced[0] == '=') {
+    if (c.CellFormula.Empty(at) && !replaced.Empty() && replaced[0] == '=') {
         c.CellFormula.Set(at, std::move(replaced));
         c.CellText.Set(at, Text());
         ComputeCell(index);

@@ -63,7 +63,7 @@ SheetTable TableFromCalculation() {
             cell.Row = row;
             cell.Column = column;
             cell.Shown = c.CellText[at];
-            cell.Formula = c.CellFormula[at];
+            cell.Formula = c.CellFormula.Get(at);
             const Int kind = CellKind(attributes);
             // A number shown as anything else (an error) goes as a text.
             cell.Kind = kind == CellKindEmpty && cell.Formula.Empty() ? CellKindEmpty

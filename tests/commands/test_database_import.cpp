@@ -33,7 +33,7 @@ TEST_F(DatabaseImportTest, TheFirstTableFillsWhatTheSheetHolds) {
         return std::string(t.Elements.begin(), t.Elements.end());
     };
     EXPECT_EQ(text(1, 1) + "|" + text(1, 100) + "|" + text(999, 1) + "|" + text(999, 100), "F1|F100|Z998|\xFC");
-    EXPECT_EQ(c.CellFormula[static_cast<std::size_t>(CellIndex(2, 1))], Text::FromBytes("=1+1"));
+    EXPECT_EQ(c.CellFormula.Get(static_cast<std::size_t>(CellIndex(2, 1))), Text::FromBytes("=1+1"));
     EXPECT_EQ(CellKind(c.CellAttributes[static_cast<std::size_t>(CellIndex(1, 1))]), CellKindText);
     EXPECT_EQ(CellKind(c.CellAttributes[static_cast<std::size_t>(CellIndex(3, 1))]), CellKindUncomputed);
 }

@@ -72,7 +72,7 @@ TEST_F(CalculationFileTest, ReaderSkipsWhatItDoesNotUnderstand) {
     EXPECT_EQ(Attributes(3, 3), 0xE000);
     EXPECT_EQ(Attributes(4, 4), 0xF00);  // read up to the first character that is no digit
     EXPECT_EQ(Attributes(8, 8), 0xF00);  // also in a word of the usual sixteen characters
-    EXPECT_EQ(std::pair(Attributes(5, 5), S(c.CellFormula[At(5, 5)])), std::pair(Int{0}, std::string("=1+2")));
+    EXPECT_EQ(std::pair(Attributes(5, 5), S(c.CellFormula.Get(At(5, 5)))), std::pair(Int{0}, std::string("=1+2")));
     EXPECT_EQ(std::pair(Attributes(6, 6), S(c.CellText[At(6, 6)])), std::pair(Int{0xABC}, std::string(">")));
     EXPECT_EQ(S(c.CellText[At(7, 7)]), "Tab\tund ; Zeichen\n");
     EXPECT_EQ(S(c.CellText[At(1, 1)]) + S(c.CellText[At(2, 1)]), "");
@@ -175,9 +175,9 @@ TEST_F(CalculationFileTest, RandomCalculationsSurviveAFileRoundTrip) {
             // An untouched cell is not stored: it comes back empty.
             const bool stored = saved.CellAttributes[at] != DefaultCellAttributes;
             ASSERT_EQ(c.CellAttributes[at], saved.CellAttributes[at]) << round << " cell " << at;
-            ASSERT_EQ(S(c.CellFormula[at]), S(stored ? saved.CellFormula[at] : Text())) << round << " cell " << at << " text " << S(saved.CellText[at]);
+            ASSERT_EQ(S(c.CellFormula.Get(at)), S(stored ? saved.CellFormula.Get(at) : Text())) << round << " cell " << at << " text " << S(saved.CellText[at]);
             // A formula's value is not stored; it is computed after loading.
-            const bool text = stored && saved.CellFormula[at].Empty();
+            const bool text = stored && saved.CellFormula.Empty(at);
             ASSERT_EQ(c.CellText[at], text ? saved.CellText[at] : Text()) << round << " cell " << at;
         }
     }

@@ -21,7 +21,7 @@ std::string Address(Int row, Int column) { return "Z" + std::to_string(row) + "S
 class CellEditingTest : public SheetTest {
 protected:
     static std::string TextAt(Int row, Int column) { return S(Calculation().CellText[Slot(row, column)]); }
-    static std::string FormulaAt(Int row, Int column) { return S(Calculation().CellFormula[Slot(row, column)]); }
+    static std::string FormulaAt(Int row, Int column) { return S(Calculation().CellFormula.Get(Slot(row, column))); }
     static Int& AttributesAt(Int row, Int column) { return Calculation().CellAttributes.Edit(Slot(row, column)); }
     static void SetCell(Int row, Int column, std::string_view text, Int kind, std::string_view formula = "") {
         Calculation().CellText.Set(Slot(row, column), T(text));

@@ -128,7 +128,7 @@ TEST_F(ExchangeTextTest, CopiedCellsComeBackWhereTheyArePasted) {
             SCOPED_TRACE(std::to_string(row) + "," + std::to_string(column));
             const std::size_t from = Slot(row, column), to = Slot(row + 100, column + 10);
             EXPECT_EQ(S(c.CellText[to]), S(before.CellText[from]));
-            EXPECT_EQ(S(c.CellFormula[to]), S(before.CellFormula[from]));
+            EXPECT_EQ(S(c.CellFormula.Get(to)), S(before.CellFormula.Get(from)));
             EXPECT_EQ(c.CellAttributes[to], before.CellAttributes[from]);
         }
     }

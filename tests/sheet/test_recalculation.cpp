@@ -122,12 +122,45 @@ TEST_F(RecalculationTest, ProgramsAreSharedAndNumbersKeptRight) {
     const CalculationState before = c;
     ClearCalculation();
     for (std::size_t at = 0; at < before.CellText.size(); ++at) {
-        c.CellFormula.Set(at, before.CellFormula[at]);
-        c.CellText.Set(at, before.CellFormula[at].Empty() ? before.CellText[at] : Text());
+        c.CellFormula.Set(at, before.CellFormula.Get(at));
+        c.CellText.Set(at, before.CellFormula.Empty(at) ? before.CellText[at] : Text());
         c.CellAttributes.Set(at, before.CellAttributes[at]);
     }
     RecalculateCells();
     EXPECT_TRUE(c.CellText == before.CellText);
+}
+
+// Formulas filled down and across share what they can: a copy whose names
+// leave the sheet, change their width, stay put or are no addresses still
+// computes as the same formula entered alone. Blanks after a formula,
+// alternating from cell to cell, keep every cell apart.
+TEST_F(RecalculationTest, FilledFormulasComputeAsEachEnteredAlone) {
+    const auto n = [](Int value) { return std::to_string(value); };
+    const auto formula = [&](int shape, Int r, Int c) -> std::string {
+        switch (shape) {
+        case 0: return "=Z" + n(r - 1) + "S" + n(c) + "+1";
+        case 1: return "=Z" + n(r) + "S" + n(c + 1) + "*2+Z" + n(r - 1) + "S" + n(c - 1);
+        case 2: return "=Z" + n(r - 1) + "S" + n(c) + "/Z12S2";
+        case 3: return "=Round(Sin(Z" + n(r - 1) + "S" + n(c) + "),2)+z" + n(r) + "s1";
+        default: return "=Z" + n(r - 1) + "S" + n(c) + "+Z" + n(r) + "S" + n(c) + "x";
+        }
+    };
+    struct Region { Int top, bottom, left, right; int shape; } regions[] = {
+        {1, 12, 1, 3, 0}, {1, 12, 95, 100, 1}, {95, 105, 8, 12, 2}, {990, 999, 96, 100, 0},
+        {5, 15, 20, 22, 3}, {995, 999, 1, 2, 1}, {40, 44, 9, 11, 4}, {2, 30, 50, 50, 2},
+    };
+    const auto fill = [&](bool apart) {
+        ClearCalculation();
+        Put(12, 2, "4");
+        for (const Region& g : regions)
+            for (Int r = g.top; r <= g.bottom; ++r)
+                for (Int c = g.left; c <= g.right; ++c)
+                    Put(r, c, formula(g.shape, r, c) + (apart && (r + c) % 2 ? " " : ""));
+        RecalculateCells();
+        return Calculation().CellText;
+    };
+    const CellArray<Text> shared = fill(false), apart = fill(true);
+    for (std::size_t at = 0; at < shared.size(); ++at) ASSERT_EQ(S(shared[at]), S(apart[at])) << at;
 }
 
 TEST(OutcomeToCellText, ShowsErrorsValuesAndNoValue) {

@@ -81,7 +81,7 @@ TEST_F(SearchTest, ReplacingKeepsTheRestOfTheTextAndEachMatchOnce) {
     Search().ReplaceText = Text::FromBytes("=2*3");
     FoundFrom(4, 4, "huber");
     EXPECT_TRUE(ReplaceAtCursor());
-    EXPECT_EQ(S(c.CellFormula[static_cast<std::size_t>(CellIndex(5, 5))]) + "|" + S(Cell(5, 5)), "=2*3|6");
+    EXPECT_EQ(S(c.CellFormula.Get(static_cast<std::size_t>(CellIndex(5, 5)))) + "|" + S(Cell(5, 5)), "=2*3|6");
 }
 
 TEST_F(SearchTest, PagesStartEveryLinesPerSheetRows) {

@@ -48,14 +48,14 @@ TEST_F(SelectionTest, CommandsChangeOnlyTheSelectedCellsOfAValidSelection) {
     UpperCaseSelection();
     EXPECT_EQ(S(c.CellText[1]), "STRASSE 12,-");
     LowerCaseSelection();
-    EXPECT_EQ(S(c.CellText[0]) + "|" + S(c.CellFormula[0]) + "|" + S(c.CellText[100]), "hello world \xE9lan-\xFC" "ber|=\"ab\"|x");
+    EXPECT_EQ(S(c.CellText[0]) + "|" + S(c.CellFormula.Get(0)) + "|" + S(c.CellText[100]), "hello world \xE9lan-\xFC" "ber|=\"ab\"|x");
     EXPECT_TRUE(c.Modified);
     SetSelectionFormat(4);
     EXPECT_EQ(c.CellAttributes[0], 0x4F102);
     ClearSelectionFormats();
     EXPECT_EQ(c.CellAttributes[0], 0xF002);
     DeleteSelection();
-    EXPECT_EQ(S(c.CellText[0]) + S(c.CellFormula[0]) + S(c.CellText[1]) + S(c.CellText[100]), "x");
+    EXPECT_EQ(S(c.CellText[0]) + S(c.CellFormula.Get(0)) + S(c.CellText[1]) + S(c.CellText[100]), "x");
     EXPECT_EQ(c.CellAttributes[1], DefaultCellAttributes);
 }
 

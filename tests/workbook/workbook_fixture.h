@@ -45,7 +45,7 @@ public:
         return CalculationFileText(Calculation().CellText[static_cast<std::size_t>(CellIndex(row, column))]);
     }
     static std::string FormulaAt(Int row, Int column) {
-        return CalculationFileText(Calculation().CellFormula[static_cast<std::size_t>(CellIndex(row, column))]);
+        return CalculationFileText(Calculation().CellFormula.Get(static_cast<std::size_t>(CellIndex(row, column))));
     }
     static Int AttributesAt(Int row, Int column) {
         return Calculation().CellAttributes[static_cast<std::size_t>(CellIndex(row, column))];

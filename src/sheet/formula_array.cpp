@@ -1,0 +1,257 @@
+#include "sheet/formula_array.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+bool IsDigitByte(UInt8 code) { return code >= '0' && code <= '9'; }
+bool IsLetterOrDigit(UInt8 code) {
+    return IsDigitByte(code) || (code >= 'A' && code <= 'Z') || (code >= 'a' && code <= 'z');
+}
+
+// The end of the digits from `at` when they are a plain number (no leading
+// zero, at most nine digits); `at` itself for any other run.
+std::size_t NumberEnd(TextView text, std::size_t at) {
+    std::size_t end = at;
+    while (end < text.size() && IsDigitByte(text[end])) ++end;
+    return end > at && end - at <= 9 && text[at] != '0' ? end : at;
+}
+
+std::int32_t NumberOf(TextView text, std::size_t from, std::size_t to) {
+    std::int32_t value = 0;
+    for (std::size_t i = from; i < to; ++i) value = value * 10 + (text[i] - '0');
+    return value;
+}
+
+// The last `width` digits of the number (0 or more) into [at, at + width).
+void WriteDigits(UInt8* at, std::int64_t value, std::size_t width) {
+    auto rest = static_cast<std::uint32_t>(value);
+    switch (width) {  // a sheet's rows and columns have one to three
+    case 3: at[2] = static_cast<UInt8>('0' + rest % 10), rest /= 10; [[fallthrough]];
+    case 2: at[1] = static_cast<UInt8>('0' + rest % 10), rest /= 10; [[fallthrough]];
+    case 1: at[0] = static_cast<UInt8>('0' + rest % 10); return;
+    default:
+        for (std::size_t i = width; i-- > 0; rest /= 10) at[i] = static_cast<UInt8>('0' + rest % 10);
+    }
+}
+
+// Whether [from, to) of the text holds the number's digits, as WriteDigits
+// writes them (so never a number that does not fit, nor one below 0).
+bool DigitsAre(TextView text, std::size_t from, std::size_t to, std::int64_t value) {
+    std::int64_t read = 0;
+    for (std::size_t i = from; i < to; ++i) {
+        const unsigned digit = text[i] - unsigned{'0'};
+        if (digit > 9) return false;
+        read = read * 10 + digit;
+    }
+    return read == value;
+}
+
+std::uint64_t Word(const UInt8* at) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, at, sizeof word);
+    return word;
+}
+
+// Whether two runs of `n` bytes agree wherever `mask` holds 0, eight bytes
+// at a time, the last eight overlapping; a run under eight is taken whole.
+bool SameOutside(const UInt8* a, const UInt8* b, const UInt8* mask, std::size_t n) {
+    if (n < 8) {
+        std::uint64_t words[3] = {};
+        std::memcpy(&words[0], a, n);
+        std::memcpy(&words[1], b, n);
+        std::memcpy(&words[2], mask, n);
+        return ((words[0] ^ words[1]) & ~words[2]) == 0;
+    }
+    for (std::size_t at = 0;; at += 8) {
+        const std::size_t o = std::min(at, n - 8);
+        if (((Word(a + o) ^ Word(b + o)) & ~Word(mask + o)) != 0) return false;
+        if (o == n - 8) return true;
+    }
+}
+
+}  // namespace
+
+// Every "Z" row "S" column that stands apart from letters and digits around
+// it, with plain numbers, gives two numbers. Which of them the formula reads
+// as cells does not matter here: a link is only made where the text written
+// out is the text set.
+std::uint32_t FormulaArray::Kept(std::size_t cell, TextView formula) {
+    std::uint32_t id = 0;
+    if (!free_.empty()) {
+        id = free_.back();
+        free_.pop_back();
+    } else {
+        sources_.emplace_back();
+        id = static_cast<std::uint32_t>(sources_.size());
+    }
+    Source& source = sources_[id - 1];
+    source.Codes.Elements.assign(formula.begin(), formula.end());
+    source.Cell = cell;
+    source.Stamp = ++stamps_;
+    source.Numbers.clear();
+    source.Digits.assign(formula.size(), 0);
+    const auto number = [&](std::size_t from, std::size_t to, bool row) {
+        std::int32_t least = 1;
+        for (std::size_t k = from + 1; k < to; ++k) least *= 10;
+        source.Numbers.push_back({static_cast<std::uint32_t>(from), static_cast<std::uint32_t>(to),
+                                  NumberOf(formula, from, to), least, row, Follows::Unknown});
+        std::fill(source.Digits.begin() + static_cast<std::ptrdiff_t>(from),
+                  source.Digits.begin() + static_cast<std::ptrdiff_t>(to), UInt8{0xFF});
+    };
+    for (std::size_t i = 0; i < formula.size(); ++i) {
+        if (formula[i] != 'Z' || (i > 0 && IsLetterOrDigit(formula[i - 1]))) continue;
+        const std::size_t s = NumberEnd(formula, i + 1);
+        if (s == i + 1 || s == formula.size() || formula[s] != 'S') continue;
+        const std::size_t end = NumberEnd(formula, s + 1);
+        if (end == s + 1 || (end < formula.size() && IsLetterOrDigit(formula[end]))) continue;
+        number(i + 1, s, true);
+        number(s + 1, end, false);
+        i = end - 1;
+    }
+    return id;
+}
+
+// How far the cell is from the source's, in rows and in columns.
+std::pair<std::int64_t, std::int64_t> FormulaArray::Distance(const Source& source, std::size_t cell) const {
+    const auto row = [this](std::size_t at) { return static_cast<std::int64_t>(at / columns_); };
+    const auto column = [this](std::size_t at) { return static_cast<std::int64_t>(at % columns_); };
+    return {row(cell) - row(source.Cell), column(cell) - column(source.Cell)};
+}
+
+void FormulaArray::Write(const Source& source, std::size_t cell, Text& out) const {
+    const auto [rows, columns] = Distance(source, cell);
+    out.Elements.assign(source.Codes.Elements.begin(), source.Codes.Elements.end());
+    UInt8* codes = out.Elements.data();
+    for (const Number& number : source.Numbers)
+        WriteDigits(codes + number.From, number.In(rows, columns), number.To - number.From);
+}
+
+void FormulaArray::NamesOf(std::size_t i, std::vector<NamePlace>& places) const {
+    places.clear();
+    if (links_[i] == 0) return;
+    const Source& source = Of(links_[i]);
+    const auto [rows, columns] = Distance(source, i);
+    for (std::size_t k = 0; k + 1 < source.Numbers.size(); k += 2) {
+        const Number& row = source.Numbers[k];
+        const Number& column = source.Numbers[k + 1];
+        places.push_back({row.From - 1, column.To, row.In(rows, columns), column.In(rows, columns)});
+    }
+}
+
+bool FormulaArray::NamesMoveWithin(std::size_t i, std::int64_t rows, std::int64_t columns) const {
+    if (links_[i] == 0) return true;
+    const Source& source = Of(links_[i]);
+    const auto [down, across] = Distance(source, i);
+    return std::all_of(source.Numbers.begin(), source.Numbers.end(), [&](const Number& number) {
+        const std::int64_t value = number.In(down, across);
+        return number.How != Follows::Stays && value >= number.Least && value <= (number.Row ? rows : columns);
+    });
+}
+
+TextView FormulaArray::View(std::size_t i, Text& scratch) const {
+    const std::uint32_t id = links_[i];
+    if (id == 0) return {};
+    const Source& source = Of(id);
+    if (source.Cell == i || source.Numbers.empty()) return source.Codes;
+    Write(source, i, scratch);
+    return scratch;
+}
+
+Text FormulaArray::Get(std::size_t i) const {
+    Text scratch;
+    const TextView view = View(i, scratch);
+    if (view.data() == scratch.Elements.data()) return scratch;
+    return Text(CodeBuffer(view.begin(), view.end()));
+}
+
+bool FormulaArray::operator==(const FormulaArray& other) const {
+    if (size() != other.size()) return false;
+    Text mine, theirs;
+    for (std::size_t i = 0; i < size(); ++i) {
+        const TextView a = View(i, mine), b = other.View(i, theirs);
+        if (!std::equal(a.begin(), a.end(), b.begin(), b.end())) return false;
+    }
+    return true;
+}
+
+// Whether the source written out for the cell is the formula, without the
+// text made: the same bytes but for the numbers' digits, and those the
+// numbers moved along or kept, as each number follows. A number that does
+// not tell yet may do either: what it does is learnt.
+bool FormulaArray::Gives(std::uint32_t id, std::size_t cell, TextView formula, Learnt& learnt) const {
+    if (id == 0) return false;
+    const Source& source = Of(id);
+    const std::size_t n = formula.size();
+    if (source.Users == 0 || n != source.Codes.Size() || n == 0 ||
+        !SameOutside(formula.data(), source.Codes.Elements.data(), source.Digits.data(), n))
+        return false;
+    const auto [rows, columns] = Distance(source, cell);
+    learnt.clear();
+    for (std::size_t k = 0; k < source.Numbers.size(); ++k) {
+        const Number& number = source.Numbers[k];
+        const std::int64_t by = number.Row ? rows : columns;
+        if (by == 0 || number.How != Follows::Unknown) {
+            if (!DigitsAre(formula, number.From, number.To, number.In(rows, columns))) return false;
+        } else if (DigitsAre(formula, number.From, number.To, number.Value + by)) {
+            learnt.emplace_back(k, Follows::Moves);
+        } else if (DigitsAre(formula, number.From, number.To, number.Value)) {
+            learnt.emplace_back(k, Follows::Stays);
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+// A source that gives the formula for the cell: the one set last, or that of
+// the cell above or to the left; 0 for none.
+std::uint32_t FormulaArray::Linked(std::size_t cell, TextView formula, Learnt& learnt) const {
+    if (Gives(last_, cell, formula, learnt)) return last_;
+    const std::uint32_t above = cell >= columns_ ? links_[cell - columns_] : 0;
+    if (above != last_ && Gives(above, cell, formula, learnt)) return above;
+    const std::uint32_t left = cell % columns_ != 0 ? links_[cell - 1] : 0;
+    if (left != last_ && left != above && Gives(left, cell, formula, learnt)) return left;
+    return 0;
+}
+
+// What a copy told of numbers that did not tell before. Every copy so far
+// is in the source's row or column, where those numbers read alike either
+// way; the stamp changes, since the cells no longer all differ in names
+// that move alone.
+void FormulaArray::Learn(Source& source, const Learnt& learnt) {
+    for (const auto& [k, follows] : learnt) source.Numbers[k].How = follows;
+    if (!learnt.empty()) source.Stamp = ++stamps_;
+}
+
+void FormulaArray::Release(std::uint32_t id) {
+    if (id == 0) return;
+    Source& source = sources_[id - 1];
+    if (--source.Users > 0) return;
+    source = Source{};
+    free_.push_back(id);
+}
+
+void FormulaArray::Set(std::size_t i, TextView formula) {
+    std::uint32_t id = 0;
+    if (!formula.empty()) {
+        thread_local Learnt learnt;
+        id = Linked(i, formula, learnt);
+        if (id != 0) Learn(sources_[id - 1], learnt);
+        else id = Kept(i, formula);
+        ++sources_[id - 1].Users;
+    }
+    const std::uint32_t was = links_[i];
+    links_.Set(i, id);
+    Release(was);
+    if (id != 0) last_ = id;
+}
+
+void FormulaArray::Reset(std::size_t count, std::size_t columns) {
+    links_.Reset(count, 0);
+    sources_.clear();
+    free_.clear();
+    columns_ = std::max<std::size_t>(columns, 1);
+    last_ = 0;
+}
