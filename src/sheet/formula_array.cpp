@@ -143,9 +143,9 @@ void FormulaArray::NamesOf(std::size_t i, std::vector<NamePlace>& places) const 
 bool FormulaArray::NamesMoveWithin(std::size_t i, std::int64_t rows, std::int64_t columns) const {
     if (links_[i] == 0) return true;
     const Source& source = Of(links_[i]);
-    const auto [down, across] = Distance(source, i);
+    const std::pair<std::int64_t, std::int64_t> distance = Distance(source, i);
     return std::all_of(source.Numbers.begin(), source.Numbers.end(), [&](const Number& number) {
-        const std::int64_t value = number.In(down, across);
+        const std::int64_t value = number.In(distance.first, distance.second);
         return number.How != Follows::Stays && value >= number.Least && value <= (number.Row ? rows : columns);
     });
 }
