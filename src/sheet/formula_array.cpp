@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <tuple>
 
 namespace {
 
@@ -89,6 +90,7 @@ std::uint32_t FormulaArray::Kept(std::size_t cell, TextView formula) {
     Source& source = sources_[id - 1];
     source.Codes.Elements.assign(formula.begin(), formula.end());
     source.Cell = cell;
+    std::tie(source.Row, source.Column) = Place(cell);
     source.Stamp = ++stamps_;
     source.Numbers.clear();
     source.Digits.assign(formula.size(), 0);
@@ -115,9 +117,15 @@ std::uint32_t FormulaArray::Kept(std::size_t cell, TextView formula) {
 
 // How far the cell is from the source's, in rows and in columns.
 std::pair<std::int64_t, std::int64_t> FormulaArray::Distance(const Source& source, std::size_t cell) const {
-    const auto row = [this](std::size_t at) { return static_cast<std::int64_t>(at / columns_); };
-    const auto column = [this](std::size_t at) { return static_cast<std::int64_t>(at % columns_); };
-    return {row(cell) - row(source.Cell), column(cell) - column(source.Cell)};
+    const auto [row, column] = Place(cell);
+    return {row - source.Row, column - source.Column};
+}
+
+// The cell's row and column, from 0 (a sheet has far fewer than 2^32 cells:
+// one division of 32 bits gives both).
+std::pair<std::int64_t, std::int64_t> FormulaArray::Place(std::size_t cell) const {
+    const auto at = static_cast<std::uint32_t>(cell), width = static_cast<std::uint32_t>(columns_);
+    return {at / width, at % width};
 }
 
 void FormulaArray::Write(const Source& source, std::size_t cell, Text& out) const {

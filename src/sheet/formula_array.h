@@ -78,6 +78,7 @@ private:
         std::vector<Number> Numbers;  // a name's row and column, one name after another
         std::vector<UInt8> Digits;    // 0xFF for each byte of a number, else 0
         std::size_t Cell = 0;         // whose text it is: a link is moved by its distance from it
+        std::int64_t Row = 0, Column = 0;  // of that cell, from 0
         std::size_t Users = 0;
         std::uint64_t Stamp = 0;
     };
@@ -86,6 +87,7 @@ private:
 
     // Source ids count from 1; 0 is a cell without formula.
     const Source& Of(std::uint32_t id) const { return sources_[id - 1]; }
+    std::pair<std::int64_t, std::int64_t> Place(std::size_t cell) const;
     std::pair<std::int64_t, std::int64_t> Distance(const Source& source, std::size_t cell) const;
     void Write(const Source& source, std::size_t cell, Text& out) const;
     bool Gives(std::uint32_t id, std::size_t cell, TextView formula, Learnt& learnt) const;
