@@ -106,6 +106,11 @@ void ReadCellLine(TextView line, std::size_t colon, const CellLine& cell) {
         AssignCalculationCodes(c.CellText.Edit(cell.At), entry);
         return;
     }
+    // ASCII, nearly every formula, is its own codes.
+    if (IsAscii(entry)) {
+        c.CellFormula.Set(cell.At, TextView(reinterpret_cast<const UInt8*>(entry.data()), entry.size()));
+        return;
+    }
     thread_local Text formula;
     AssignCalculationCodes(formula, entry);
     c.CellFormula.Set(cell.At, formula);

@@ -1,6 +1,7 @@
 #include "sheet/formula_array.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <tuple>
 
@@ -25,13 +26,26 @@ std::int32_t NumberOf(TextView text, std::size_t from, std::size_t to) {
     return value;
 }
 
+// "00" to "99", two digits at a time.
+constexpr std::array<UInt8, 200> DigitPairs = [] {
+    std::array<UInt8, 200> pairs{};
+    for (std::size_t i = 0; i < 100; ++i) {
+        pairs[2 * i] = static_cast<UInt8>('0' + i / 10);
+        pairs[2 * i + 1] = static_cast<UInt8>('0' + i % 10);
+    }
+    return pairs;
+}();
+
 // The last `width` digits of the number (0 or more) into [at, at + width).
 void WriteDigits(UInt8* at, std::int64_t value, std::size_t width) {
     auto rest = static_cast<std::uint32_t>(value);
     switch (width) {  // a sheet's rows and columns have one to three
-    case 3: at[2] = static_cast<UInt8>('0' + rest % 10), rest /= 10; [[fallthrough]];
-    case 2: at[1] = static_cast<UInt8>('0' + rest % 10), rest /= 10; [[fallthrough]];
-    case 1: at[0] = static_cast<UInt8>('0' + rest % 10); return;
+    case 1: at[0] = DigitPairs[2 * (rest % 10) + 1]; return;
+    case 2: std::memcpy(at, &DigitPairs[2 * (rest % 100)], 2); return;
+    case 3:
+        at[0] = DigitPairs[2 * (rest / 100 % 10) + 1];
+        std::memcpy(at + 1, &DigitPairs[2 * (rest % 100)], 2);
+        return;
     default:
         for (std::size_t i = width; i-- > 0; rest /= 10) at[i] = static_cast<UInt8>('0' + rest % 10);
     }
@@ -112,6 +126,7 @@ std::uint32_t FormulaArray::Kept(std::size_t cell, TextView formula) {
         number(s + 1, end, false);
         i = end - 1;
     }
+    Bound(source);
     return id;
 }
 
@@ -130,8 +145,10 @@ std::pair<std::int64_t, std::int64_t> FormulaArray::Place(std::size_t cell) cons
 
 void FormulaArray::Write(const Source& source, std::size_t cell, Text& out) const {
     const auto [rows, columns] = Distance(source, cell);
-    out.Elements.assign(source.Codes.Elements.begin(), source.Codes.Elements.end());
+    // A scratch text written again and again keeps its size.
+    if (out.Size() != source.Codes.Size()) out.Elements.resize(source.Codes.Size());
     UInt8* codes = out.Elements.data();
+    std::memcpy(codes, source.Codes.Elements.data(), source.Codes.Size());
     for (const Number& number : source.Numbers)
         WriteDigits(codes + number.From, number.In(rows, columns), number.To - number.From);
 }
@@ -151,11 +168,23 @@ void FormulaArray::NamesOf(std::size_t i, std::vector<NamePlace>& places) const 
 bool FormulaArray::NamesMoveWithin(std::size_t i, std::int64_t rows, std::int64_t columns) const {
     if (links_[i] == 0) return true;
     const Source& source = Of(links_[i]);
-    const std::pair<std::int64_t, std::int64_t> distance = Distance(source, i);
-    return std::all_of(source.Numbers.begin(), source.Numbers.end(), [&](const Number& number) {
-        const std::int64_t value = number.In(distance.first, distance.second);
-        return number.How != Follows::Stays && value >= number.Least && value <= (number.Row ? rows : columns);
-    });
+    const auto [down, across] = Distance(source, i);
+    return source.AllMove && down >= source.Least[0] && down <= rows + source.Most[0] && across >= source.Least[1] &&
+           across <= columns + source.Most[1];
+}
+
+// A number of value v and least value l is moved by d within a sheet of n
+// rows or columns when l <= v + d <= n: d from l - v up to n - v.
+void FormulaArray::Bound(Source& source) {
+    source.AllMove = true;
+    constexpr std::int64_t Far = std::int64_t{1} << 40;
+    for (int k = 0; k < 2; ++k) source.Least[k] = -Far, source.Most[k] = Far;
+    for (const Number& number : source.Numbers) {
+        const int k = number.Row ? 0 : 1;
+        source.AllMove = source.AllMove && number.How != Follows::Stays;
+        source.Least[k] = std::max<std::int64_t>(source.Least[k], number.Least - number.Value);
+        source.Most[k] = std::min<std::int64_t>(source.Most[k], -number.Value);
+    }
 }
 
 TextView FormulaArray::View(std::size_t i, Text& scratch) const {
@@ -192,11 +221,21 @@ bool FormulaArray::Gives(std::uint32_t id, std::size_t cell, TextView formula, L
     if (id == 0) return false;
     const Source& source = Of(id);
     const std::size_t n = formula.size();
-    if (source.Users == 0 || n != source.Codes.Size() || n == 0 ||
-        !SameOutside(formula.data(), source.Codes.Elements.data(), source.Digits.data(), n))
-        return false;
-    const auto [rows, columns] = Distance(source, cell);
+    if (source.Users == 0 || n != source.Codes.Size() || n == 0) return false;
+    const std::pair<std::int64_t, std::int64_t> distance = Distance(source, cell);
+    const std::int64_t rows = distance.first, columns = distance.second;
     learnt.clear();
+    // Nearly always every number knows how it follows: the copy is written
+    // and compared whole.
+    const bool learns = std::any_of(source.Numbers.begin(), source.Numbers.end(), [&](const Number& number) {
+        return number.How == Follows::Unknown && (number.Row ? rows : columns) != 0;
+    });
+    if (!learns) {
+        thread_local Text written;
+        Write(source, cell, written);
+        return std::memcmp(written.Elements.data(), formula.data(), n) == 0;
+    }
+    if (!SameOutside(formula.data(), source.Codes.Elements.data(), source.Digits.data(), n)) return false;
     for (std::size_t k = 0; k < source.Numbers.size(); ++k) {
         const Number& number = source.Numbers[k];
         const std::int64_t by = number.Row ? rows : columns;
@@ -230,7 +269,9 @@ std::uint32_t FormulaArray::Linked(std::size_t cell, TextView formula, Learnt& l
 // that move alone.
 void FormulaArray::Learn(Source& source, const Learnt& learnt) {
     for (const auto& [k, follows] : learnt) source.Numbers[k].How = follows;
-    if (!learnt.empty()) source.Stamp = ++stamps_;
+    if (learnt.empty()) return;
+    source.Stamp = ++stamps_;
+    Bound(source);
 }
 
 void FormulaArray::Release(std::uint32_t id) {

@@ -81,6 +81,11 @@ private:
         std::int64_t Row = 0, Column = 0;  // of that cell, from 0
         std::size_t Users = 0;
         std::uint64_t Stamp = 0;
+        // Whether every number moves, and how far the cell may be moved (in
+        // rows, in columns) for each to keep its width: at least Least, and at
+        // most the sheet's last row or column plus Most.
+        bool AllMove = true;
+        std::int64_t Least[2] = {}, Most[2] = {};
     };
     // What a copy told of numbers whose Follows was Unknown, by place.
     using Learnt = std::vector<std::pair<std::size_t, Follows>>;
@@ -93,6 +98,7 @@ private:
     bool Gives(std::uint32_t id, std::size_t cell, TextView formula, Learnt& learnt) const;
     std::uint32_t Linked(std::size_t cell, TextView formula, Learnt& learnt) const;
     void Learn(Source& source, const Learnt& learnt);
+    static void Bound(Source& source);
     std::uint32_t Kept(std::size_t cell, TextView formula);
     void Release(std::uint32_t id);
 
