@@ -111,6 +111,9 @@ TEST_F(FormulaArrayTest, EveryCellGivesBackWhatWasSetAndAFillIsKeptOnce) {
     for (std::size_t at = 0; at < Rows * Columns; ++at) stamps.insert(formulas.Stamp(at));
     EXPECT_LE(stamps.size(), 4U);
     EXPECT_EQ(formulas.Stamp(12 * Columns + 1), formulas.Stamp(20 * Columns + 4));
+    formulas.Set(18 * Columns + 2, T("=Z19S9+Z19S99"));
+    formulas.Set(19 * Columns + 2, T("=Z20S9+Z20S99"));
+    EXPECT_EQ(formulas.Stamp(18 * Columns + 2), formulas.Stamp(19 * Columns + 2));
     std::vector<FormulaArray::NamePlace> places;
     formulas.NamesOf(20 * Columns + 4, places);
     ASSERT_EQ(places.size(), 3U);
