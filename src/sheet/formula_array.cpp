@@ -63,29 +63,6 @@ bool DigitsAre(TextView text, std::size_t from, std::size_t to, std::int64_t val
     return read == value;
 }
 
-std::uint64_t Word(const UInt8* at) {
-    std::uint64_t word = 0;
-    std::memcpy(&word, at, sizeof word);
-    return word;
-}
-
-// Whether two runs of `n` bytes agree wherever `mask` holds 0, eight bytes
-// at a time, the last eight overlapping; a run under eight is taken whole.
-bool SameOutside(const UInt8* a, const UInt8* b, const UInt8* mask, std::size_t n) {
-    if (n < 8) {
-        std::uint64_t words[3] = {};
-        std::memcpy(&words[0], a, n);
-        std::memcpy(&words[1], b, n);
-        std::memcpy(&words[2], mask, n);
-        return ((words[0] ^ words[1]) & ~words[2]) == 0;
-    }
-    for (std::size_t at = 0;; at += 8) {
-        const std::size_t o = std::min(at, n - 8);
-        if (((Word(a + o) ^ Word(b + o)) & ~Word(mask + o)) != 0) return false;
-        if (o == n - 8) return true;
-    }
-}
-
 }  // namespace
 
 // Every "Z" row "S" column that stands apart from letters and digits around
@@ -107,14 +84,11 @@ std::uint32_t FormulaArray::Kept(std::size_t cell, TextView formula) {
     std::tie(source.Row, source.Column) = Place(cell);
     source.Stamp = ++stamps_;
     source.Numbers.clear();
-    source.Digits.assign(formula.size(), 0);
     const auto number = [&](std::size_t from, std::size_t to, bool row) {
         std::int32_t least = 1;
         for (std::size_t k = from + 1; k < to; ++k) least *= 10;
         source.Numbers.push_back({static_cast<std::uint32_t>(from), static_cast<std::uint32_t>(to),
                                   NumberOf(formula, from, to), least, row, Follows::Unknown});
-        std::fill(source.Digits.begin() + static_cast<std::ptrdiff_t>(from),
-                  source.Digits.begin() + static_cast<std::ptrdiff_t>(to), UInt8{0xFF});
     };
     for (std::size_t i = 0; i < formula.size(); ++i) {
         if (formula[i] != 'Z' || (i > 0 && IsLetterOrDigit(formula[i - 1]))) continue;
@@ -235,7 +209,14 @@ bool FormulaArray::Gives(std::uint32_t id, std::size_t cell, TextView formula, L
         Write(source, cell, written);
         return std::memcmp(written.Elements.data(), formula.data(), n) == 0;
     }
-    if (!SameOutside(formula.data(), source.Codes.Elements.data(), source.Digits.data(), n)) return false;
+    // Else number by number, and the text between them alike.
+    const UInt8* text = source.Codes.Elements.data();
+    std::size_t at = 0;
+    for (const Number& number : source.Numbers) {
+        if (std::memcmp(formula.data() + at, text + at, number.From - at) != 0) return false;
+        at = number.To;
+    }
+    if (std::memcmp(formula.data() + at, text + at, n - at) != 0) return false;
     for (std::size_t k = 0; k < source.Numbers.size(); ++k) {
         const Number& number = source.Numbers[k];
         const std::int64_t by = number.Row ? rows : columns;

@@ -76,7 +76,6 @@ private:
     struct Source {
         Text Codes;
         std::vector<Number> Numbers;  // a name's row and column, one name after another
-        std::vector<UInt8> Digits;    // 0xFF for each byte of a number, else 0
         std::size_t Cell = 0;         // whose text it is: a link is moved by its distance from it
         std::int64_t Row = 0, Column = 0;  // of that cell, from 0
         std::size_t Users = 0;
