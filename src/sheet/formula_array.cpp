@@ -205,9 +205,18 @@ bool FormulaArray::Gives(std::uint32_t id, std::size_t cell, TextView formula, L
         return number.How == Follows::Unknown && (number.Row ? rows : columns) != 0;
     });
     if (!learns) {
-        thread_local Text written;
-        Write(source, cell, written);
-        return std::memcmp(written.Elements.data(), formula.data(), n) == 0;
+        // The copy checked last is mostly of the same source, a row or a
+        // column away: only the numbers that differ are written again.
+        Copy& last = checked_;
+        if (last.Id == id && last.Stamp == source.Stamp) {
+            for (const Number& number : source.Numbers)
+                if (const std::int64_t value = number.In(rows, columns); value != number.In(last.Rows, last.Columns))
+                    WriteDigits(last.Written.Elements.data() + number.From, value, number.To - number.From);
+        } else {
+            Write(source, cell, last.Written);
+        }
+        last.Id = id, last.Stamp = source.Stamp, last.Rows = rows, last.Columns = columns;
+        return std::memcmp(last.Written.Elements.data(), formula.data(), n) == 0;
     }
     // Else number by number, and the text between them alike.
     const UInt8* text = source.Codes.Elements.data();

@@ -86,6 +86,14 @@ private:
         bool AllMove = true;
         std::int64_t Least[2] = {}, Most[2] = {};
     };
+    // A source written out for a cell `Rows` and `Columns` from its own; one
+    // source is known by its id and stamp (a stamp tells one text).
+    struct Copy {
+        std::uint32_t Id = 0;
+        std::uint64_t Stamp = 0;
+        std::int64_t Rows = 0, Columns = 0;
+        Text Written;
+    };
     // What a copy told of numbers whose Follows was Unknown, by place.
     using Learnt = std::vector<std::pair<std::size_t, Follows>>;
 
@@ -107,4 +115,5 @@ private:
     std::size_t columns_ = 1;
     std::uint32_t last_ = 0;    // the source set last: where a fill's next cell looks first
     std::uint64_t stamps_ = 0;  // the stamp given last, across resets too
+    mutable Copy checked_;      // the copy Gives wrote last
 };
