@@ -136,6 +136,12 @@ TEST_F(FormulaArrayTest, EveryCellGivesBackWhatWasSetAndAFillIsKeptOnce) {
     EXPECT_EQ(S(formulas.Get(9 * Columns)), "=Z09S1");
     EXPECT_FALSE(formulas.NamesMoveWithin(9 * Columns, Rows, Columns));
     EXPECT_TRUE(formulas.NamesMoveWithin(10 * Columns, Rows, Columns));
+    // A source let go and taken for another text is not its copies' source.
+    for (const std::string end : {"1", "2"}) {
+        formulas.Set(0, T("=Z1S1+" + end)), formulas.Set(1, T("=Z1S2+" + end)), formulas.Set(2, T("=Z1S3+1"));
+        EXPECT_EQ(S(formulas.Get(2)), "=Z1S3+1");
+        for (std::size_t at = 0; at < 3; ++at) formulas.Set(at, {});
+    }
     // A text set again gets a new stamp, never one seen before.
     const std::uint64_t was = formulas.Stamp(0);
     formulas.Set(0, T("=2"));
