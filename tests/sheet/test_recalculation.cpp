@@ -147,11 +147,9 @@ TEST_F(RecalculationTest, FilledFormulasComputeAsEachEnteredAlone) {
     };
     struct Region { Int top, bottom, left, right; int shape; } regions[] = {
         {1, 12, 1, 3, 0}, {1, 12, 95, 100, 1}, {95, 105, 8, 12, 2}, {990, 999, 96, 100, 0},
-        {5, 15, 20, 22, 3}, {995, 999, 1, 2, 1}, {40, 44, 9, 11, 4}, {2, 30, 50, 50, 2},
-    };
+        {5, 15, 20, 22, 3}, {995, 999, 1, 2, 1}, {40, 44, 9, 11, 4}, {2, 30, 50, 50, 2}};
     const auto fill = [&](bool apart) {
-        ClearCalculation();
-        Put(12, 2, "4");
+        ClearCalculation(), Put(12, 2, "4");
         for (const Region& g : regions)
             for (Int r = g.top; r <= g.bottom; ++r)
                 for (Int c = g.left; c <= g.right; ++c)
