@@ -7,16 +7,15 @@
 
 namespace {
 
-bool IsDigitByte(UInt8 code) { return code >= '0' && code <= '9'; }
 bool IsLetterOrDigit(UInt8 code) {
-    return IsDigitByte(code) || (code >= 'A' && code <= 'Z') || (code >= 'a' && code <= 'z');
+    return IsDigit(code) || (code >= 'A' && code <= 'Z') || (code >= 'a' && code <= 'z');
 }
 
 // The end of the digits from `at` when they are a plain number (no leading
 // zero, at most nine digits); `at` itself for any other run.
 std::size_t NumberEnd(TextView text, std::size_t at) {
     std::size_t end = at;
-    while (end < text.size() && IsDigitByte(text[end])) ++end;
+    while (end < text.size() && IsDigit(text[end])) ++end;
     return end > at && end - at <= 9 && text[at] != '0' ? end : at;
 }
 
@@ -130,13 +129,8 @@ void FormulaArray::Write(const Source& source, std::size_t cell, Text& out) cons
 void FormulaArray::NamesOf(std::size_t i, std::vector<NamePlace>& places) const {
     places.clear();
     if (links_[i] == 0) return;
-    const Source& source = Of(links_[i]);
-    const auto [rows, columns] = Distance(source, i);
-    for (std::size_t k = 0; k + 1 < source.Numbers.size(); k += 2) {
-        const Number& row = source.Numbers[k];
-        const Number& column = source.Numbers[k + 1];
-        places.push_back({row.From - 1, column.To, row.In(rows, columns), column.In(rows, columns)});
-    }
+    const std::vector<Number>& numbers = Of(links_[i]).Numbers;
+    for (std::size_t k = 0; k + 1 < numbers.size(); k += 2) places.push_back({numbers[k].From - 1, numbers[k + 1].To});
 }
 
 bool FormulaArray::NamesMoveWithin(std::size_t i, std::int64_t rows, std::int64_t columns) const {
@@ -191,7 +185,7 @@ bool FormulaArray::operator==(const FormulaArray& other) const {
 // text made: the same bytes but for the numbers' digits, and those the
 // numbers moved along or kept, as each number follows. A number that does
 // not tell yet may do either: what it does is learnt.
-bool FormulaArray::Gives(std::uint32_t id, std::size_t cell, TextView formula, Learnt& learnt) const {
+bool FormulaArray::Gives(std::uint32_t id, std::size_t cell, TextView formula, Learnt& learnt) {
     if (id == 0) return false;
     const Source& source = Of(id);
     const std::size_t n = formula.size();
@@ -244,7 +238,7 @@ bool FormulaArray::Gives(std::uint32_t id, std::size_t cell, TextView formula, L
 
 // A source that gives the formula for the cell: the one set last, or that of
 // the cell above or to the left; 0 for none.
-std::uint32_t FormulaArray::Linked(std::size_t cell, TextView formula, Learnt& learnt) const {
+std::uint32_t FormulaArray::Linked(std::size_t cell, TextView formula, Learnt& learnt) {
     if (Gives(last_, cell, formula, learnt)) return last_;
     const std::uint32_t above = cell >= columns_ ? links_[cell - columns_] : 0;
     if (above != last_ && Gives(above, cell, formula, learnt)) return above;

@@ -37,11 +37,10 @@ public:
     // bytes but for the digits of the names NamesOf gives. 0 for a cell
     // without formula; a stamp is never given to another text.
     std::uint64_t Stamp(std::size_t i) const { return links_[i] == 0 ? 0 : Of(links_[i]).Stamp; }
-    // Those names ("Z" row "S" column) as the cell's formula writes them:
-    // "Z" at Start, the column's digits ending before End.
+    // Where those names ("Z" row "S" column) are in the cell's formula: "Z"
+    // at Start, the column's digits ending before End.
     struct NamePlace {
         std::size_t Start = 0, End = 0;
-        std::int64_t Row = 0, Column = 0;
     };
     void NamesOf(std::size_t i, std::vector<NamePlace>& places) const;
     // Whether every such name of the cell's formula moves along in the
@@ -102,8 +101,8 @@ private:
     std::pair<std::int64_t, std::int64_t> Place(std::size_t cell) const;
     std::pair<std::int64_t, std::int64_t> Distance(const Source& source, std::size_t cell) const;
     void Write(const Source& source, std::size_t cell, Text& out) const;
-    bool Gives(std::uint32_t id, std::size_t cell, TextView formula, Learnt& learnt) const;
-    std::uint32_t Linked(std::size_t cell, TextView formula, Learnt& learnt) const;
+    bool Gives(std::uint32_t id, std::size_t cell, TextView formula, Learnt& learnt);
+    std::uint32_t Linked(std::size_t cell, TextView formula, Learnt& learnt);
     void Learn(Source& source, const Learnt& learnt);
     static void Bound(Source& source);
     std::uint32_t Kept(std::size_t cell, TextView formula);
@@ -115,5 +114,5 @@ private:
     std::size_t columns_ = 1;
     std::uint32_t last_ = 0;    // the source set last: where a fill's next cell looks first
     std::uint64_t stamps_ = 0;  // the stamp given last, across resets too
-    mutable Copy checked_;      // the copy Gives wrote last
+    Copy checked_;              // the copy Gives wrote last
 };

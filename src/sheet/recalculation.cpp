@@ -131,8 +131,7 @@ const FormulaProgram& ProgramOf(Int index) {
         program = r.StampProgram;
         return *r.Owned[At(program)];
     }
-    thread_local Text scratch;
-    const TextView formula = C().CellFormula.View(At(index), scratch);
+    const TextView formula = FormulaTextOf(index);
     if (r.LastShared >= 0 && r.LastShape.SameShape(formula, index)) {
         program = r.LastShared;
     } else {
